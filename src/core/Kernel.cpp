@@ -1,0 +1,38 @@
+#include "core/Kernel.h"
+
+#include "core/Log.h"
+#include "core/RefObject.h"
+#include "core/Shell.h"
+
+namespace
+{
+Kernel g_kernel;
+} // namespace
+
+Kernel* Kernel::GetInstance()
+{
+    return &g_kernel;
+}
+
+void Kernel::Init()
+{
+    LogFile* logFile = new LogFile();
+    logFile->SetFileName("tolvi.log");
+    logFile->SetAppend(false);
+    Log::Instance()->AddOutput(logFile);
+
+    LogScope scope("Initializing Kernel");
+    Log::Printf(Log::Instance(), "tolvi.log opened\n");
+}
+
+void Kernel::Update()
+{
+    RefObject::CollectGarbage();
+}
+
+void Kernel::Shutdown()
+{
+    LogScope scope("Shutting Down Kernel");
+    Log::Printf(Log::Instance(), "deleting remaining memory objects...\n");
+    RefObject::DeleteAll();
+}

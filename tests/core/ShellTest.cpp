@@ -1,0 +1,117 @@
+#include "core/Kernel.h"
+#include "core/RefObject.h"
+#include "core/Shell.h"
+#include "core/SmartPtr.h"
+#include "platform/TestHooks.h"
+
+#include <gtest/gtest.h>
+
+namespace
+{
+const UINT kUserMessage = 0x0400;
+
+struct Flag : RefObject
+{
+    explicit Flag(bool* dead) : dead(dead) {}
+    ~Flag() override { *dead = true; }
+    bool* dead;
+};
+
+class ShellTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        TestClearMessages();
+        TestSetClock(1000);
+        g_windowActive = false; // no window here: keep the loop from asking for one
+        g_keyDownSeen = false;
+    }
+    void TearDown() override
+    {
+        TestClearMessages();
+        TestUseRealClock();
+        g_windowActive = true;
+        RefObject::CollectGarbage();
+    }
+};
+} // namespace
+
+TEST_F(ShellTest, WaitingMessagesStarveFramesOneMessagePerPass)
+{
+    bool dead = false;
+    {
+        SmartPtr<Flag> flag(new Flag(&dead));
+    }
+    for (int i = 0; i < 3; ++i)
+        TestPostMessage(nullptr, kUserMessage + i, 0, 0);
+
+    MSG msg = {};
+    DWORD stamp = 0;
+    for (int i = 0; i < 3; ++i)
+    {
+        EXPECT_EQ(MainLoopPass(msg, stamp), LoopPass::Message);
+        EXPECT_EQ(msg.message, kUserMessage + i);
+        EXPECT_FALSE(dead) << "no frame may run while messages wait";
+    }
+    EXPECT_EQ(MainLoopPass(msg, stamp), LoopPass::Frame);
+    EXPECT_TRUE(dead) << "the frame ends by deleting released objects";
+}
+
+TEST_F(ShellTest, QuitComesOnlyAfterOtherMessages)
+{
+    PostQuitMessage(0);
+    TestPostMessage(nullptr, kUserMessage, 0, 0);
+    MSG msg = {};
+    DWORD stamp = 0;
+    MainLoopPass(msg, stamp);
+    EXPECT_EQ(msg.message, kUserMessage);
+    MainLoopPass(msg, stamp);
+    EXPECT_EQ(msg.message, WM_QUIT);
+    EXPECT_EQ(MainLoopPass(msg, stamp), LoopPass::Frame);
+}
+
+TEST_F(ShellTest, ProfilerStampCyclesOnFirstPassThenEvery200Ms)
+{
+    MSG msg = {};
+    DWORD stamp = 0;
+    MainLoopPass(msg, stamp);
+    EXPECT_EQ(stamp, 1200u);
+    TestSetClock(1200);
+    MainLoopPass(msg, stamp);
+    EXPECT_EQ(stamp, 1200u);
+    TestSetClock(1201);
+    MainLoopPass(msg, stamp);
+    EXPECT_EQ(stamp, 1401u);
+}
+
+TEST_F(ShellTest, KeyDownLetsExactlyOneCharacterThrough)
+{
+    WindowProc(nullptr, WM_CHAR, 'a', 0);
+    EXPECT_FALSE(g_keyDownSeen);
+    WindowProc(nullptr, WM_KEYDOWN, 0, 0);
+    EXPECT_TRUE(g_keyDownSeen);
+    WindowProc(nullptr, WM_CHAR, 'b', 0);
+    EXPECT_FALSE(g_keyDownSeen);
+    WindowProc(nullptr, WM_CHAR, 'c', 0);
+    EXPECT_FALSE(g_keyDownSeen);
+}
+
+TEST_F(ShellTest, ActivationMovesTheCursorCounterAndActiveFlag)
+{
+    int before = TestGetCursorCounter();
+    WindowProc(nullptr, WM_ACTIVATE, 0, 0);
+    EXPECT_FALSE(g_windowActive);
+    EXPECT_EQ(TestGetCursorCounter(), before + 1);
+    WindowProc(nullptr, WM_ACTIVATE, 0x00010002, 0); // any non-zero wParam activates
+    EXPECT_TRUE(g_windowActive);
+    EXPECT_EQ(TestGetCursorCounter(), before);
+}
+
+TEST_F(ShellTest, CloseMessagePostsQuit)
+{
+    WindowProc(nullptr, WM_CLOSE, 0, 0);
+    MSG msg = {};
+    EXPECT_TRUE(PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE));
+    EXPECT_EQ(msg.message, WM_QUIT);
+}
