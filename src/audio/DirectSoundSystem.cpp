@@ -17,8 +17,12 @@ DirectSoundSystem::~DirectSoundSystem() {}
 
 int DirectSoundSystem::Init()
 {
-    if (FAILED(DirectSoundCreate8(&DSDEVID_DefaultPlayback, &device, nullptr)))
+    // Into a local first: a second Init (refused while this device lives)
+    // must not lose the device that Shutdown has to release.
+    IDirectSound8* created = nullptr;
+    if (FAILED(DirectSoundCreate8(&DSDEVID_DefaultPlayback, &created, nullptr)))
         return -1;
+    device = created;
 
     DSBUFFERDESC desc;
     memset(&desc, 0, sizeof(desc));
