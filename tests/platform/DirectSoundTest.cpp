@@ -148,35 +148,6 @@ TEST_F(DirectSoundTest, LockedRangePlaysSilenceAndCannotBeLockedTwice)
     buffer->Release();
 }
 
-TEST_F(DirectSoundTest, ConvertsRateAndChannelCountToTheDevice)
-{
-    // 22050 Hz mono: each source sample lands on every other output frame,
-    // the frames between are the mean of their neighbours, both channels alike.
-    WAVEFORMATEX format = Pcm(1, 22050);
-    IDirectSoundBuffer* buffer = nullptr;
-    ASSERT_EQ(Create(device, &format, 400 * 2, &buffer), DS_OK);
-    void* region = nullptr;
-    DWORD size = 0;
-    ASSERT_EQ(buffer->Lock(0, 800, &region, &size, nullptr, nullptr, 0), DS_OK);
-    for (int i = 0; i < 400; i++)
-        static_cast<int16_t*>(region)[i] = static_cast<int16_t>(i * 10);
-    buffer->Unlock(region, size, nullptr, 0);
-    buffer->Play(0, 0, DSBPLAY_LOOPING);
-
-    std::vector<int16_t> out = Mix(1600);
-    for (int j = 0; j < 1600; j++)
-    {
-        int source = (j / 2) % 400;
-        int expected = j % 2 == 0 ? source * 10 : (source == 399 ? 3990 / 2 : source * 10 + 5);
-        ASSERT_EQ(out[2 * j], expected) << "frame " << j;
-        ASSERT_EQ(out[2 * j + 1], out[2 * j]) << "frame " << j;
-    }
-    DWORD play = 0;
-    buffer->GetCurrentPosition(&play, nullptr);
-    EXPECT_EQ(play, 0u); // two whole loops of the source
-    buffer->Release();
-}
-
 TEST_F(DirectSoundTest, RejectsFormatsAndSizesItCannotPlay)
 {
     struct Case
