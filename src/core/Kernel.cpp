@@ -1,5 +1,6 @@
 #include "core/Kernel.h"
 
+#include "audio/DirectSoundSystem.h"
 #include "core/Log.h"
 #include "core/RefObject.h"
 #include "core/Shell.h"
@@ -24,12 +25,17 @@ void Kernel::Init()
 
     LogScope scope("Initializing Kernel");
     Log::Printf(Log::Instance(), "tolvi.log opened\n");
+    DirectSoundSystem* soundSystem = new DirectSoundSystem();
+    g_soundSystem = soundSystem;
+    soundSystem->Init();
     Timer::Instance()->Initialize();
 }
 
 void Kernel::Update()
 {
     Timer::Instance()->Update();
+    if (g_soundSystem)
+        g_soundSystem->Update();
     RefObject::CollectGarbage();
 }
 
@@ -37,6 +43,9 @@ void Kernel::Shutdown()
 {
     LogScope scope("Shutting Down Kernel");
     Timer::Instance()->Shutdown();
+    if (g_soundSystem)
+        g_soundSystem->Shutdown();
+    g_soundSystem = nullptr;
     Log::Printf(Log::Instance(), "deleting remaining memory objects...\n");
     RefObject::DeleteAll();
 }

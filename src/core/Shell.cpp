@@ -9,6 +9,7 @@ HWND g_mainWindow = nullptr;
 bool g_windowActive = true;
 bool g_keyDownSeen = false;
 DWORD g_lastServerUpdate = 0;
+SoundSystem* g_soundSystem = nullptr;
 
 namespace
 {

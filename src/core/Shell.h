@@ -14,6 +14,8 @@ extern bool g_windowActive;
 extern bool g_keyDownSeen;
 // Time of the last server tick, by timeGetTime.
 extern DWORD g_lastServerUpdate;
+// The one sound system, created by Kernel::Init; null before and after.
+extern SoundSystem* g_soundSystem;
 
 void CreateMainWindow();
 void DestroyMainWindow();

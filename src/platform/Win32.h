@@ -31,6 +31,43 @@ typedef const char* LPCSTR;
 #define WINAPI
 #define CALLBACK
 
+// Result codes of the COM-style interfaces (DirectSound): negative means failure.
+typedef int32_t HRESULT;
+typedef uint32_t ULONG;
+#ifndef SUCCEEDED
+#define SUCCEEDED(hr) (((HRESULT)(hr)) >= 0)
+#endif
+#ifndef FAILED
+#define FAILED(hr) (((HRESULT)(hr)) < 0)
+#endif
+
+// Interface and device identifiers. Compared by value.
+struct GUID
+{
+    uint32_t Data1;
+    uint16_t Data2;
+    uint16_t Data3;
+    uint8_t Data4[8];
+};
+typedef const GUID* LPCGUID;
+typedef const GUID& REFIID;
+inline bool operator==(const GUID& a, const GUID& b)
+{
+    if (a.Data1 != b.Data1 || a.Data2 != b.Data2 || a.Data3 != b.Data3)
+        return false;
+    for (int i = 0; i < 8; i++)
+    {
+        if (a.Data4[i] != b.Data4[i])
+            return false;
+    }
+    return true;
+}
+inline bool operator!=(const GUID& a, const GUID& b)
+{
+    return !(a == b);
+}
+extern const GUID GUID_NULL;
+
 struct PlatformInstance;
 struct PlatformWindow;
 struct PlatformCursor;
