@@ -32,6 +32,8 @@ constexpr uint16_t kFaceMaterial = 0x4130;
 constexpr uint16_t kMapping = 0x4140;
 constexpr uint16_t kSmoothing = 0x4150;
 constexpr uint16_t kLocalMatrix = 0x4160;
+constexpr uint16_t kKeyframer = 0xB000;
+constexpr uint16_t kKeyframerHeader = 0xB00A;
 
 class ChunkWriter
 {
@@ -418,6 +420,17 @@ std::vector<uint8_t> MeshBuilder::Write(const std::string& objectName) const
     w.End(mesh);
     w.End(object);
     w.End(editor);
+
+    // A keyframer with its header only, as 3D Studio writes after the editor
+    // data; it also means no chunk of the mesh ends exactly at the end of the
+    // file, so readers that look one header past a chunk find a real one.
+    const size_t keyframer = w.Begin(kKeyframer);
+    const size_t keyframerHeader = w.Begin(kKeyframerHeader);
+    w.U16(5);
+    w.Text(objectName);
+    w.U32(100);
+    w.End(keyframerHeader);
+    w.End(keyframer);
     w.End(main);
     return w.bytes;
 }
