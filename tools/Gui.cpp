@@ -173,9 +173,12 @@ bool WriteScrollBarSkin(const std::string& folder)
     {
         const int top = s * 16;
         ButtonFace(image, 0, top, 16, top + 16, tops[s], bottoms[s], s == 2);
+        // A grip of three ridges: the same square serves both arrows and the thumb.
         for (int i = 0; i < 3; ++i)
-            image.FillRect(7 - i, top + 5 + i, 9 + i, top + 6 + i, Rgba{220, 226, 236, 255});
-        image.FillRect(5, top + 9, 11, top + 10, Rgba{220, 226, 236, 255});
+        {
+            image.FillRect(5, top + 5 + 2 * i, 11, top + 6 + 2 * i, Rgba{210, 218, 232, 255});
+            image.FillRect(5, top + 6 + 2 * i, 11, top + 7 + 2 * i, Rgba{40, 46, 60, 255});
+        }
     }
     // Tracks: cell (2, 2) vertical, cell (1, 2) horizontal.
     for (int i = 0; i < 16; ++i)

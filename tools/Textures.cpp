@@ -32,7 +32,7 @@ bool WriteTankHull(const std::string& folder)
         {
             const float n = Fractal2(x / 32.0f, y / 32.0f, 4, 4, 11);
             const float m = Fractal2(x / 32.0f, y / 32.0f, 3, 4, 23);
-            Rgba c = n < 0.42f ? dark : (m > 0.56f ? brown : olive);
+            Rgba c = n < 0.4f ? dark : (m > 0.6f ? brown : olive);
             image.At(x, y) = Shade(c, Grain(x, y, 5));
         }
     }
