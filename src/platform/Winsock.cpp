@@ -21,6 +21,10 @@ TestConnectFilter g_connectFilter;
 bool g_loopbackOnly = false;
 // Sockets whose connect a test filter held: they never connect.
 std::set<SOCKET> g_heldSockets;
+// The sockets this layer opened and has not closed, by descriptor. Calls on
+// anything else fail, so a stale handle never reaches a descriptor that the
+// system has since reused for something else.
+std::vector<bool> g_openSockets;
 
 int Failed(int error)
 {
@@ -40,6 +44,29 @@ bool Started()
 bool Held(SOCKET s)
 {
     return g_heldSockets.count(s) != 0;
+}
+
+void Track(SOCKET s, bool open)
+{
+    if (s < 0)
+        return;
+    if (static_cast<size_t>(s) >= g_openSockets.size())
+        g_openSockets.resize(static_cast<size_t>(s) + 1, false);
+    g_openSockets[static_cast<size_t>(s)] = open;
+}
+
+// Started, and s is one of ours.
+bool Usable(SOCKET s)
+{
+    if (!Started())
+        return false;
+    if (s < 0 || static_cast<size_t>(s) >= g_openSockets.size() ||
+        !g_openSockets[static_cast<size_t>(s)])
+    {
+        g_lastError = WSAENOTSOCK;
+        return false;
+    }
+    return true;
 }
 
 bool IsHostLittleEndian()
@@ -107,7 +134,18 @@ int WSACleanup()
 {
     if (!Started())
         return SOCKET_ERROR;
-    --g_startups;
+    // As in Winsock, the last clean-up closes every socket still open.
+    if (--g_startups == 0)
+    {
+        for (size_t fd = 0; fd < g_openSockets.size(); ++fd)
+        {
+            int error = 0;
+            if (g_openSockets[fd])
+                PosixSocket::Close(static_cast<int>(fd), &error);
+        }
+        g_openSockets.clear();
+        g_heldSockets.clear();
+    }
     return 0;
 }
 
@@ -126,7 +164,10 @@ SOCKET socket(int family, int type, int protocol)
         return Failed(WSAEINVAL);
     int error = 0;
     int fd = PosixSocket::Open(&error);
-    return fd < 0 ? Failed(error) : fd;
+    if (fd < 0)
+        return Failed(error);
+    Track(fd, true);
+    return fd;
 }
 
 namespace
@@ -151,7 +192,7 @@ bool MapOption(int level, int name, PosixSocket::Option* option)
 
 int setsockopt(SOCKET s, int level, int name, const char* value, int length)
 {
-    if (!Started())
+    if (!Usable(s))
         return SOCKET_ERROR;
     PosixSocket::Option option;
     if (!MapOption(level, name, &option))
@@ -166,7 +207,7 @@ int setsockopt(SOCKET s, int level, int name, const char* value, int length)
 
 int getsockopt(SOCKET s, int level, int name, char* value, int* length)
 {
-    if (!Started())
+    if (!Usable(s))
         return SOCKET_ERROR;
     PosixSocket::Option option;
     if (!MapOption(level, name, &option))
@@ -184,7 +225,7 @@ int getsockopt(SOCKET s, int level, int name, char* value, int* length)
 
 int ioctlsocket(SOCKET s, long command, u_long* argument)
 {
-    if (!Started())
+    if (!Usable(s))
         return SOCKET_ERROR;
     if (!argument)
         return Failed(WSAEFAULT);
@@ -204,7 +245,7 @@ int ioctlsocket(SOCKET s, long command, u_long* argument)
 
 int connect(SOCKET s, const sockaddr* address, int length)
 {
-    if (!Started())
+    if (!Usable(s))
         return SOCKET_ERROR;
     uint32_t host = 0;
     uint16_t port = 0;
@@ -230,7 +271,7 @@ int connect(SOCKET s, const sockaddr* address, int length)
 
 int bind(SOCKET s, const sockaddr* address, int length)
 {
-    if (!Started())
+    if (!Usable(s))
         return SOCKET_ERROR;
     uint32_t host = 0;
     uint16_t port = 0;
@@ -242,7 +283,7 @@ int bind(SOCKET s, const sockaddr* address, int length)
 
 int listen(SOCKET s, int backlog)
 {
-    if (!Started())
+    if (!Usable(s))
         return SOCKET_ERROR;
     int error = 0;
     return PosixSocket::Listen(s, backlog, &error) < 0 ? Failed(error) : 0;
@@ -250,7 +291,7 @@ int listen(SOCKET s, int backlog)
 
 SOCKET accept(SOCKET s, sockaddr* address, int* length)
 {
-    if (!Started())
+    if (!Usable(s))
         return INVALID_SOCKET;
     uint32_t host = 0;
     uint16_t port = 0;
@@ -258,13 +299,14 @@ SOCKET accept(SOCKET s, sockaddr* address, int* length)
     int fd = PosixSocket::Accept(s, &host, &port, &error);
     if (fd < 0)
         return Failed(error);
+    Track(fd, true);
     WriteAddress(address, length, host, port);
     return fd;
 }
 
 int getpeername(SOCKET s, sockaddr* address, int* length)
 {
-    if (!Started())
+    if (!Usable(s))
         return SOCKET_ERROR;
     if (!address || !length || *length < static_cast<int>(sizeof(sockaddr_in)))
         return Failed(WSAEFAULT);
@@ -281,7 +323,7 @@ int getpeername(SOCKET s, sockaddr* address, int* length)
 
 int getsockname(SOCKET s, sockaddr* address, int* length)
 {
-    if (!Started())
+    if (!Usable(s))
         return SOCKET_ERROR;
     if (!address || !length || *length < static_cast<int>(sizeof(sockaddr_in)))
         return Failed(WSAEFAULT);
@@ -296,7 +338,7 @@ int getsockname(SOCKET s, sockaddr* address, int* length)
 
 int recv(SOCKET s, char* buffer, int length, int flags)
 {
-    if (!Started())
+    if (!Usable(s))
         return SOCKET_ERROR;
     if (flags != 0 || length < 0 || (length > 0 && !buffer))
         return Failed(WSAEINVAL);
@@ -313,7 +355,7 @@ int recv(SOCKET s, char* buffer, int length, int flags)
 
 int send(SOCKET s, const char* buffer, int length, int flags)
 {
-    if (!Started())
+    if (!Usable(s))
         return SOCKET_ERROR;
     if (flags != 0 || length < 0 || (length > 0 && !buffer))
         return Failed(WSAEINVAL);
@@ -326,7 +368,7 @@ int send(SOCKET s, const char* buffer, int length, int flags)
 
 int shutdown(SOCKET s, int how)
 {
-    if (!Started())
+    if (!Usable(s))
         return SOCKET_ERROR;
     if (how < SD_RECEIVE || how > SD_BOTH)
         return Failed(WSAEINVAL);
@@ -338,11 +380,10 @@ int shutdown(SOCKET s, int how)
 
 int closesocket(SOCKET s)
 {
-    if (!Started())
+    if (!Usable(s))
         return SOCKET_ERROR;
-    if (s < 0)
-        return Failed(WSAENOTSOCK);
     g_heldSockets.erase(s);
+    Track(s, false);
     int error = 0;
     return PosixSocket::Close(s, &error) < 0 ? Failed(error) : 0;
 }
@@ -353,12 +394,10 @@ int WSAIoctl(SOCKET s, DWORD code, void* in, DWORD inLength, void* out, DWORD ou
 {
     (void)in;
     (void)inLength;
-    if (!Started())
+    if (!Usable(s))
         return SOCKET_ERROR;
     if (code != SIO_ADDRESS_LIST_QUERY || overlapped || completion)
         return Failed(WSAEINVAL);
-    if (s < 0)
-        return Failed(WSAENOTSOCK);
     if (!bytesReturned)
         return Failed(WSAEFAULT);
 
