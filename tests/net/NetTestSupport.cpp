@@ -29,8 +29,8 @@ void NetTest::TearDown()
     NetworkSubsystem::Instance()->Shutdown();
 }
 
-bool NetTest::DriveUntil(const std::function<void()>& step, const std::function<bool()>& done,
-                         int milliseconds)
+bool DriveUntil(const std::function<void()>& step, const std::function<bool()>& done,
+                int milliseconds)
 {
     auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
     for (;;)

@@ -84,15 +84,15 @@ private:
     }
 };
 
+// Runs step until done() holds, for at most the given time; true if it did.
+bool DriveUntil(const std::function<void()>& step, const std::function<bool()>& done,
+                int milliseconds = 1500);
+
 class NetTest : public ::testing::Test
 {
 protected:
     void SetUp() override;
     void TearDown() override;
-
-    // Runs step until done() holds, for at most the given time; true if it did.
-    static bool DriveUntil(const std::function<void()>& step, const std::function<bool()>& done,
-                           int milliseconds = 1500);
 
     RecordingSpy spy;
 };
