@@ -67,6 +67,10 @@ void Connection::Connect(const char* host, uint16_t port)
 {
     if (socket != INVALID_SOCKET || !SocketsReady() || !host)
         return;
+    // Not a dotted address: a connect to the all-ones broadcast would follow.
+    const uint32_t address = inet_addr(host);
+    if (address == INADDR_NONE)
+        return;
     SOCKET s = ::socket(AF_INET, SOCK_STREAM, 0);
     if (s == INVALID_SOCKET)
         return;
@@ -78,8 +82,8 @@ void Connection::Connect(const char* host, uint16_t port)
         closesocket(s);
         return;
     }
-    sockaddr_in address = MakeAddress(inet_addr(host), port);
-    if (::connect(s, reinterpret_cast<sockaddr*>(&address), sizeof address) == SOCKET_ERROR &&
+    sockaddr_in peer = MakeAddress(address, port);
+    if (::connect(s, reinterpret_cast<sockaddr*>(&peer), sizeof peer) == SOCKET_ERROR &&
         WSAGetLastError() != WSAEWOULDBLOCK)
     {
         closesocket(s);
