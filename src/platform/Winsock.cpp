@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstring>
 #include <set>
+#include <unordered_map>
 
 namespace
 {
@@ -21,10 +22,12 @@ TestConnectFilter g_connectFilter;
 bool g_loopbackOnly = false;
 // Sockets whose connect a test filter held: they never connect.
 std::set<SOCKET> g_heldSockets;
-// The sockets this layer opened and has not closed, by descriptor. Calls on
-// anything else fail, so a stale handle never reaches a descriptor that the
-// system has since reused for something else.
-std::vector<bool> g_openSockets;
+// The sockets this layer opened and has not closed: handle to descriptor.
+// Handles are never reused, so a stale handle (say, closed late by an object
+// that outlived a clean-up) never reaches a descriptor that the system has
+// since given to another socket.
+std::unordered_map<SOCKET, int> g_sockets;
+SOCKET g_nextHandle = 100;
 
 int Failed(int error)
 {
@@ -46,27 +49,26 @@ bool Held(SOCKET s)
     return g_heldSockets.count(s) != 0;
 }
 
-void Track(SOCKET s, bool open)
+SOCKET Track(int fd)
 {
-    if (s < 0)
-        return;
-    if (static_cast<size_t>(s) >= g_openSockets.size())
-        g_openSockets.resize(static_cast<size_t>(s) + 1, false);
-    g_openSockets[static_cast<size_t>(s)] = open;
+    SOCKET s = g_nextHandle++;
+    g_sockets[s] = fd;
+    return s;
 }
 
-// Started, and s is one of ours.
-bool Usable(SOCKET s)
+// The descriptor of one of our open sockets; -1 (with the error set) when
+// sockets are not started or s is not one of ours.
+int Descriptor(SOCKET s)
 {
     if (!Started())
-        return false;
-    if (s < 0 || static_cast<size_t>(s) >= g_openSockets.size() ||
-        !g_openSockets[static_cast<size_t>(s)])
+        return -1;
+    auto found = g_sockets.find(s);
+    if (found == g_sockets.end())
     {
         g_lastError = WSAENOTSOCK;
-        return false;
+        return -1;
     }
-    return true;
+    return found->second;
 }
 
 bool IsHostLittleEndian()
@@ -137,13 +139,12 @@ int WSACleanup()
     // As in Winsock, the last clean-up closes every socket still open.
     if (--g_startups == 0)
     {
-        for (size_t fd = 0; fd < g_openSockets.size(); ++fd)
+        for (const auto& entry : g_sockets)
         {
             int error = 0;
-            if (g_openSockets[fd])
-                PosixSocket::Close(static_cast<int>(fd), &error);
+            PosixSocket::Close(entry.second, &error);
         }
-        g_openSockets.clear();
+        g_sockets.clear();
         g_heldSockets.clear();
     }
     return 0;
@@ -166,8 +167,7 @@ SOCKET socket(int family, int type, int protocol)
     int fd = PosixSocket::Open(&error);
     if (fd < 0)
         return Failed(error);
-    Track(fd, true);
-    return fd;
+    return Track(fd);
 }
 
 namespace
@@ -192,7 +192,8 @@ bool MapOption(int level, int name, PosixSocket::Option* option)
 
 int setsockopt(SOCKET s, int level, int name, const char* value, int length)
 {
-    if (!Usable(s))
+    const int fd = Descriptor(s);
+    if (fd < 0)
         return SOCKET_ERROR;
     PosixSocket::Option option;
     if (!MapOption(level, name, &option))
@@ -202,12 +203,13 @@ int setsockopt(SOCKET s, int level, int name, const char* value, int length)
     int number = 0;
     std::memcpy(&number, value, sizeof number);
     int error = 0;
-    return PosixSocket::SetOption(s, option, number, &error) < 0 ? Failed(error) : 0;
+    return PosixSocket::SetOption(fd, option, number, &error) < 0 ? Failed(error) : 0;
 }
 
 int getsockopt(SOCKET s, int level, int name, char* value, int* length)
 {
-    if (!Usable(s))
+    const int fd = Descriptor(s);
+    if (fd < 0)
         return SOCKET_ERROR;
     PosixSocket::Option option;
     if (!MapOption(level, name, &option))
@@ -216,7 +218,7 @@ int getsockopt(SOCKET s, int level, int name, char* value, int* length)
         return Failed(WSAEFAULT);
     int number = 0;
     int error = 0;
-    if (PosixSocket::GetOption(s, option, &number, &error) < 0)
+    if (PosixSocket::GetOption(fd, option, &number, &error) < 0)
         return Failed(error);
     std::memcpy(value, &number, sizeof number);
     *length = sizeof number;
@@ -225,17 +227,18 @@ int getsockopt(SOCKET s, int level, int name, char* value, int* length)
 
 int ioctlsocket(SOCKET s, long command, u_long* argument)
 {
-    if (!Usable(s))
+    const int fd = Descriptor(s);
+    if (fd < 0)
         return SOCKET_ERROR;
     if (!argument)
         return Failed(WSAEFAULT);
     int error = 0;
     if (command == FIONBIO)
-        return PosixSocket::SetNonBlocking(s, *argument != 0, &error) < 0 ? Failed(error) : 0;
+        return PosixSocket::SetNonBlocking(fd, *argument != 0, &error) < 0 ? Failed(error) : 0;
     if (command == FIONREAD)
     {
         uint32_t waiting = 0;
-        if (PosixSocket::BytesWaiting(s, &waiting, &error) < 0)
+        if (PosixSocket::BytesWaiting(fd, &waiting, &error) < 0)
             return Failed(error);
         *argument = waiting;
         return 0;
@@ -245,7 +248,8 @@ int ioctlsocket(SOCKET s, long command, u_long* argument)
 
 int connect(SOCKET s, const sockaddr* address, int length)
 {
-    if (!Usable(s))
+    const int fd = Descriptor(s);
+    if (fd < 0)
         return SOCKET_ERROR;
     uint32_t host = 0;
     uint16_t port = 0;
@@ -266,47 +270,50 @@ int connect(SOCKET s, const sockaddr* address, int length)
     if (g_loopbackOnly && (ntohl(host) >> 24) != 127)
         return Failed(WSAENETUNREACH);
     int error = 0;
-    return PosixSocket::Connect(s, host, port, &error) < 0 ? Failed(error) : 0;
+    return PosixSocket::Connect(fd, host, port, &error) < 0 ? Failed(error) : 0;
 }
 
 int bind(SOCKET s, const sockaddr* address, int length)
 {
-    if (!Usable(s))
+    const int fd = Descriptor(s);
+    if (fd < 0)
         return SOCKET_ERROR;
     uint32_t host = 0;
     uint16_t port = 0;
     if (!ReadAddress(address, length, &host, &port))
         return Failed(WSAEFAULT);
     int error = 0;
-    return PosixSocket::Bind(s, host, port, &error) < 0 ? Failed(error) : 0;
+    return PosixSocket::Bind(fd, host, port, &error) < 0 ? Failed(error) : 0;
 }
 
 int listen(SOCKET s, int backlog)
 {
-    if (!Usable(s))
+    const int fd = Descriptor(s);
+    if (fd < 0)
         return SOCKET_ERROR;
     int error = 0;
-    return PosixSocket::Listen(s, backlog, &error) < 0 ? Failed(error) : 0;
+    return PosixSocket::Listen(fd, backlog, &error) < 0 ? Failed(error) : 0;
 }
 
 SOCKET accept(SOCKET s, sockaddr* address, int* length)
 {
-    if (!Usable(s))
+    const int fd = Descriptor(s);
+    if (fd < 0)
         return INVALID_SOCKET;
     uint32_t host = 0;
     uint16_t port = 0;
     int error = 0;
-    int fd = PosixSocket::Accept(s, &host, &port, &error);
-    if (fd < 0)
+    int accepted = PosixSocket::Accept(fd, &host, &port, &error);
+    if (accepted < 0)
         return Failed(error);
-    Track(fd, true);
     WriteAddress(address, length, host, port);
-    return fd;
+    return Track(accepted);
 }
 
 int getpeername(SOCKET s, sockaddr* address, int* length)
 {
-    if (!Usable(s))
+    const int fd = Descriptor(s);
+    if (fd < 0)
         return SOCKET_ERROR;
     if (!address || !length || *length < static_cast<int>(sizeof(sockaddr_in)))
         return Failed(WSAEFAULT);
@@ -315,7 +322,7 @@ int getpeername(SOCKET s, sockaddr* address, int* length)
     uint32_t host = 0;
     uint16_t port = 0;
     int error = 0;
-    if (PosixSocket::PeerName(s, &host, &port, &error) < 0)
+    if (PosixSocket::PeerName(fd, &host, &port, &error) < 0)
         return Failed(error);
     WriteAddress(address, length, host, port);
     return 0;
@@ -323,14 +330,15 @@ int getpeername(SOCKET s, sockaddr* address, int* length)
 
 int getsockname(SOCKET s, sockaddr* address, int* length)
 {
-    if (!Usable(s))
+    const int fd = Descriptor(s);
+    if (fd < 0)
         return SOCKET_ERROR;
     if (!address || !length || *length < static_cast<int>(sizeof(sockaddr_in)))
         return Failed(WSAEFAULT);
     uint32_t host = 0;
     uint16_t port = 0;
     int error = 0;
-    if (PosixSocket::SocketName(s, &host, &port, &error) < 0)
+    if (PosixSocket::SocketName(fd, &host, &port, &error) < 0)
         return Failed(error);
     WriteAddress(address, length, host, port);
     return 0;
@@ -338,7 +346,8 @@ int getsockname(SOCKET s, sockaddr* address, int* length)
 
 int recv(SOCKET s, char* buffer, int length, int flags)
 {
-    if (!Usable(s))
+    const int fd = Descriptor(s);
+    if (fd < 0)
         return SOCKET_ERROR;
     if (flags != 0 || length < 0 || (length > 0 && !buffer))
         return Failed(WSAEINVAL);
@@ -348,44 +357,47 @@ int recv(SOCKET s, char* buffer, int length, int flags)
     // Linux reports would-block on a socket still connecting; Winsock reports
     // it as not connected, and callers rely on that difference.
     if (length == 0)
-        return PosixSocket::ConnectStatus(s, &error) < 0 ? Failed(error) : 0;
-    int got = PosixSocket::Receive(s, buffer, length, &error);
+        return PosixSocket::ConnectStatus(fd, &error) < 0 ? Failed(error) : 0;
+    int got = PosixSocket::Receive(fd, buffer, length, &error);
     return got < 0 ? Failed(error) : got;
 }
 
 int send(SOCKET s, const char* buffer, int length, int flags)
 {
-    if (!Usable(s))
+    const int fd = Descriptor(s);
+    if (fd < 0)
         return SOCKET_ERROR;
     if (flags != 0 || length < 0 || (length > 0 && !buffer))
         return Failed(WSAEINVAL);
     if (Held(s))
         return Failed(WSAENOTCONN);
     int error = 0;
-    int sent = PosixSocket::Send(s, buffer, length, &error);
+    int sent = PosixSocket::Send(fd, buffer, length, &error);
     return sent < 0 ? Failed(error) : sent;
 }
 
 int shutdown(SOCKET s, int how)
 {
-    if (!Usable(s))
+    const int fd = Descriptor(s);
+    if (fd < 0)
         return SOCKET_ERROR;
     if (how < SD_RECEIVE || how > SD_BOTH)
         return Failed(WSAEINVAL);
     if (Held(s))
         return Failed(WSAENOTCONN);
     int error = 0;
-    return PosixSocket::Shutdown(s, how, &error) < 0 ? Failed(error) : 0;
+    return PosixSocket::Shutdown(fd, how, &error) < 0 ? Failed(error) : 0;
 }
 
 int closesocket(SOCKET s)
 {
-    if (!Usable(s))
+    const int fd = Descriptor(s);
+    if (fd < 0)
         return SOCKET_ERROR;
     g_heldSockets.erase(s);
-    Track(s, false);
+    g_sockets.erase(s);
     int error = 0;
-    return PosixSocket::Close(s, &error) < 0 ? Failed(error) : 0;
+    return PosixSocket::Close(fd, &error) < 0 ? Failed(error) : 0;
 }
 
 int WSAIoctl(SOCKET s, DWORD code, void* in, DWORD inLength, void* out, DWORD outLength,
@@ -394,7 +406,8 @@ int WSAIoctl(SOCKET s, DWORD code, void* in, DWORD inLength, void* out, DWORD ou
 {
     (void)in;
     (void)inLength;
-    if (!Usable(s))
+    const int fd = Descriptor(s);
+    if (fd < 0)
         return SOCKET_ERROR;
     if (code != SIO_ADDRESS_LIST_QUERY || overlapped || completion)
         return Failed(WSAEINVAL);
