@@ -199,7 +199,7 @@ void Connection::ReadSocket()
             }
             if (inbox.size() - inboxEnd < kReadChunk)
                 inbox.resize(inboxEnd + kReadChunk > 2 * inbox.size() ? inboxEnd + kReadChunk
-                                                                       : 2 * inbox.size());
+                                                                      : 2 * inbox.size());
         }
         int got = ::recv(socket, reinterpret_cast<char*>(inbox.data() + inboxEnd),
                          static_cast<int>(inbox.size() - inboxEnd), 0);
@@ -285,8 +285,8 @@ void Connection::FlushUnsent()
     {
         size_t left = unsent.size() - unsentStart;
         int chunk = left > (1u << 30) ? (1 << 30) : static_cast<int>(left);
-        int sent = ::send(socket, reinterpret_cast<const char*>(unsent.data() + unsentStart),
-                          chunk, 0);
+        int sent =
+            ::send(socket, reinterpret_cast<const char*>(unsent.data() + unsentStart), chunk, 0);
         if (sent > 0)
         {
             unsentStart += static_cast<size_t>(sent);

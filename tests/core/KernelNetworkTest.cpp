@@ -113,7 +113,8 @@ TEST_F(KernelTickTest, ServerTicksOncePerMillisecondAndTheClientEveryFrame)
     NetClient::Instance()->Connect("127.0.0.1", port);
     DWORD now = 7002;
     ASSERT_TRUE(DriveUntil(
-        [&] {
+        [&]
+        {
             TestSetClock(now++);
             Kernel::GetInstance()->Update();
         },

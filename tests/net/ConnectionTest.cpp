@@ -25,7 +25,8 @@ protected:
     SmartPtr<Connection> AcceptOne()
     {
         SmartPtr<Connection> accepted;
-        DriveUntil([&] { accepted = listener->Update(); }, [&] { return accepted.Get() != nullptr; });
+        DriveUntil([&] { accepted = listener->Update(); },
+                   [&] { return accepted.Get() != nullptr; });
         return accepted;
     }
 
@@ -41,7 +42,8 @@ protected:
         EXPECT_EQ(client->GetState(), Connection::kConnected);
     }
 
-    static std::vector<std::vector<uint8_t>> Drain(Connection* connection, std::vector<uint32_t>* types)
+    static std::vector<std::vector<uint8_t>> Drain(Connection* connection,
+                                                   std::vector<uint32_t>* types)
     {
         std::vector<std::vector<uint8_t>> payloads;
         while (Message* message = connection->PeekIncoming())
@@ -103,7 +105,8 @@ TEST_F(ConnectionTest, FramesSplitAtEveryByteBoundaryArriveWholeAndInOrder)
         ASSERT_TRUE(RawSend(peer, std::vector<uint8_t>(stream.begin() + split, stream.end())));
         std::vector<std::vector<uint8_t>> rest;
         ASSERT_TRUE(DriveUntil([&] { server->Update(); },
-                               [&] {
+                               [&]
+                               {
                                    std::vector<std::vector<uint8_t>> got =
                                        Drain(server.Get(), &types);
                                    rest.insert(rest.end(), got.begin(), got.end());
@@ -135,7 +138,8 @@ TEST_F(ConnectionTest, SeveralFramesInOneReadAndAZeroLengthFrame)
     std::vector<uint32_t> types;
     std::vector<std::vector<uint8_t>> payloads;
     ASSERT_TRUE(DriveUntil([&] { server->Update(); },
-                           [&] {
+                           [&]
+                           {
                                std::vector<std::vector<uint8_t>> got = Drain(server.Get(), &types);
                                payloads.insert(payloads.end(), got.begin(), got.end());
                                return payloads.size() >= 50;
@@ -163,11 +167,13 @@ TEST_F(ConnectionTest, OneMebibyteFrameArrivesIntact)
 
     std::vector<std::vector<uint8_t>> got;
     ASSERT_TRUE(DriveUntil(
-        [&] {
+        [&]
+        {
             client->Update();
             server->Update();
         },
-        [&] {
+        [&]
+        {
             std::vector<std::vector<uint8_t>> more = Drain(server.Get(), nullptr);
             got.insert(got.end(), more.begin(), more.end());
             return !got.empty();
@@ -201,11 +207,13 @@ TEST_F(ConnectionTest, PeerThatStopsReadingLosesNothingAndKeepsTheOrder)
     std::vector<uint32_t> types;
     std::vector<std::vector<uint8_t>> got;
     ASSERT_TRUE(DriveUntil(
-        [&] {
+        [&]
+        {
             client->Update();
             server->Update();
         },
-        [&] {
+        [&]
+        {
             std::vector<std::vector<uint8_t>> more = Drain(server.Get(), &types);
             got.insert(got.end(), more.begin(), more.end());
             return got.size() >= frames + 1;
@@ -236,7 +244,8 @@ TEST_F(ConnectionTest, PeerClosingMidFrameDeliversTheWholeFramesOnly)
 
     std::vector<uint32_t> types;
     DriveUntil([&] { server->Update(); },
-               [&] {
+               [&]
+               {
                    Drain(server.Get(), &types);
                    return !types.empty();
                });
@@ -273,7 +282,8 @@ TEST_F(ConnectionTest, HostileLengthsCloseTheConnectionWithALogLine)
 
         std::vector<uint32_t> types;
         ASSERT_TRUE(DriveUntil(
-            [&] {
+            [&]
+            {
                 server->Update();
                 Drain(server.Get(), &types);
             },
@@ -281,7 +291,8 @@ TEST_F(ConnectionTest, HostileLengthsCloseTheConnectionWithALogLine)
         EXPECT_EQ(types, (std::vector<uint32_t>{0x801})) << "the good frame before still counts";
         EXPECT_EQ(server->GetState(), Connection::kClosed);
         char line[128];
-        std::snprintf(line, sizeof line, "Frame length %d from 127.0.0.1 refused; connection closed.",
+        std::snprintf(line, sizeof line,
+                      "Frame length %d from 127.0.0.1 refused; connection closed.",
                       static_cast<int32_t>(length));
         EXPECT_TRUE(log.Contains(line)) << log.Text();
         closesocket(peer);
@@ -298,11 +309,13 @@ TEST_F(ConnectionTest, LargestAllowedFrameIsDelivered)
     client->SendNow(message.Get());
     std::vector<std::vector<uint8_t>> got;
     ASSERT_TRUE(DriveUntil(
-        [&] {
+        [&]
+        {
             client->Update();
             server->Update();
         },
-        [&] {
+        [&]
+        {
             got = Drain(server.Get(), nullptr);
             return !got.empty();
         }));
@@ -377,11 +390,34 @@ TEST_F(ConnectionTest, MessagesSentBeforeTheConnectFinishesGoOutAfterIt)
     ASSERT_TRUE(server);
     std::vector<uint32_t> types;
     ASSERT_TRUE(DriveUntil(
-        [&] {
+        [&]
+        {
             client->Update();
             server->Update();
             Drain(server.Get(), &types);
         },
         [&] { return !types.empty(); }));
     EXPECT_EQ(types, (std::vector<uint32_t>{0x810}));
+}
+
+// Frames for a peer that never reads are kept only up to a limit; past it the
+// peer is given up, rather than letting memory grow without end.
+TEST_F(ConnectionTest, PeerThatNeverReadsIsGivenUpPastTheUnsentLimit)
+{
+    SmartPtr<Connection> client;
+    SmartPtr<Connection> server;
+    MakePair(client, server);
+
+    LogCapture log;
+    SmartPtr<Message> big(MakeMessage(0x800, std::vector<uint8_t>(1 << 20, 0x5A)));
+    int sent = 0;
+    while (client->IsConnected() && sent < 200)
+    {
+        client->SendNow(big.Get());
+        ++sent;
+    }
+    EXPECT_FALSE(client->IsConnected());
+    EXPECT_GT(sent, static_cast<int>(Connection::kMaxUnsentBytes >> 20));
+    EXPECT_EQ(client->GetUnsentBytes(), 0u);
+    EXPECT_TRUE(log.Contains("Peer 127.0.0.1 reads nothing; connection closed.\n")) << log.Text();
 }

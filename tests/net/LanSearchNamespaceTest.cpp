@@ -87,7 +87,8 @@ int SearchInOwnNetwork()
 
     size_t answered = 0;
     bool found = DriveUntil(
-        [&] {
+        [&]
+        {
             client.Update();
             server.Update();
             for (; answered < spy.Of("ClientConnected").size(); ++answered)

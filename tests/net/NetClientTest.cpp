@@ -29,14 +29,16 @@ protected:
         replyPort = replier->GetLocalPort();
         ASSERT_NE(replyPort, 0);
         // Record every probe; send the one to `answering` to our listener.
-        TestSetConnectFilter([this](std::string& address, int& port) {
-            probes.push_back({address, port});
-            if (address != answering)
-                return false;
-            address = "127.0.0.1";
-            port = replyPort;
-            return true;
-        });
+        TestSetConnectFilter(
+            [this](std::string& address, int& port)
+            {
+                probes.push_back({address, port});
+                if (address != answering)
+                    return false;
+                address = "127.0.0.1";
+                port = replyPort;
+                return true;
+            });
     }
 
     // Drives the client until the answering probe is accepted by the replier.
@@ -44,7 +46,8 @@ protected:
     {
         SmartPtr<Connection> accepted;
         DriveUntil(
-            [&] {
+            [&]
+            {
                 client.Update();
                 if (!accepted)
                     accepted = replier->Update();
@@ -133,8 +136,8 @@ TEST_F(NetClientTest, FirstReplyOnAProbeReportsTheServerOnce)
     host->SendNow(reply.Get());
     host->SendNow(reply.Get());
 
-    ASSERT_TRUE(DriveUntil([&] { client.Update(); },
-                           [&] { return spy.Count("ServerFound") == 1; }));
+    ASSERT_TRUE(
+        DriveUntil([&] { client.Update(); }, [&] { return spy.Count("ServerFound") == 1; }));
     for (int i = 0; i < 20; ++i)
         client.Update();
     ASSERT_EQ(spy.found.size(), 1u);
@@ -168,7 +171,8 @@ TEST_F(NetClientTest, RepliesThatOverrunAreDropped)
     host->SendNow(short_.Get());
     std::vector<std::string> warnings;
     ASSERT_TRUE(DriveUntil([&] { client.Update(); },
-                           [&] {
+                           [&]
+                           {
                                warnings.clear();
                                for (const std::string& line : log.Lines())
                                {
@@ -183,6 +187,6 @@ TEST_F(NetClientTest, RepliesThatOverrunAreDropped)
 
     SmartPtr<Message> reply(Reply("", "", "", 0, 0));
     host->SendNow(reply.Get());
-    ASSERT_TRUE(DriveUntil([&] { client.Update(); },
-                           [&] { return spy.Count("ServerFound") == 1; }));
+    ASSERT_TRUE(
+        DriveUntil([&] { client.Update(); }, [&] { return spy.Count("ServerFound") == 1; }));
 }

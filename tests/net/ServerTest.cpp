@@ -32,8 +32,8 @@ protected:
         int before = spy.Count("ClientConnected");
         client.Connect("127.0.0.1", port);
         ASSERT_TRUE(AcceptClients(before + 1));
-        ASSERT_TRUE(DriveUntil([&] { client.Update(); },
-                               [&] { return client.GetLink()->IsConnected(); }));
+        ASSERT_TRUE(
+            DriveUntil([&] { client.Update(); }, [&] { return client.GetLink()->IsConnected(); }));
     }
 
     Server server;
@@ -93,8 +93,8 @@ TEST_F(ServerTest, ClientAndServerExchangeEveryMessageType)
         SmartPtr<Message> message(FullMessage(type));
         client.SendNow(message.Get());
     }
-    ASSERT_TRUE(DriveUntil([&] { server.Update(); },
-                           [&] { return spy.Count("ServerMessage") >= 4; }));
+    ASSERT_TRUE(
+        DriveUntil([&] { server.Update(); }, [&] { return spy.Count("ServerMessage") >= 4; }));
     std::vector<HookRecord> atServer = spy.Of("ServerMessage");
     ASSERT_EQ(atServer.size(), 4u);
     const uint32_t accepted[] = {0x400, 0x7FF, 0x800, 0xFFFFFFFF};
@@ -114,8 +114,8 @@ TEST_F(ServerTest, ClientAndServerExchangeEveryMessageType)
         SmartPtr<Message> message(FullMessage(type));
         server.SendTo(message.Get(), 0);
     }
-    ASSERT_TRUE(DriveUntil([&] { client.Update(); },
-                           [&] { return spy.Count("ClientMessage") >= 5; }));
+    ASSERT_TRUE(
+        DriveUntil([&] { client.Update(); }, [&] { return spy.Count("ClientMessage") >= 5; }));
     std::vector<HookRecord> atClient = spy.Of("ClientMessage");
     ASSERT_EQ(atClient.size(), 5u);
     const uint32_t taken[] = {0, 1, 3, 0x3FF, 0x800};
@@ -135,8 +135,8 @@ TEST_F(ServerTest, SilentClientIsDroppedAfterTheTimeoutNotBefore)
     LinkClient(client);
     SmartPtr<Message> ping(FullMessage(0x800));
     client.SendNow(ping.Get());
-    ASSERT_TRUE(DriveUntil([&] { server.Update(); },
-                           [&] { return spy.Count("ServerMessage") == 1; }));
+    ASSERT_TRUE(
+        DriveUntil([&] { server.Update(); }, [&] { return spy.Count("ServerMessage") == 1; }));
 
     LogCapture log;
     TestSetClock(50000 + Server::kDefaultTimeout);
@@ -149,8 +149,8 @@ TEST_F(ServerTest, SilentClientIsDroppedAfterTheTimeoutNotBefore)
     EXPECT_EQ(server.GetClientCount(), 0u);
     ASSERT_EQ(spy.Count("ClientDisconnected"), 1);
     EXPECT_EQ(spy.Of("ClientDisconnected")[0].id, 0);
-    EXPECT_EQ(log.Lines(), (std::vector<std::string>{
-                               "Client 0 dropped. Reason: timeout limit reached."}));
+    EXPECT_EQ(log.Lines(),
+              (std::vector<std::string>{"Client 0 dropped. Reason: timeout limit reached."}));
 }
 
 TEST_F(ServerTest, ClientsWaitingAreAcceptedOnePerUpdateWithIdsInOrder)
@@ -191,11 +191,11 @@ TEST_F(ServerTest, StopClosesOnlyTheListener)
 
     SmartPtr<Message> message(FullMessage(0x800));
     client.SendNow(message.Get());
-    ASSERT_TRUE(DriveUntil([&] { server.Update(); },
-                           [&] { return spy.Count("ServerMessage") == 1; }));
+    ASSERT_TRUE(
+        DriveUntil([&] { server.Update(); }, [&] { return spy.Count("ServerMessage") == 1; }));
     server.BroadcastNow(message.Get());
-    ASSERT_TRUE(DriveUntil([&] { client.Update(); },
-                           [&] { return spy.Count("ClientMessage") == 1; }));
+    ASSERT_TRUE(
+        DriveUntil([&] { client.Update(); }, [&] { return spy.Count("ClientMessage") == 1; }));
 }
 
 // Peers that send a negative length, a huge length or garbage are closed and
@@ -223,8 +223,8 @@ TEST_F(ServerTest, HostilePeersAreDroppedAndTheOthersStillServed)
         hostile.push_back(s);
     }
     ASSERT_TRUE(AcceptClients(4));
-    ASSERT_TRUE(DriveUntil([&] { server.Update(); },
-                           [&] { return spy.Count("ClientDisconnected") == 3; }));
+    ASSERT_TRUE(
+        DriveUntil([&] { server.Update(); }, [&] { return spy.Count("ClientDisconnected") == 3; }));
     EXPECT_EQ(server.GetClientCount(), 1u);
     EXPECT_NE(server.FindClient(0), nullptr);
     for (int id = 1; id <= 3; ++id)
@@ -232,12 +232,12 @@ TEST_F(ServerTest, HostilePeersAreDroppedAndTheOthersStillServed)
 
     SmartPtr<Message> message(FullMessage(0x801));
     good.SendNow(message.Get());
-    ASSERT_TRUE(DriveUntil([&] { server.Update(); },
-                           [&] { return spy.Count("ServerMessage") == 1; }));
+    ASSERT_TRUE(
+        DriveUntil([&] { server.Update(); }, [&] { return spy.Count("ServerMessage") == 1; }));
     EXPECT_EQ(spy.Of("ServerMessage")[0].sender, 0);
     server.SendToNow(message.Get(), 0);
-    ASSERT_TRUE(DriveUntil([&] { good.Update(); },
-                           [&] { return spy.Count("ClientMessage") == 1; }));
+    ASSERT_TRUE(
+        DriveUntil([&] { good.Update(); }, [&] { return spy.Count("ClientMessage") == 1; }));
     for (SOCKET s : hostile)
         closesocket(s);
 }

@@ -1,6 +1,6 @@
 // The socket layer's Winsock behaviour over POSIX, on 127.0.0.1 only.
-#include "platform/SocketTestHooks.h"
 #include "platform/Winsock.h"
+#include "platform/SocketTestHooks.h"
 
 #include <gtest/gtest.h>
 
@@ -226,9 +226,9 @@ TEST_F(WinsockTest, AddressListQueryReportsTheInjectedAddressesInTwoCalls)
     TestSetLocalAddresses({"10.1.2.3", "192.168.7.9"});
     SOCKET query = socket(AF_INET, SOCK_STREAM, 0);
     DWORD needed = 0;
-    EXPECT_EQ(WSAIoctl(query, SIO_ADDRESS_LIST_QUERY, nullptr, 0, nullptr, 0, &needed, nullptr,
-                       nullptr),
-              SOCKET_ERROR);
+    EXPECT_EQ(
+        WSAIoctl(query, SIO_ADDRESS_LIST_QUERY, nullptr, 0, nullptr, 0, &needed, nullptr, nullptr),
+        SOCKET_ERROR);
     EXPECT_EQ(WSAGetLastError(), WSAEFAULT);
     ASSERT_GT(needed, 0u);
 
