@@ -80,8 +80,8 @@ protected:
     {
         Server* server = Server::Instance();
         server->Stop();
-        for (int id = 0; id < 8; ++id)
-            server->Kick(id);
+        for (const HookRecord& record : spy.Of("ClientConnected"))
+            server->Kick(record.id);
         NetClient::Instance()->Disconnect();
         g_lastServerUpdate = 0;
         NetTest::TearDown();
@@ -123,7 +123,7 @@ TEST_F(KernelTickTest, ServerTicksOncePerMillisecondAndTheClientEveryFrame)
                    NetClient::Instance()->GetLink()->IsConnected();
         }));
     SmartPtr<Message> message(MakeMessage(3, {4, 5, 6}));
-    server->SendToNow(message.Get(), 2);
+    server->SendToNow(message.Get(), spy.Of("ClientConnected")[2].id);
     ASSERT_TRUE(DriveUntil([&] { Kernel::GetInstance()->Update(); },
                            [&] { return spy.Count("ClientMessage") == 1; }));
     EXPECT_EQ(spy.Of("ClientMessage")[0].payload, (std::vector<uint8_t>{4, 5, 6}));
