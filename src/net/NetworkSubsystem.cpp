@@ -8,6 +8,12 @@ NetworkSubsystem* NetworkSubsystem::Instance()
     return &subsystem;
 }
 
+// The destructor may log at exit: making the log first makes it outlive us.
+NetworkSubsystem::NetworkSubsystem()
+{
+    Log::Instance();
+}
+
 NetworkSubsystem::~NetworkSubsystem()
 {
     if (ready)

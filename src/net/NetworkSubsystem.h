@@ -8,6 +8,8 @@ class NetworkSubsystem
 {
 public:
     static NetworkSubsystem* Instance();
+    NetworkSubsystem();
+    // Shuts down if still ready.
     ~NetworkSubsystem();
 
     // Called by the Kernel's start-up; a second call while ready does nothing
