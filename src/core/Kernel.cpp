@@ -5,6 +5,9 @@
 #include "core/RefObject.h"
 #include "core/Shell.h"
 #include "core/Timer.h"
+#include "net/NetClient.h"
+#include "net/NetworkSubsystem.h"
+#include "net/Server.h"
 
 namespace
 {
@@ -28,12 +31,20 @@ void Kernel::Init()
     DirectSoundSystem* soundSystem = new DirectSoundSystem();
     g_soundSystem = soundSystem;
     soundSystem->Init();
+    NetworkSubsystem::Instance()->Init();
     Timer::Instance()->Initialize();
 }
 
 void Kernel::Update()
 {
     Timer::Instance()->Update();
+    // The server ticks at most once per millisecond reading.
+    if (timeGetTime() > g_lastServerUpdate)
+    {
+        g_lastServerUpdate = timeGetTime();
+        Server::Instance()->Update();
+    }
+    NetClient::Instance()->Update();
     if (g_soundSystem)
         g_soundSystem->Update();
     RefObject::CollectGarbage();
@@ -43,6 +54,7 @@ void Kernel::Shutdown()
 {
     LogScope scope("Shutting Down Kernel");
     Timer::Instance()->Shutdown();
+    NetworkSubsystem::Instance()->Shutdown();
     if (g_soundSystem)
         g_soundSystem->Shutdown();
     g_soundSystem = nullptr;

@@ -1,0 +1,106 @@
+// One non-blocking TCP socket that listens and accepts peers, or connects to a
+// peer and carries messages over the stream as frames: a 32-bit payload
+// length, a 32-bit type and the payload, little-endian.
+#pragma once
+
+#include "core/RefObject.h"
+#include "core/SmartPtr.h"
+#include "net/Message.h"
+#include "platform/Winsock.h"
+
+#include <cstdint>
+#include <list>
+#include <string>
+#include <vector>
+
+class Connection : public RefObject
+{
+public:
+    enum State
+    {
+        kListening = 0,
+        kConnecting = 1,
+        kConnected = 2,
+        kClosed = 3
+    };
+
+    // The longest payload a frame may announce; a longer (or negative) length
+    // closes the connection.
+    static const uint32_t kMaxFrameLength = 4u << 20;
+    // Bytes a connection holds for a peer that does not read before it gives
+    // up on that peer and closes.
+    static const uint32_t kMaxUnsentBytes = 64u << 20;
+
+    Connection();
+    ~Connection() override;
+    Connection(const Connection&) = delete;
+    Connection& operator=(const Connection&) = delete;
+
+    // Starts a non-blocking connect to a dotted IPv4 address. Does nothing when
+    // a socket is open or sockets are not ready; failures are silent and leave
+    // no socket.
+    void Connect(const char* host, uint16_t port);
+    // Listens on every local address (port 0 picks a free one). Does nothing
+    // while listening or when sockets are not ready.
+    void Listen(uint16_t port);
+    // The per-frame step: accepts, finishes a connect, or receives and sends.
+    // Returns a newly accepted peer, which the caller takes over, or null.
+    Connection* Update();
+
+    // Write the message as one frame at once. Bytes the socket does not take
+    // now are kept and go out first on later updates, so frames never mix.
+    // Nothing is sent or kept without a socket.
+    void Send(Message* message);
+    void SendNow(Message* message);
+
+    // The oldest received message, left in the queue; null when none.
+    Message* PeekIncoming();
+    void PopIncoming();
+
+    // Close the socket and forget any partial frame in either direction.
+    void Close();
+    void Disconnect();
+
+    bool IsConnected() const { return connected; }
+    int GetState() const { return state; }
+    // The peer's dotted address; "" when not connected.
+    std::string GetPeerAddress() const;
+    // The local port the socket is bound to; 0 without a socket.
+    uint16_t GetLocalPort() const;
+    // GetTickCount() at construction and at the last received frame.
+    DWORD GetLastReceiveTime() const { return lastReceive; }
+    // Bytes of frames sent but not yet taken by the socket.
+    size_t GetUnsentBytes() const { return unsent.size() - unsentStart; }
+    // Stores s only when no socket is held.
+    void AttachSocket(SOCKET s);
+
+private:
+    Connection* Accept();
+    void CheckConnected();
+    void Pump();
+    // Reads what the socket holds into the inbox, without waiting.
+    void ReadSocket();
+    // Cuts complete frames out of the inbox into incoming; false when a bad
+    // length closed the connection.
+    bool TakeFrames();
+    void FlushUnsent();
+
+    std::list<SmartPtr<Message>> incoming;
+    // Messages for the next Pump to send; nothing in the system adds to it.
+    std::list<SmartPtr<Message>> outgoing;
+    // Payload length of the frame whose length word has been taken from the
+    // inbox and whose rest has not; -1 when none.
+    int32_t pendingLength = -1;
+    SOCKET socket = INVALID_SOCKET;
+    DWORD lastReceive = 0;
+    int32_t state = kClosed;
+    bool connected = false;
+
+    // Received bytes not yet cut into frames: inbox[inboxStart, inboxEnd).
+    std::vector<uint8_t> inbox;
+    size_t inboxStart = 0;
+    size_t inboxEnd = 0;
+    // Framed bytes not yet taken by the socket, from unsentStart on.
+    std::vector<uint8_t> unsent;
+    size_t unsentStart = 0;
+};

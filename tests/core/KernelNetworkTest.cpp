@@ -1,0 +1,132 @@
+// The network's places in the Kernel's start-up, frame and shut-down.
+#include "../net/NetTestSupport.h"
+
+#include "core/Kernel.h"
+#include "core/Shell.h"
+#include "net/NetClient.h"
+#include "net/NetworkSubsystem.h"
+#include "net/Server.h"
+#include "platform/TestHooks.h"
+
+#include <cstdlib>
+#include <fstream>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace
+{
+std::vector<std::string> ReadLines(const std::string& path)
+{
+    std::ifstream in(path);
+    std::vector<std::string> lines;
+    std::string line;
+    while (std::getline(in, line))
+        lines.push_back(line);
+    return lines;
+}
+
+size_t IndexOf(const std::vector<std::string>& lines, const std::string& line, size_t from = 0)
+{
+    for (size_t i = from; i < lines.size(); ++i)
+    {
+        if (lines[i] == line)
+            return i;
+    }
+    return lines.size();
+}
+} // namespace
+
+TEST(KernelNetworkTest, NetworkStartsAfterTheLogAndStopsBeforeTheLastDeletion)
+{
+    char pattern[] = "/tmp/tolvi-kernel-net-XXXXXX";
+    std::string dir = mkdtemp(pattern);
+    pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0)
+    {
+        if (chdir(dir.c_str()) != 0)
+            _exit(1);
+        Kernel::GetInstance()->Init();
+        Kernel::GetInstance()->Update();
+        Kernel::GetInstance()->Shutdown();
+        _exit(0);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+
+    std::vector<std::string> lines = ReadLines(dir + "/tolvi.log");
+    std::system(("rm -rf " + dir).c_str());
+    size_t opened = IndexOf(lines, " tolvi.log opened");
+    size_t init = IndexOf(lines, " Initializing Network Subsystem", opened);
+    ASSERT_LT(init + 4, lines.size());
+    EXPECT_EQ(lines[init + 1], " {");
+    EXPECT_EQ(lines[init + 2], "  Starting up Winsock.");
+    EXPECT_EQ(lines[init + 3], " }");
+
+    size_t down = IndexOf(lines, "Shutting Down Kernel", init);
+    size_t stop = IndexOf(lines, " Shutting Down Network Subsystem", down);
+    ASSERT_LT(stop + 4, lines.size());
+    EXPECT_EQ(lines[stop + 1], " {");
+    EXPECT_EQ(lines[stop + 2], "  Shutting down Winsock.");
+    EXPECT_EQ(lines[stop + 3], " }");
+    EXPECT_LT(stop, IndexOf(lines, " deleting remaining memory objects...", stop));
+}
+
+class KernelTickTest : public NetTest
+{
+protected:
+    void TearDown() override
+    {
+        Server* server = Server::Instance();
+        server->Stop();
+        for (const HookRecord& record : spy.Of("ClientConnected"))
+            server->Kick(record.id);
+        NetClient::Instance()->Disconnect();
+        g_lastServerUpdate = 0;
+        NetTest::TearDown();
+    }
+};
+
+TEST_F(KernelTickTest, ServerTicksOncePerMillisecondAndTheClientEveryFrame)
+{
+    Server* server = Server::Instance();
+    server->SetPort(0);
+    server->Start();
+    uint16_t port = server->GetListenPort();
+    ASSERT_NE(port, 0);
+
+    // Two peers wait; the server accepts one per tick.
+    SOCKET first = RawConnect(port);
+    SOCKET second = RawConnect(port);
+    g_lastServerUpdate = 0;
+    TestSetClock(7000);
+    Kernel::GetInstance()->Update();
+    EXPECT_EQ(g_lastServerUpdate, 7000u);
+    Kernel::GetInstance()->Update();
+    EXPECT_EQ(spy.Count("ClientConnected"), 1) << "two frames in one millisecond tick once";
+    TestSetClock(7001);
+    Kernel::GetInstance()->Update();
+    EXPECT_EQ(spy.Count("ClientConnected"), 2);
+
+    // The client's link is pumped by every frame, whatever the clock.
+    NetClient::Instance()->Connect("127.0.0.1", port);
+    DWORD now = 7002;
+    ASSERT_TRUE(DriveUntil(
+        [&]
+        {
+            TestSetClock(now++);
+            Kernel::GetInstance()->Update();
+        },
+        [&] {
+            return spy.Count("ClientConnected") == 3 &&
+                   NetClient::Instance()->GetLink()->IsConnected();
+        }));
+    SmartPtr<Message> message(MakeMessage(3, {4, 5, 6}));
+    server->SendToNow(message.Get(), spy.Of("ClientConnected")[2].id);
+    ASSERT_TRUE(DriveUntil([&] { Kernel::GetInstance()->Update(); },
+                           [&] { return spy.Count("ClientMessage") == 1; }));
+    EXPECT_EQ(spy.Of("ClientMessage")[0].payload, (std::vector<uint8_t>{4, 5, 6}));
+    closesocket(first);
+    closesocket(second);
+}

@@ -1,0 +1,423 @@
+#include "NetTestSupport.h"
+#include "support/LogCapture.h"
+
+#include "net/Connection.h"
+#include "platform/SocketTestHooks.h"
+
+#include <cstring>
+
+namespace
+{
+class ConnectionTest : public NetTest
+{
+protected:
+    void SetUp() override
+    {
+        NetTest::SetUp();
+        listener = new Connection();
+        listener->Listen(0);
+        ASSERT_EQ(listener->GetState(), Connection::kListening);
+        port = listener->GetLocalPort();
+        ASSERT_NE(port, 0);
+    }
+
+    // The listener's next peer, waited for.
+    SmartPtr<Connection> AcceptOne()
+    {
+        SmartPtr<Connection> accepted;
+        DriveUntil([&] { accepted = listener->Update(); },
+                   [&] { return accepted.Get() != nullptr; });
+        return accepted;
+    }
+
+    // A connecting Connection and its accepted partner, both connected.
+    void MakePair(SmartPtr<Connection>& client, SmartPtr<Connection>& server)
+    {
+        client = new Connection();
+        client->Connect("127.0.0.1", port);
+        ASSERT_EQ(client->GetState(), Connection::kConnecting);
+        server = AcceptOne();
+        ASSERT_TRUE(server);
+        ASSERT_TRUE(DriveUntil([&] { client->Update(); }, [&] { return client->IsConnected(); }));
+        EXPECT_EQ(client->GetState(), Connection::kConnected);
+    }
+
+    static std::vector<std::vector<uint8_t>> Drain(Connection* connection,
+                                                   std::vector<uint32_t>* types)
+    {
+        std::vector<std::vector<uint8_t>> payloads;
+        while (Message* message = connection->PeekIncoming())
+        {
+            payloads.emplace_back(message->GetBuffer(),
+                                  message->GetBuffer() + message->GetPayloadSize());
+            if (types)
+                types->push_back(message->type);
+            connection->PopIncoming();
+        }
+        return payloads;
+    }
+
+    SmartPtr<Connection> listener;
+    uint16_t port = 0;
+};
+
+std::vector<uint8_t> Pattern(size_t size, uint32_t seed)
+{
+    std::vector<uint8_t> bytes(size);
+    uint32_t x = seed * 2654435761u + 1;
+    for (size_t i = 0; i < size; ++i)
+    {
+        x = x * 1103515245u + 12345u;
+        bytes[i] = static_cast<uint8_t>(x >> 16);
+    }
+    return bytes;
+}
+} // namespace
+
+TEST_F(ConnectionTest, FramesSplitAtEveryByteBoundaryArriveWholeAndInOrder)
+{
+    SOCKET peer = RawConnect(port);
+    ASSERT_NE(peer, INVALID_SOCKET);
+    SmartPtr<Connection> server = AcceptOne();
+    ASSERT_TRUE(server);
+
+    // Two frames, the second empty, so splits fall in every field of both.
+    std::vector<uint8_t> stream = Frame(0x801, {'h', 'e', 'l', 'l', 'o'});
+    std::vector<uint8_t> second = Frame(0x802, {});
+    stream.insert(stream.end(), second.begin(), second.end());
+
+    for (size_t split = 1; split < stream.size(); ++split)
+    {
+        SCOPED_TRACE(split);
+        ASSERT_TRUE(RawSend(peer, std::vector<uint8_t>(stream.begin(), stream.begin() + split)));
+        size_t firstEnd = 13;
+        size_t whole = split >= stream.size() ? 2 : split >= firstEnd ? 1 : 0;
+        // Let the bytes arrive; no frame may come out before it is complete.
+        for (int i = 0; i < 20; ++i)
+        {
+            server->Update();
+            std::this_thread::sleep_for(std::chrono::microseconds(50));
+        }
+        std::vector<uint32_t> types;
+        std::vector<std::vector<uint8_t>> early = Drain(server.Get(), &types);
+        ASSERT_LE(early.size(), whole);
+
+        ASSERT_TRUE(RawSend(peer, std::vector<uint8_t>(stream.begin() + split, stream.end())));
+        std::vector<std::vector<uint8_t>> rest;
+        ASSERT_TRUE(DriveUntil([&] { server->Update(); },
+                               [&]
+                               {
+                                   std::vector<std::vector<uint8_t>> got =
+                                       Drain(server.Get(), &types);
+                                   rest.insert(rest.end(), got.begin(), got.end());
+                                   return early.size() + rest.size() == 2;
+                               }));
+        early.insert(early.end(), rest.begin(), rest.end());
+        ASSERT_EQ(types, (std::vector<uint32_t>{0x801, 0x802}));
+        EXPECT_EQ(early[0], (std::vector<uint8_t>{'h', 'e', 'l', 'l', 'o'}));
+        EXPECT_TRUE(early[1].empty());
+    }
+    closesocket(peer);
+}
+
+TEST_F(ConnectionTest, SeveralFramesInOneReadAndAZeroLengthFrame)
+{
+    SOCKET peer = RawConnect(port);
+    ASSERT_NE(peer, INVALID_SOCKET);
+    SmartPtr<Connection> server = AcceptOne();
+    ASSERT_TRUE(server);
+
+    std::vector<uint8_t> bytes;
+    for (uint32_t i = 0; i < 50; ++i)
+    {
+        std::vector<uint8_t> frame = Frame(0x800 + i, Pattern(i, i));
+        bytes.insert(bytes.end(), frame.begin(), frame.end());
+    }
+    ASSERT_TRUE(RawSend(peer, bytes));
+
+    std::vector<uint32_t> types;
+    std::vector<std::vector<uint8_t>> payloads;
+    ASSERT_TRUE(DriveUntil([&] { server->Update(); },
+                           [&]
+                           {
+                               std::vector<std::vector<uint8_t>> got = Drain(server.Get(), &types);
+                               payloads.insert(payloads.end(), got.begin(), got.end());
+                               return payloads.size() >= 50;
+                           }));
+    ASSERT_EQ(payloads.size(), 50u);
+    for (uint32_t i = 0; i < 50; ++i)
+    {
+        EXPECT_EQ(types[i], 0x800 + i);
+        EXPECT_EQ(payloads[i], Pattern(i, i));
+    }
+    // The empty frame is a message of capacity 0 that reads nothing.
+    EXPECT_TRUE(payloads[0].empty());
+    closesocket(peer);
+}
+
+TEST_F(ConnectionTest, OneMebibyteFrameArrivesIntact)
+{
+    SmartPtr<Connection> client;
+    SmartPtr<Connection> server;
+    MakePair(client, server);
+
+    std::vector<uint8_t> big = Pattern(1 << 20, 7);
+    SmartPtr<Message> message(MakeMessage(0x900, big));
+    client->SendNow(message.Get());
+
+    std::vector<std::vector<uint8_t>> got;
+    ASSERT_TRUE(DriveUntil(
+        [&]
+        {
+            client->Update();
+            server->Update();
+        },
+        [&]
+        {
+            std::vector<std::vector<uint8_t>> more = Drain(server.Get(), nullptr);
+            got.insert(got.end(), more.begin(), more.end());
+            return !got.empty();
+        }));
+    ASSERT_EQ(got.size(), 1u);
+    EXPECT_TRUE(got[0] == big);
+    EXPECT_EQ(client->GetUnsentBytes(), 0u);
+}
+
+// A receiver that stops reading fills the sender's socket: the rest waits in
+// the connection and goes out, in order and whole, once the receiver reads.
+TEST_F(ConnectionTest, PeerThatStopsReadingLosesNothingAndKeepsTheOrder)
+{
+    SmartPtr<Connection> client;
+    SmartPtr<Connection> server;
+    MakePair(client, server);
+
+    const uint32_t frames = 12;
+    const size_t size = (1 << 20) + 3; // odd sizes, so socket writes end mid-frame
+    for (uint32_t i = 0; i < frames; ++i)
+    {
+        SmartPtr<Message> message(MakeMessage(0x800 + i, Pattern(size, i)));
+        client->SendNow(message.Get());
+    }
+    EXPECT_GT(client->GetUnsentBytes(), 0u) << "the socket took everything: nothing was tested";
+
+    // A small message sent now must come after all the big ones.
+    SmartPtr<Message> last(MakeMessage(0xABC, {1, 2, 3}));
+    client->SendNow(last.Get());
+
+    std::vector<uint32_t> types;
+    std::vector<std::vector<uint8_t>> got;
+    ASSERT_TRUE(DriveUntil(
+        [&]
+        {
+            client->Update();
+            server->Update();
+        },
+        [&]
+        {
+            std::vector<std::vector<uint8_t>> more = Drain(server.Get(), &types);
+            got.insert(got.end(), more.begin(), more.end());
+            return got.size() >= frames + 1;
+        },
+        3000));
+    ASSERT_EQ(got.size(), frames + 1);
+    for (uint32_t i = 0; i < frames; ++i)
+    {
+        ASSERT_EQ(types[i], 0x800 + i);
+        ASSERT_TRUE(got[i] == Pattern(size, i)) << "frame " << i;
+    }
+    EXPECT_EQ(types[frames], 0xABCu);
+    EXPECT_EQ(client->GetUnsentBytes(), 0u);
+}
+
+TEST_F(ConnectionTest, PeerClosingMidFrameDeliversTheWholeFramesOnly)
+{
+    SOCKET peer = RawConnect(port);
+    ASSERT_NE(peer, INVALID_SOCKET);
+    SmartPtr<Connection> server = AcceptOne();
+    ASSERT_TRUE(server);
+
+    std::vector<uint8_t> bytes = Frame(0x801, {9, 9});
+    std::vector<uint8_t> cut = Frame(0x802, Pattern(100, 1));
+    bytes.insert(bytes.end(), cut.begin(), cut.begin() + 50);
+    ASSERT_TRUE(RawSend(peer, bytes));
+    closesocket(peer);
+
+    std::vector<uint32_t> types;
+    DriveUntil([&] { server->Update(); },
+               [&]
+               {
+                   Drain(server.Get(), &types);
+                   return !types.empty();
+               });
+    for (int i = 0; i < 50; ++i)
+    {
+        server->Update();
+        Drain(server.Get(), &types);
+    }
+    EXPECT_EQ(types, (std::vector<uint32_t>{0x801}));
+    // A peer's close is left to the owner's silence rule.
+    EXPECT_EQ(server->GetState(), Connection::kConnected);
+}
+
+// A length word beyond the limit, or negative, would leave the connection
+// waiting forever for a frame that cannot come; it is refused and closed.
+TEST_F(ConnectionTest, HostileLengthsCloseTheConnectionWithALogLine)
+{
+    const uint32_t lengths[] = {0xFFFFFFFFu, 0x80000000u, Connection::kMaxFrameLength + 1,
+                                0x7FFFFFFFu};
+    for (uint32_t length : lengths)
+    {
+        SCOPED_TRACE(length);
+        LogCapture log;
+        SOCKET peer = RawConnect(port);
+        ASSERT_NE(peer, INVALID_SOCKET);
+        SmartPtr<Connection> server = AcceptOne();
+        ASSERT_TRUE(server);
+
+        std::vector<uint8_t> bytes = Frame(0x801, {1});
+        AppendWord(bytes, length);
+        AppendWord(bytes, 0x801);
+        bytes.insert(bytes.end(), 16, 0xEE);
+        ASSERT_TRUE(RawSend(peer, bytes));
+
+        std::vector<uint32_t> types;
+        ASSERT_TRUE(DriveUntil(
+            [&]
+            {
+                server->Update();
+                Drain(server.Get(), &types);
+            },
+            [&] { return !server->IsConnected(); }));
+        EXPECT_EQ(types, (std::vector<uint32_t>{0x801})) << "the good frame before still counts";
+        EXPECT_EQ(server->GetState(), Connection::kClosed);
+        char line[128];
+        std::snprintf(line, sizeof line,
+                      "Frame length %d from 127.0.0.1 refused; connection closed.",
+                      static_cast<int32_t>(length));
+        EXPECT_TRUE(log.Contains(line)) << log.Text();
+        closesocket(peer);
+    }
+}
+
+TEST_F(ConnectionTest, LargestAllowedFrameIsDelivered)
+{
+    SmartPtr<Connection> client;
+    SmartPtr<Connection> server;
+    MakePair(client, server);
+    std::vector<uint8_t> big = Pattern(Connection::kMaxFrameLength, 3);
+    SmartPtr<Message> message(MakeMessage(0x800, big));
+    client->SendNow(message.Get());
+    std::vector<std::vector<uint8_t>> got;
+    ASSERT_TRUE(DriveUntil(
+        [&]
+        {
+            client->Update();
+            server->Update();
+        },
+        [&]
+        {
+            got = Drain(server.Get(), nullptr);
+            return !got.empty();
+        }));
+    EXPECT_TRUE(got[0] == big);
+    EXPECT_TRUE(server->IsConnected());
+}
+
+TEST_F(ConnectionTest, StatesWithoutAPeer)
+{
+    // No socket: updates return null, sends keep nothing, no peer address.
+    SmartPtr<Connection> idle(new Connection());
+    EXPECT_EQ(idle->Update(), nullptr);
+    SmartPtr<Message> ping(MakeMessage(0x800, {1, 2, 3, 4}));
+    idle->SendNow(ping.Get());
+    EXPECT_EQ(idle->GetUnsentBytes(), 0u);
+    EXPECT_EQ(idle->GetPeerAddress(), "");
+    EXPECT_EQ(idle->GetState(), Connection::kClosed);
+
+    // Listening twice keeps the first socket; after a close it may listen again.
+    uint16_t first = listener->GetLocalPort();
+    listener->Listen(0);
+    EXPECT_EQ(listener->GetLocalPort(), first);
+    EXPECT_EQ(listener->GetPeerAddress(), "");
+    listener->Disconnect();
+    EXPECT_EQ(listener->GetState(), Connection::kClosed);
+    EXPECT_FALSE(listener->IsConnected());
+    listener->Listen(first);
+    EXPECT_EQ(listener->GetState(), Connection::kListening);
+    EXPECT_EQ(listener->GetLocalPort(), first);
+}
+
+TEST_F(ConnectionTest, ConnectThatCannotFinishStaysConnecting)
+{
+    // A port nobody listens on: the connect fails in the background.
+    SmartPtr<Connection> spare(new Connection());
+    spare->Listen(0);
+    uint16_t deadPort = spare->GetLocalPort();
+    spare->Disconnect();
+
+    SmartPtr<Connection> refused(new Connection());
+    refused->Connect("127.0.0.1", deadPort);
+    for (int i = 0; i < 20; ++i)
+    {
+        refused->Update();
+        std::this_thread::sleep_for(std::chrono::microseconds(100));
+    }
+    EXPECT_EQ(refused->GetState(), Connection::kConnecting);
+    EXPECT_FALSE(refused->IsConnected());
+
+    // A connect that never completes (held by the test) also stays connecting.
+    TestSetConnectFilter([](std::string&, int&) { return false; });
+    SmartPtr<Connection> held(new Connection());
+    held->Connect("127.0.0.1", port);
+    held->Update();
+    held->Update();
+    EXPECT_EQ(held->GetState(), Connection::kConnecting);
+    EXPECT_FALSE(held->IsConnected());
+
+    // Not a dotted address: no socket is kept.
+    SmartPtr<Connection> bad(new Connection());
+    bad->Connect("not an address", port);
+    EXPECT_EQ(bad->GetState(), Connection::kClosed);
+}
+
+TEST_F(ConnectionTest, MessagesSentBeforeTheConnectFinishesGoOutAfterIt)
+{
+    SmartPtr<Connection> client(new Connection());
+    client->Connect("127.0.0.1", port);
+    SmartPtr<Message> early(MakeMessage(0x810, {5}));
+    client->SendNow(early.Get());
+    SmartPtr<Connection> server = AcceptOne();
+    ASSERT_TRUE(server);
+    std::vector<uint32_t> types;
+    ASSERT_TRUE(DriveUntil(
+        [&]
+        {
+            client->Update();
+            server->Update();
+            Drain(server.Get(), &types);
+        },
+        [&] { return !types.empty(); }));
+    EXPECT_EQ(types, (std::vector<uint32_t>{0x810}));
+}
+
+// Frames for a peer that never reads are kept only up to a limit; past it the
+// peer is given up, rather than letting memory grow without end.
+TEST_F(ConnectionTest, PeerThatNeverReadsIsGivenUpPastTheUnsentLimit)
+{
+    SmartPtr<Connection> client;
+    SmartPtr<Connection> server;
+    MakePair(client, server);
+
+    LogCapture log;
+    SmartPtr<Message> big(MakeMessage(0x800, std::vector<uint8_t>(1 << 20, 0x5A)));
+    int sent = 0;
+    while (client->IsConnected() && sent < 200)
+    {
+        client->SendNow(big.Get());
+        ++sent;
+    }
+    EXPECT_FALSE(client->IsConnected());
+    EXPECT_GT(sent, static_cast<int>(Connection::kMaxUnsentBytes >> 20));
+    EXPECT_EQ(client->GetUnsentBytes(), 0u);
+    EXPECT_TRUE(log.Contains("Peer 127.0.0.1 reads nothing; connection closed.\n")) << log.Text();
+}

@@ -1,0 +1,108 @@
+// Shared pieces of the network tests: a fixture with sockets started and a
+// spy on the game module's hooks, loops that drive updates until something
+// happens (bounded, with short polls), and raw peers for hostile bytes.
+#pragma once
+
+#include "core/RefObject.h"
+#include "net/Message.h"
+#include "net/ModHooks.h"
+#include "net/NetClient.h"
+#include "platform/Winsock.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <functional>
+#include <string>
+#include <thread>
+#include <vector>
+
+struct HookRecord
+{
+    std::string hook;
+    int id = 0;
+    uint32_t type = 0;
+    int32_t sender = 0;
+    std::vector<uint8_t> payload;
+    std::string address;
+};
+
+class RecordingSpy : public ModHookSpy
+{
+public:
+    void ClientMessage(Message* message) override { Record("ClientMessage", message); }
+    void ServerMessage(Message* message) override { Record("ServerMessage", message); }
+    void ServerFound(ServerInfo* info) override
+    {
+        HookRecord record;
+        record.hook = "ServerFound";
+        record.address = info->address;
+        calls.push_back(record);
+        found.push_back(info);
+    }
+    void ClientConnected(int clientId) override { RecordId("ClientConnected", clientId); }
+    void ClientDisconnected(int clientId) override { RecordId("ClientDisconnected", clientId); }
+
+    int Count(const std::string& hook) const
+    {
+        int n = 0;
+        for (const HookRecord& record : calls)
+            n += record.hook == hook;
+        return n;
+    }
+    std::vector<HookRecord> Of(const std::string& hook) const
+    {
+        std::vector<HookRecord> out;
+        for (const HookRecord& record : calls)
+        {
+            if (record.hook == hook)
+                out.push_back(record);
+        }
+        return out;
+    }
+
+    std::vector<HookRecord> calls;
+    std::vector<SmartPtr<ServerInfo>> found;
+
+private:
+    void Record(const char* hook, Message* message)
+    {
+        HookRecord record;
+        record.hook = hook;
+        record.type = message->type;
+        record.sender = message->sender;
+        record.payload.assign(message->GetBuffer(),
+                              message->GetBuffer() + message->GetPayloadSize());
+        calls.push_back(record);
+    }
+    void RecordId(const char* hook, int clientId)
+    {
+        HookRecord record;
+        record.hook = hook;
+        record.id = clientId;
+        calls.push_back(record);
+    }
+};
+
+// Runs step until done() holds, for at most the given time; true if it did.
+bool DriveUntil(const std::function<void()>& step, const std::function<bool()>& done,
+                int milliseconds = 1500);
+
+class NetTest : public ::testing::Test
+{
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    RecordingSpy spy;
+};
+
+// A plain blocking socket connected to 127.0.0.1:port, or INVALID_SOCKET.
+SOCKET RawConnect(uint16_t port);
+// Sends all bytes on a blocking socket.
+bool RawSend(SOCKET s, const std::vector<uint8_t>& bytes);
+// A frame as the wire carries it.
+std::vector<uint8_t> Frame(uint32_t type, const std::vector<uint8_t>& payload);
+void AppendWord(std::vector<uint8_t>& bytes, uint32_t value);
+// A message of the type with the payload bytes written in.
+Message* MakeMessage(uint32_t type, const std::vector<uint8_t>& payload);

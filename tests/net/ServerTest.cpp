@@ -1,0 +1,259 @@
+#include "NetTestSupport.h"
+#include "support/LogCapture.h"
+
+#include "net/NetClient.h"
+#include "net/Server.h"
+#include "platform/TestHooks.h"
+
+namespace
+{
+class ServerTest : public NetTest
+{
+protected:
+    void SetUp() override
+    {
+        NetTest::SetUp();
+        server.SetPort(0);
+        server.Start();
+        port = server.GetListenPort();
+        ASSERT_NE(port, 0);
+    }
+
+    // Updates the server until it has accepted `count` clients in all.
+    bool AcceptClients(int count)
+    {
+        return DriveUntil([&] { server.Update(); },
+                          [&] { return spy.Count("ClientConnected") >= count; });
+    }
+
+    // A NetClient linked to the server, accepted and connected.
+    void LinkClient(NetClient& client)
+    {
+        int before = spy.Count("ClientConnected");
+        client.Connect("127.0.0.1", port);
+        ASSERT_TRUE(AcceptClients(before + 1));
+        ASSERT_TRUE(
+            DriveUntil([&] { client.Update(); }, [&] { return client.GetLink()->IsConnected(); }));
+    }
+
+    Server server;
+    uint16_t port = 0;
+};
+
+// Every kind of value a message carries, in one payload.
+Message* FullMessage(uint32_t type)
+{
+    Message* message = new Message();
+    message->type = type;
+    message->WriteInt(0xDEADBEEF);
+    message->WriteFloat(-2.5f);
+    message->WriteByte(0xFE);
+    message->WriteVector3(Vector3(1.0f, 2.0f, 3.0f));
+    message->WriteQuaternion(Quaternion(0.1f, 0.2f, 0.3f, 0.9f));
+    message->WriteColor3(Color3(0.25f, 0.5f, 0.75f));
+    message->WriteString("tank");
+    message->WriteString("");
+    return message;
+}
+
+void ExpectFullPayload(const HookRecord& record)
+{
+    SmartPtr<Message> copy(new Message(static_cast<uint32_t>(record.payload.size())));
+    std::copy(record.payload.begin(), record.payload.end(), copy->GetBuffer());
+    EXPECT_EQ(copy->ReadInt(), 0xDEADBEEFu);
+    EXPECT_EQ(copy->ReadFloat(), -2.5f);
+    EXPECT_EQ(copy->ReadByte(), 0xFE);
+    Vector3 v = copy->ReadVector3();
+    EXPECT_EQ(v.x, 1.0f);
+    EXPECT_EQ(v.z, 3.0f);
+    Quaternion q = copy->ReadQuaternion();
+    EXPECT_EQ(q.w, 0.9f);
+    Color3 c = copy->ReadColor3();
+    EXPECT_EQ(c.b, 0.75f);
+    EXPECT_EQ(copy->ReadString(), "tank");
+    EXPECT_EQ(copy->ReadString(), "");
+    EXPECT_FALSE(copy->HasOverrun());
+    EXPECT_EQ(copy->GetReadPos(), copy->GetPayloadSize());
+}
+} // namespace
+
+TEST_F(ServerTest, ClientAndServerExchangeEveryMessageType)
+{
+    LogCapture log;
+    NetClient client;
+    LinkClient(client);
+    ASSERT_EQ(spy.Of("ClientConnected")[0].id, 0);
+    EXPECT_TRUE(log.Contains("Client at 127.0.0.1:")) << log.Text();
+
+    // Client to server: the client range and the shared range arrive with the
+    // client's id; the server range is refused with a warning.
+    const uint32_t up[] = {0x400, 0x3FF, 0x7FF, 0x800, 0, 0xFFFFFFFF};
+    for (uint32_t type : up)
+    {
+        SmartPtr<Message> message(FullMessage(type));
+        client.SendNow(message.Get());
+    }
+    ASSERT_TRUE(
+        DriveUntil([&] { server.Update(); }, [&] { return spy.Count("ServerMessage") >= 4; }));
+    std::vector<HookRecord> atServer = spy.Of("ServerMessage");
+    ASSERT_EQ(atServer.size(), 4u);
+    const uint32_t accepted[] = {0x400, 0x7FF, 0x800, 0xFFFFFFFF};
+    for (size_t i = 0; i < 4; ++i)
+    {
+        EXPECT_EQ(atServer[i].type, accepted[i]);
+        EXPECT_EQ(atServer[i].sender, 0);
+        ExpectFullPayload(atServer[i]);
+    }
+    EXPECT_TRUE(log.Contains("Warning: non-client message from 127.0.0.1 received.\n"));
+
+    // Server to client: the server range and the shared range arrive with
+    // sender -1; the client range is refused with a warning.
+    const uint32_t down[] = {0, 1, 3, 0x3FF, 0x400, 0x7FF, 0x800};
+    for (uint32_t type : down)
+    {
+        SmartPtr<Message> message(FullMessage(type));
+        server.SendTo(message.Get(), 0);
+    }
+    ASSERT_TRUE(
+        DriveUntil([&] { client.Update(); }, [&] { return spy.Count("ClientMessage") >= 5; }));
+    std::vector<HookRecord> atClient = spy.Of("ClientMessage");
+    ASSERT_EQ(atClient.size(), 5u);
+    const uint32_t taken[] = {0, 1, 3, 0x3FF, 0x800};
+    for (size_t i = 0; i < 5; ++i)
+    {
+        EXPECT_EQ(atClient[i].type, taken[i]);
+        EXPECT_EQ(atClient[i].sender, -1);
+        ExpectFullPayload(atClient[i]);
+    }
+    EXPECT_TRUE(log.Contains("Warning: non-server message received.\n"));
+}
+
+TEST_F(ServerTest, SilentClientIsDroppedAfterTheTimeoutNotBefore)
+{
+    TestSetClock(50000);
+    NetClient client;
+    LinkClient(client);
+    SmartPtr<Message> ping(FullMessage(0x800));
+    client.SendNow(ping.Get());
+    ASSERT_TRUE(
+        DriveUntil([&] { server.Update(); }, [&] { return spy.Count("ServerMessage") == 1; }));
+
+    LogCapture log;
+    TestSetClock(50000 + Server::kDefaultTimeout);
+    server.Update();
+    EXPECT_EQ(server.GetClientCount(), 1u) << "exactly the timeout is not yet too long";
+    EXPECT_EQ(spy.Count("ClientDisconnected"), 0);
+
+    TestSetClock(50000 + Server::kDefaultTimeout + 1);
+    server.Update();
+    EXPECT_EQ(server.GetClientCount(), 0u);
+    ASSERT_EQ(spy.Count("ClientDisconnected"), 1);
+    EXPECT_EQ(spy.Of("ClientDisconnected")[0].id, 0);
+    EXPECT_EQ(log.Lines(),
+              (std::vector<std::string>{"Client 0 dropped. Reason: timeout limit reached."}));
+}
+
+TEST_F(ServerTest, ClientsWaitingAreAcceptedOnePerUpdateWithIdsInOrder)
+{
+    SOCKET first = RawConnect(port);
+    SOCKET second = RawConnect(port);
+    ASSERT_NE(first, INVALID_SOCKET);
+    ASSERT_NE(second, INVALID_SOCKET);
+    ASSERT_TRUE(AcceptClients(1));
+    EXPECT_EQ(server.GetClientCount(), 1u);
+    server.Update();
+    EXPECT_EQ(server.GetClientCount(), 2u);
+    ASSERT_EQ(spy.Count("ClientConnected"), 2);
+    EXPECT_EQ(spy.Of("ClientConnected")[0].id, 0);
+    EXPECT_EQ(spy.Of("ClientConnected")[1].id, 1);
+
+    // Unknown ids are ignored; a kicked client goes without a hook call.
+    SmartPtr<Message> message(FullMessage(0x800));
+    server.SendTo(message.Get(), 7);
+    server.Kick(7);
+    EXPECT_EQ(server.GetClientCount(), 2u);
+    server.Kick(0);
+    EXPECT_EQ(server.GetClientCount(), 1u);
+    EXPECT_EQ(server.FindClient(0), nullptr);
+    EXPECT_NE(server.FindClient(1), nullptr);
+    EXPECT_EQ(spy.Count("ClientDisconnected"), 0);
+    closesocket(first);
+    closesocket(second);
+}
+
+TEST_F(ServerTest, StopClosesOnlyTheListener)
+{
+    NetClient client;
+    LinkClient(client);
+    server.Stop();
+    EXPECT_FALSE(server.IsRunning());
+    EXPECT_EQ(RawConnect(port), INVALID_SOCKET);
+
+    SmartPtr<Message> message(FullMessage(0x800));
+    client.SendNow(message.Get());
+    ASSERT_TRUE(
+        DriveUntil([&] { server.Update(); }, [&] { return spy.Count("ServerMessage") == 1; }));
+    server.BroadcastNow(message.Get());
+    ASSERT_TRUE(
+        DriveUntil([&] { client.Update(); }, [&] { return spy.Count("ClientMessage") == 1; }));
+}
+
+// Peers that send a negative length, a huge length or garbage are closed and
+// dropped; the server goes on serving a well-behaved client.
+TEST_F(ServerTest, HostilePeersAreDroppedAndTheOthersStillServed)
+{
+    NetClient good;
+    LinkClient(good);
+
+    std::vector<std::vector<uint8_t>> attacks(3);
+    AppendWord(attacks[0], 0xFFFFFFF0u);
+    AppendWord(attacks[0], 0x800);
+    AppendWord(attacks[1], 0x7FFFFFFFu);
+    AppendWord(attacks[1], 0x800);
+    for (int i = 0; i < 256; ++i)
+        attacks[2].push_back(static_cast<uint8_t>(i * 37 + 11));
+
+    LogCapture log;
+    std::vector<SOCKET> hostile;
+    for (const std::vector<uint8_t>& bytes : attacks)
+    {
+        SOCKET s = RawConnect(port);
+        ASSERT_NE(s, INVALID_SOCKET);
+        ASSERT_TRUE(RawSend(s, bytes));
+        hostile.push_back(s);
+    }
+    ASSERT_TRUE(AcceptClients(4));
+    ASSERT_TRUE(
+        DriveUntil([&] { server.Update(); }, [&] { return spy.Count("ClientDisconnected") == 3; }));
+    EXPECT_EQ(server.GetClientCount(), 1u);
+    EXPECT_NE(server.FindClient(0), nullptr);
+    for (int id = 1; id <= 3; ++id)
+        EXPECT_TRUE(log.Contains("Client " + std::to_string(id) + " has disconnected.\n"));
+
+    SmartPtr<Message> message(FullMessage(0x801));
+    good.SendNow(message.Get());
+    ASSERT_TRUE(
+        DriveUntil([&] { server.Update(); }, [&] { return spy.Count("ServerMessage") == 1; }));
+    EXPECT_EQ(spy.Of("ServerMessage")[0].sender, 0);
+    server.SendToNow(message.Get(), 0);
+    ASSERT_TRUE(
+        DriveUntil([&] { good.Update(); }, [&] { return spy.Count("ClientMessage") == 1; }));
+    for (SOCKET s : hostile)
+        closesocket(s);
+}
+
+TEST_F(ServerTest, ClientWithoutALinkSendsNothingAndNullsAreIgnored)
+{
+    NetClient client;
+    SmartPtr<Message> ping(FullMessage(0x800));
+    client.SendNow(ping.Get());
+    client.Send(ping.Get());
+    client.SendNow(nullptr);
+    client.Send(nullptr);
+    client.Update();
+    EXPECT_EQ(client.GetLink()->GetUnsentBytes(), 0u);
+    server.SendTo(nullptr, 0);
+    server.Broadcast(nullptr);
+    server.Update();
+    EXPECT_TRUE(spy.calls.empty());
+}
