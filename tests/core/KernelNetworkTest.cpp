@@ -7,6 +7,7 @@
 #include "net/NetworkSubsystem.h"
 #include "net/Server.h"
 #include "platform/TestHooks.h"
+#include "support/TextFiles.h"
 
 #include <cstdlib>
 #include <fstream>
@@ -15,16 +16,6 @@
 
 namespace
 {
-std::vector<std::string> ReadLines(const std::string& path)
-{
-    std::ifstream in(path);
-    std::vector<std::string> lines;
-    std::string line;
-    while (std::getline(in, line))
-        lines.push_back(line);
-    return lines;
-}
-
 size_t IndexOf(const std::vector<std::string>& lines, const std::string& line, size_t from = 0)
 {
     for (size_t i = from; i < lines.size(); ++i)

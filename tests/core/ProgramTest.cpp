@@ -1,5 +1,7 @@
 // Runs the real program headless in a scratch folder and stops it as a user's
 // session would, by SIGTERM.
+#include "support/TextFiles.h"
+
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -16,16 +18,6 @@
 
 namespace
 {
-std::vector<std::string> ReadLines(const std::string& path)
-{
-    std::ifstream in(path);
-    std::vector<std::string> lines;
-    std::string line;
-    while (std::getline(in, line))
-        lines.push_back(line);
-    return lines;
-}
-
 bool HasLine(const std::vector<std::string>& lines, const std::string& wanted)
 {
     for (const std::string& line : lines)
