@@ -50,8 +50,7 @@ public:
 
     // Formats as printf does and writes the indent, then the text, to each
     // output. The caller ends its line with "\n".
-    static void Printf(Log* log, const char* format, ...)
-        __attribute__((format(printf, 2, 3)));
+    static void Printf(Log* log, const char* format, ...) __attribute__((format(printf, 2, 3)));
 
     // The step is ignored: the level moves by one. It never goes below zero.
     void Indent(int step);

@@ -5,8 +5,8 @@
 // the outer rectangle around it. SDL events become the few window messages the
 // shell handles; mouse motion and buttons do not (the input system reads them
 // as device state).
-#include "platform/SdlWindow.h"
 #include "platform/Process.h"
+#include "platform/SdlWindow.h"
 #include "platform/TestHooks.h"
 #include "platform/Win32.h"
 
@@ -158,7 +158,9 @@ void PumpEvents()
         case SDL_KEYDOWN:
             if (HWND window = WindowOfSdl(event.key.windowID))
             {
-                g_queue.push_back(MSG{window, WM_KEYDOWN, static_cast<WPARAM>(event.key.keysym.sym),
+                g_queue.push_back(MSG{window,
+                                      WM_KEYDOWN,
+                                      static_cast<WPARAM>(event.key.keysym.sym),
                                       static_cast<LPARAM>(event.key.keysym.scancode),
                                       GetTickCount(),
                                       {0, 0}});
@@ -238,9 +240,9 @@ HWND CreateWindowExA(DWORD, LPCSTR className, LPCSTR title, DWORD, int x, int y,
         clientWidth = 1;
     if (clientHeight < 1)
         clientHeight = 1;
-    SDL_Window* sdl = SDL_CreateWindow(title ? title : "", x + kFrameSide, y + kFrameTop,
-                                       clientWidth, clientHeight,
-                                       SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
+    SDL_Window* sdl =
+        SDL_CreateWindow(title ? title : "", x + kFrameSide, y + kFrameTop, clientWidth,
+                         clientHeight, SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
     if (!sdl)
         return nullptr;
 
@@ -421,7 +423,8 @@ BOOL TranslateMessage(const MSG* msg)
     }
     if (character < 0)
         return FALSE;
-    g_queue.push_front(MSG{msg->hwnd, WM_CHAR, static_cast<WPARAM>(character), 0, msg->time, {0, 0}});
+    g_queue.push_front(
+        MSG{msg->hwnd, WM_CHAR, static_cast<WPARAM>(character), 0, msg->time, {0, 0}});
     return TRUE;
 }
 

@@ -1,7 +1,7 @@
+#include "core/Shell.h"
 #include "core/Kernel.h"
 #include "core/Profiler.h"
 #include "core/RefObject.h"
-#include "core/Shell.h"
 #include "core/SmartPtr.h"
 #include "core/Timer.h"
 #include "platform/TestHooks.h"
