@@ -3,6 +3,7 @@
 #include "core/Log.h"
 #include "core/RefObject.h"
 #include "core/Shell.h"
+#include "core/Timer.h"
 
 namespace
 {
@@ -23,16 +24,19 @@ void Kernel::Init()
 
     LogScope scope("Initializing Kernel");
     Log::Printf(Log::Instance(), "tolvi.log opened\n");
+    Timer::Instance()->Initialize();
 }
 
 void Kernel::Update()
 {
+    Timer::Instance()->Update();
     RefObject::CollectGarbage();
 }
 
 void Kernel::Shutdown()
 {
     LogScope scope("Shutting Down Kernel");
+    Timer::Instance()->Shutdown();
     Log::Printf(Log::Instance(), "deleting remaining memory objects...\n");
     RefObject::DeleteAll();
 }

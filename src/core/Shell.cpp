@@ -2,6 +2,7 @@
 
 #include "core/Kernel.h"
 #include "core/Log.h"
+#include "core/Profiler.h"
 
 HINSTANCE g_instance = nullptr;
 HWND g_mainWindow = nullptr;
@@ -92,7 +93,11 @@ LoopPass MainLoopPass(MSG& msg, DWORD& profilerStamp)
     }
     Kernel::GetInstance()->Update();
     if (GetTickCount() > profilerStamp)
+    {
         profilerStamp = GetTickCount() + 200;
+        Profiler::GetInstance()->EndFrame();
+        Profiler::GetInstance()->Start();
+    }
     return LoopPass::Frame;
 }
 
@@ -102,6 +107,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
     CreateMainWindow();
     ShowCursor(FALSE);
     DWORD profilerStamp = 0;
+    Profiler::GetInstance()->Start();
     Kernel::GetInstance()->Init();
 
     {

@@ -1,7 +1,9 @@
 #include "core/Kernel.h"
+#include "core/Profiler.h"
 #include "core/RefObject.h"
 #include "core/Shell.h"
 #include "core/SmartPtr.h"
+#include "core/Timer.h"
 #include "platform/TestHooks.h"
 
 #include <gtest/gtest.h>
@@ -114,4 +116,26 @@ TEST_F(ShellTest, CloseMessagePostsQuit)
     MSG msg = {};
     EXPECT_TRUE(PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE));
     EXPECT_EQ(msg.message, WM_QUIT);
+}
+
+TEST_F(ShellTest, FramesTickTheTimerAndCycleTheProfilerFrame)
+{
+    Timer::Instance()->Initialize();
+    Profiler::GetInstance()->Start();
+    MSG msg = {};
+    DWORD stamp = 0;
+    TestSetClock(1040);
+    MainLoopPass(msg, stamp);
+    EXPECT_FLOAT_EQ(Timer::Instance()->GetFrameTime(), 0.04f);
+    EXPECT_DOUBLE_EQ(Profiler::GetInstance()->GetFrameMilliseconds(), 40.0)
+        << "the first idle pass closes the profiler frame";
+
+    TestSetClock(1100);
+    MainLoopPass(msg, stamp);
+    EXPECT_FLOAT_EQ(Timer::Instance()->GetFrameTime(), 0.06f);
+    EXPECT_DOUBLE_EQ(Profiler::GetInstance()->GetFrameMilliseconds(), 40.0)
+        << "and then not again within 200 ms";
+    TestSetClock(1241);
+    MainLoopPass(msg, stamp);
+    EXPECT_DOUBLE_EQ(Profiler::GetInstance()->GetFrameMilliseconds(), 201.0);
 }
