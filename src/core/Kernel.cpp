@@ -4,6 +4,7 @@
 #include "core/RefObject.h"
 #include "core/Shell.h"
 #include "core/Timer.h"
+#include "video/Video.h"
 
 namespace
 {
@@ -24,12 +25,14 @@ void Kernel::Init()
 
     LogScope scope("Initializing Kernel");
     Log::Printf(Log::Instance(), "tolvi.log opened\n");
+    Video::Instance().Initialize();
     Timer::Instance()->Initialize();
 }
 
 void Kernel::Update()
 {
     Timer::Instance()->Update();
+    Video::Instance().Render();
     RefObject::CollectGarbage();
 }
 
@@ -37,6 +40,7 @@ void Kernel::Shutdown()
 {
     LogScope scope("Shutting Down Kernel");
     Timer::Instance()->Shutdown();
+    Video::Instance().Shutdown();
     Log::Printf(Log::Instance(), "deleting remaining memory objects...\n");
     RefObject::DeleteAll();
 }
