@@ -1,5 +1,6 @@
 // The video subsystem's start-up, frame, text, HUD, boxes and lights, checked
 // on its log and on the pixels of the real device.
+#include "core/Kernel.h"
 #include "math/D3DXMath.h"
 #include "math/Vector3.h"
 #include "support/VideoFixture.h"
@@ -7,6 +8,7 @@
 #include "video/DeviceMath.h"
 #include "video/ScreenVertex.h"
 
+#include <algorithm>
 #include <cmath>
 #include <string>
 #include <vector>
@@ -264,4 +266,23 @@ TEST_F(VideoTest, LightLeftOutOfAFrameStopsLighting)
     EXPECT_EQ(lights.Count(), 2u);
     EXPECT_TRUE(ColorNear(drawFrame(false), 0xFFFF0000));
     EXPECT_TRUE(ColorNear(drawFrame(true), 0xFFFFFF00));
+}
+
+TEST_F(VideoTest, TheKernelFramePresentsAndTheKernelShutDownStopsVideoBeforeTheLastDeletions)
+{
+    IDirect3DDevice9* device = Video::Instance().device;
+    device->Clear(0, nullptr, D3DCLEAR_TARGET, 0x00FF0000, 1.0f, 0);
+    Kernel::GetInstance()->Update();
+    EXPECT_TRUE(ColorNear(Read().At(400, 300), kBackground));
+
+    log->Clear();
+    Kernel::GetInstance()->Shutdown();
+    // Other subsystems' blocks may come between; the order of these stands.
+    std::vector<std::string> lines = log->Lines();
+    auto at = [&](const std::string& line)
+    { return std::find(lines.begin(), lines.end(), line) - lines.begin(); };
+    ASSERT_LT(at(" deleting remaining memory objects..."), static_cast<long>(lines.size()));
+    EXPECT_EQ(at("Shutting Down Kernel"), 0);
+    EXPECT_LT(at(" Shutting down Video subsystem"), at(" deleting remaining memory objects..."));
+    EXPECT_FALSE(Video::Instance().device);
 }
