@@ -1,6 +1,7 @@
 // The video subsystem's start-up, frame, text, HUD, boxes and lights, checked
 // on its log and on the pixels of the real device.
 #include "core/Kernel.h"
+#include "core/Timer.h"
 #include "math/D3DXMath.h"
 #include "math/Vector3.h"
 #include "support/VideoFixture.h"
@@ -96,10 +97,12 @@ TEST_F(VideoTest, FrameWithoutCameraClearsAndDrawsTheHudAndChatLines)
     Video::Instance().Render();
     TestFrame frame = Read();
     EXPECT_TRUE(ColorNear(frame.At(400, 300), kBackground));
-    // "Speed: 0 fps" from (8, 8), "Ping:  0 msec" one line lower.
+    // "Speed: <frame rate> fps" from (8, 8), "Ping:  0 msec" one line lower.
+    std::string rate = std::to_string(Timer::Instance()->GetFPS());
     EXPECT_TRUE(Cell(frame, 8, 8, GlyphColor('S')));
     EXPECT_TRUE(Cell(frame, 16, 8, GlyphColor('p')));
-    EXPECT_TRUE(Cell(frame, 64, 8, GlyphColor('0')));
+    EXPECT_TRUE(Cell(frame, 64, 8, GlyphColor(rate[0])));
+    EXPECT_TRUE(Cell(frame, 64 + 8 * static_cast<int>(rate.size()) + 8, 8, GlyphColor('f')));
     EXPECT_TRUE(ColorNear(frame.At(60, 12), kBackground)); // the blank
     EXPECT_TRUE(Cell(frame, 8, 16, GlyphColor('P')));
     EXPECT_TRUE(Cell(frame, 64, 16, GlyphColor('0')));
