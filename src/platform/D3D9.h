@@ -448,7 +448,9 @@ class IDirect3DTexture9 : public IDirect3DBaseTexture9
 {
 public:
     virtual HRESULT GetLevelDesc(UINT level, D3DSURFACE_DESC* desc) = 0;
-    // Only a whole level can be locked (rect null). Writes show once unlocked.
+    // Only a whole top level can be locked (level 0, rect null). Writes show
+    // once unlocked. D3DLOCK_DISCARD skips reading the current pixels back:
+    // the caller then writes every pixel.
     virtual HRESULT LockRect(UINT level, D3DLOCKED_RECT* locked, const RECT* rect, DWORD flags) = 0;
     virtual HRESULT UnlockRect(UINT level) = 0;
 };

@@ -763,8 +763,7 @@ HRESULT GlDevice::DrawPrimitive(D3DPRIMITIVETYPE type, UINT startVertex, UINT pr
         return D3DERR_INVALIDCALL;
     const uint8_t* vertices =
         streamSource->Data() + streamOffset + static_cast<size_t>(startVertex) * streamStride;
-    return Draw(type, primitiveCount, vertices, streamStride, vertexCount, nullptr, D3DFMT_UNKNOWN,
-                0);
+    return Draw(type, primitiveCount, vertices, streamStride, vertexCount, nullptr, D3DFMT_UNKNOWN);
 }
 
 HRESULT GlDevice::DrawIndexedPrimitive(D3DPRIMITIVETYPE type, int baseVertex, UINT minIndex,
@@ -796,7 +795,7 @@ HRESULT GlDevice::DrawIndexedPrimitive(D3DPRIMITIVETYPE type, int baseVertex, UI
         }
     }
     return Draw(type, primitiveCount, streamSource->Data() + base, streamStride,
-                minIndex + vertexCount, indices, indexBuffer->Format(), minIndex);
+                minIndex + vertexCount, indices, indexBuffer->Format());
 }
 
 HRESULT GlDevice::DrawPrimitiveUP(D3DPRIMITIVETYPE type, UINT primitiveCount, const void* vertices,
@@ -807,7 +806,7 @@ HRESULT GlDevice::DrawPrimitiveUP(D3DPRIMITIVETYPE type, UINT primitiveCount, co
     if (!vertices || stride == 0 || !PrimitiveMode(type, primitiveCount, mode, vertexCount))
         return D3DERR_INVALIDCALL;
     HRESULT result = Draw(type, primitiveCount, static_cast<const uint8_t*>(vertices), stride,
-                          vertexCount, nullptr, D3DFMT_UNKNOWN, 0);
+                          vertexCount, nullptr, D3DFMT_UNKNOWN);
     SetStreamSource(0, nullptr, 0, 0);
     return result;
 }
@@ -829,15 +828,14 @@ HRESULT GlDevice::DrawIndexedPrimitiveUP(D3DPRIMITIVETYPE type, UINT minIndex, U
             return D3DERR_INVALIDCALL;
     }
     HRESULT result = Draw(type, primitiveCount, static_cast<const uint8_t*>(vertices), stride,
-                          minIndex + vertexCount, indices, indexFormat, minIndex);
+                          minIndex + vertexCount, indices, indexFormat);
     SetStreamSource(0, nullptr, 0, 0);
     SetIndices(nullptr);
     return result;
 }
 
 HRESULT GlDevice::Draw(D3DPRIMITIVETYPE type, UINT primitiveCount, const uint8_t* vertices,
-                       UINT stride, UINT vertexCount, const void* indices, D3DFORMAT indexFormat,
-                       UINT minIndex)
+                       UINT stride, UINT vertexCount, const void* indices, D3DFORMAT indexFormat)
 {
     GLenum mode;
     UINT count;
@@ -846,14 +844,22 @@ HRESULT GlDevice::Draw(D3DPRIMITIVETYPE type, UINT primitiveCount, const uint8_t
         !PrimitiveMode(type, primitiveCount, mode, count))
         return D3DERR_INVALIDCALL;
 
+    // Screen-space positions are converted for every vertex an index names.
+    if (layout.pretransformed && indices)
+    {
+        for (UINT i = 0; i < count; ++i)
+            vertexCount = std::max(vertexCount, IndexAt(indices, indexFormat, i) + 1);
+    }
     ApplyState(layout);
     ApplyStages(layout, vertices, stride);
     SetArrays(layout, vertices, stride, vertexCount);
     if (indices)
     {
-        glDrawRangeElements(
-            mode, minIndex, minIndex + (vertexCount - minIndex) - 1, static_cast<GLsizei>(count),
-            indexFormat == D3DFMT_INDEX32 ? GL_UNSIGNED_INT : GL_UNSIGNED_SHORT, indices);
+        // Not a range draw: GL may read only the declared range of client
+        // arrays, and the indices were checked against the vertices instead.
+        glDrawElements(mode, static_cast<GLsizei>(count),
+                       indexFormat == D3DFMT_INDEX32 ? GL_UNSIGNED_INT : GL_UNSIGNED_SHORT,
+                       indices);
     }
     else
         glDrawArrays(mode, 0, static_cast<GLsizei>(count));

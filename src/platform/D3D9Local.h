@@ -226,7 +226,7 @@ private:
 
     void SetDefaultStates();
     HRESULT Draw(D3DPRIMITIVETYPE type, UINT primitiveCount, const uint8_t* vertices, UINT stride,
-                 UINT vertexCount, const void* indices, D3DFORMAT indexFormat, UINT minIndex);
+                 UINT vertexCount, const void* indices, D3DFORMAT indexFormat);
     void ApplyState(const FvfLayout& layout);
     void ApplyTransforms(bool pretransformed);
     void ApplyLights();

@@ -306,7 +306,7 @@ HRESULT GlTexture::GetLevelDesc(UINT level, D3DSURFACE_DESC* desc)
     return D3D_OK;
 }
 
-HRESULT GlTexture::LockRect(UINT level, D3DLOCKED_RECT* lockedRect, const RECT* rect, DWORD)
+HRESULT GlTexture::LockRect(UINT level, D3DLOCKED_RECT* lockedRect, const RECT* rect, DWORD flags)
 {
     if (!lockedRect)
         return D3DERR_INVALIDCALL;
@@ -319,9 +319,12 @@ HRESULT GlTexture::LockRect(UINT level, D3DLOCKED_RECT* lockedRect, const RECT* 
     GlFormatOf(format, gl);
     int bytes = TextureFormatBytes(format);
     lockedPixels.resize(static_cast<size_t>(width) * height * bytes);
-    device->BindForTransfer(this);
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glGetTexImage(GL_TEXTURE_2D, 0, gl.format, gl.type, lockedPixels.data());
+    if (!(flags & D3DLOCK_DISCARD))
+    {
+        device->BindForTransfer(this);
+        glPixelStorei(GL_PACK_ALIGNMENT, 1);
+        glGetTexImage(GL_TEXTURE_2D, 0, gl.format, gl.type, lockedPixels.data());
+    }
     locked = true;
     lockedRect->pBits = lockedPixels.data();
     lockedRect->Pitch = static_cast<int>(width) * bytes;

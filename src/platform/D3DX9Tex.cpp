@@ -105,7 +105,7 @@ HRESULT D3DXCreateTextureFromFileExA(IDirect3DDevice9* device, const char* fileN
     if (FAILED(result) || !created)
         return FAILED(result) ? result : D3DERR_INVALIDCALL;
     D3DLOCKED_RECT locked;
-    if (FAILED(created->LockRect(0, &locked, nullptr, 0)))
+    if (FAILED(created->LockRect(0, &locked, nullptr, D3DLOCK_DISCARD)))
     {
         created->Release();
         return D3DERR_INVALIDCALL;
