@@ -262,6 +262,7 @@ GlDevice::~GlDevice()
     }
     if (PlatformVideoReady() && context)
     {
+        MakeCurrent();
         if (framebuffer)
             glDeleteFramebuffers(1, &framebuffer);
         if (colorBuffer)
@@ -437,8 +438,16 @@ void GlDevice::Toggle(GLenum capability, bool on, int8_t& shadowed)
     shadowed = static_cast<int8_t>(on);
 }
 
+void GlDevice::MakeCurrent()
+{
+    // Another device's context may have been made current since.
+    if (SDL_GL_GetCurrentContext() != context)
+        SDL_GL_MakeCurrent(window, static_cast<SDL_GLContext>(context));
+}
+
 void GlDevice::BindForTransfer(GlTexture* texture)
 {
+    MakeCurrent();
     ActiveUnit(0);
     glBindTexture(GL_TEXTURE_2D, texture->Name());
     shadow.unitTexture[0] = texture->Name();
@@ -523,6 +532,7 @@ HRESULT GlDevice::SetViewport(const D3DVIEWPORT9* newViewport)
 HRESULT GlDevice::Clear(DWORD rectCount, const D3DRECT* rects, DWORD flags, D3DCOLOR color, float z,
                         DWORD stencil)
 {
+    MakeCurrent();
     if ((flags & (D3DCLEAR_ZBUFFER | D3DCLEAR_STENCIL)) && depthFormat == D3DFMT_UNKNOWN)
         return D3DERR_INVALIDCALL;
     if ((flags & D3DCLEAR_STENCIL) && depthFormat != D3DFMT_D24S8)
@@ -594,6 +604,7 @@ HRESULT GlDevice::EndScene()
 
 HRESULT GlDevice::Present(const RECT*, const RECT*, HWND, const void*)
 {
+    MakeCurrent();
     int drawableWidth = 0;
     int drawableHeight = 0;
     SDL_GL_GetDrawableSize(window, &drawableWidth, &drawableHeight);
@@ -850,6 +861,7 @@ HRESULT GlDevice::Draw(D3DPRIMITIVETYPE type, UINT primitiveCount, const uint8_t
         for (UINT i = 0; i < count; ++i)
             vertexCount = std::max(vertexCount, IndexAt(indices, indexFormat, i) + 1);
     }
+    MakeCurrent();
     ApplyState(layout);
     ApplyStages(layout, vertices, stride);
     SetArrays(layout, vertices, stride, vertexCount);
@@ -1270,6 +1282,7 @@ void GlDevice::SetArrays(const FvfLayout& layout, const uint8_t* vertices, UINT 
 
 void GlDevice::ReadPixels(std::vector<uint32_t>& pixels, int& outWidth, int& outHeight)
 {
+    MakeCurrent();
     outWidth = static_cast<int>(width);
     outHeight = static_cast<int>(height);
     std::vector<uint32_t> rows(static_cast<size_t>(width) * height);

@@ -187,6 +187,8 @@ public:
     // Resources tell the device when they die, so it can orphan the living
     // ones when it goes first.
     void Forget(IUnknown* resource);
+    // Makes this device's GL context the current one.
+    void MakeCurrent();
     // Binds a texture on unit 0 for an upload or read-back outside drawing.
     void BindForTransfer(GlTexture* texture);
 

@@ -272,7 +272,10 @@ ULONG GlTexture::Release()
         {
             device->Forget(this);
             if (name && PlatformVideoReady())
+            {
+                device->MakeCurrent();
                 glDeleteTextures(1, &name);
+            }
         }
         delete this;
     }

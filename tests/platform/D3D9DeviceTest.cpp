@@ -383,3 +383,17 @@ TEST_F(D3D9DeviceTest, TexturesOfEveryFormatKeepTheirPixelsAndFullMipChains)
         texture->Release();
     }
 }
+
+TEST(D3D9TwoDevices, EachDrawsIntoItsOwnTarget)
+{
+    DeviceWindow first;
+    DeviceWindow second;
+    ASSERT_TRUE(first.device && second.device);
+    first.device->Clear(0, nullptr, D3DCLEAR_TARGET, 0x00FF0000, 1.0f, 0);
+    second.device->Clear(0, nullptr, D3DCLEAR_TARGET, 0x0000FF00, 1.0f, 0);
+    first.device->SetRenderState(D3DRS_LIGHTING, FALSE);
+    DrawQuad(first.device, 0, 0, 8, 8, 0, 0xFF0000FF);
+    EXPECT_TRUE(ColorNear(first.Read().At(4, 4), 0xFF0000FF));
+    EXPECT_TRUE(ColorNear(first.Read().At(20, 20), 0xFFFF0000));
+    EXPECT_TRUE(ColorNear(second.Read().At(4, 4), 0xFF00FF00));
+}
