@@ -344,6 +344,12 @@ TEST_F(D3D9DeviceTest, RefusesEmptyBuffersAndBadFormats)
     Quad(quad, 0, 0, 4, 4, 0, 0xFFFFFFFF);
     EXPECT_EQ(device->DrawPrimitiveUP(D3DPT_TRIANGLEFAN, 2, quad, sizeof(ScreenVertex)),
               D3DERR_INVALIDCALL);
+    // An index past the vertices the caller gave is refused, not read.
+    device->SetFVF(kScreenFvf);
+    const uint16_t indices[3] = {0, 1, 9};
+    EXPECT_EQ(device->DrawIndexedPrimitiveUP(D3DPT_TRIANGLELIST, 0, 4, 1, indices, D3DFMT_INDEX16,
+                                             quad, sizeof(ScreenVertex)),
+              D3DERR_INVALIDCALL);
 }
 
 TEST_F(D3D9DeviceTest, TexturesOfEveryFormatKeepTheirPixelsAndFullMipChains)
