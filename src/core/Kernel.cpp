@@ -8,6 +8,7 @@
 #include "net/NetClient.h"
 #include "net/NetworkSubsystem.h"
 #include "net/Server.h"
+#include "video/Video.h"
 
 namespace
 {
@@ -28,6 +29,7 @@ void Kernel::Init()
 
     LogScope scope("Initializing Kernel");
     Log::Printf(Log::Instance(), "tolvi.log opened\n");
+    Video::Instance().Initialize();
     DirectSoundSystem* soundSystem = new DirectSoundSystem();
     g_soundSystem = soundSystem;
     soundSystem->Init();
@@ -45,6 +47,7 @@ void Kernel::Update()
         Server::Instance()->Update();
     }
     NetClient::Instance()->Update();
+    Video::Instance().Render();
     if (g_soundSystem)
         g_soundSystem->Update();
     RefObject::CollectGarbage();
@@ -58,6 +61,7 @@ void Kernel::Shutdown()
     if (g_soundSystem)
         g_soundSystem->Shutdown();
     g_soundSystem = nullptr;
+    Video::Instance().Shutdown();
     Log::Printf(Log::Instance(), "deleting remaining memory objects...\n");
     RefObject::DeleteAll();
 }

@@ -28,18 +28,18 @@ typedef const char* LPCSTR;
 #define NULL 0
 #endif
 
-#define WINAPI
-#define CALLBACK
-
-// Result codes of the COM-style interfaces (DirectSound): negative means failure.
+// Results of the COM-style interfaces (Direct3D, DirectInput, DirectSound):
+// negative values are failures.
 typedef int32_t HRESULT;
 typedef uint32_t ULONG;
-#ifndef SUCCEEDED
-#define SUCCEEDED(hr) (((HRESULT)(hr)) >= 0)
-#endif
-#ifndef FAILED
-#define FAILED(hr) (((HRESULT)(hr)) < 0)
-#endif
+const HRESULT S_OK = 0;
+const HRESULT E_FAIL = static_cast<HRESULT>(0x80004005u);
+const HRESULT E_OUTOFMEMORY = static_cast<HRESULT>(0x8007000Eu);
+#define SUCCEEDED(hr) (static_cast<HRESULT>(hr) >= 0)
+#define FAILED(hr) (static_cast<HRESULT>(hr) < 0)
+
+#define WINAPI
+#define CALLBACK
 
 // Interface and device identifiers. Compared by value.
 struct GUID

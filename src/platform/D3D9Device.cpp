@@ -1,0 +1,1304 @@
+// The Direct3D device over OpenGL's fixed-function pipeline.
+//
+// Direct3D state is recorded as set and translated to GL at each draw, so
+// that what the game sets persists exactly as it would on the device, and the
+// layer's own temporary GL changes (screen-space projection, clear masks)
+// never show through. The frame is drawn into our own framebuffer object and
+// blitted to the window at Present.
+#include "platform/D3D9Local.h"
+#include "platform/SdlWindow.h"
+#include "platform/VideoTestHooks.h"
+
+#include <SDL.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+namespace
+{
+const float kIdentity[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
+
+DWORD FloatBits(float value)
+{
+    DWORD bits;
+    memcpy(&bits, &value, sizeof(bits));
+    return bits;
+}
+
+float BitsFloat(DWORD bits)
+{
+    float value;
+    memcpy(&value, &bits, sizeof(value));
+    return value;
+}
+
+// Row-vector product: a is applied first.
+void Multiply(const float* a, const float* b, float* out)
+{
+    for (int row = 0; row < 4; ++row)
+    {
+        for (int col = 0; col < 4; ++col)
+        {
+            float sum = 0.0f;
+            for (int k = 0; k < 4; ++k)
+                sum += a[row * 4 + k] * b[k * 4 + col];
+            out[row * 4 + col] = sum;
+        }
+    }
+}
+
+GLenum CompareFunction(DWORD func)
+{
+    switch (func)
+    {
+    case D3DCMP_NEVER:
+        return GL_NEVER;
+    case D3DCMP_LESS:
+        return GL_LESS;
+    case D3DCMP_EQUAL:
+        return GL_EQUAL;
+    case D3DCMP_LESSEQUAL:
+        return GL_LEQUAL;
+    case D3DCMP_GREATER:
+        return GL_GREATER;
+    case D3DCMP_NOTEQUAL:
+        return GL_NOTEQUAL;
+    case D3DCMP_GREATEREQUAL:
+        return GL_GEQUAL;
+    default:
+        return GL_ALWAYS;
+    }
+}
+
+GLenum BlendFactor(DWORD blend)
+{
+    switch (blend)
+    {
+    case D3DBLEND_ZERO:
+        return GL_ZERO;
+    case D3DBLEND_SRCCOLOR:
+        return GL_SRC_COLOR;
+    case D3DBLEND_INVSRCCOLOR:
+        return GL_ONE_MINUS_SRC_COLOR;
+    case D3DBLEND_SRCALPHA:
+        return GL_SRC_ALPHA;
+    case D3DBLEND_INVSRCALPHA:
+        return GL_ONE_MINUS_SRC_ALPHA;
+    case D3DBLEND_DESTALPHA:
+        return GL_DST_ALPHA;
+    case D3DBLEND_INVDESTALPHA:
+        return GL_ONE_MINUS_DST_ALPHA;
+    case D3DBLEND_DESTCOLOR:
+        return GL_DST_COLOR;
+    case D3DBLEND_INVDESTCOLOR:
+        return GL_ONE_MINUS_DST_COLOR;
+    default:
+        return GL_ONE;
+    }
+}
+
+// Direct3D compares the 8-bit alpha with the integer reference; GL compares
+// floats, so the reference moves half a step to the side that keeps the
+// same set of 8-bit values passing.
+float AlphaReference(DWORD func, DWORD reference)
+{
+    float ref = static_cast<float>(reference & 0xFF);
+    if (func == D3DCMP_GREATER || func == D3DCMP_LESSEQUAL)
+        ref += 0.5f;
+    else if (func == D3DCMP_LESS || func == D3DCMP_GREATEREQUAL)
+        ref -= 0.5f;
+    return std::min(1.0f, std::max(0.0f, ref / 255.0f));
+}
+
+GLint StageSource(DWORD argument)
+{
+    switch (argument & 0xF)
+    {
+    case D3DTA_TEXTURE:
+        return GL_TEXTURE;
+    case D3DTA_DIFFUSE:
+        return GL_PRIMARY_COLOR;
+    default:
+        return GL_PREVIOUS;
+    }
+}
+
+// Combiner function and its two sources for one stage operation.
+void StageCombine(DWORD op, DWORD arg1, DWORD arg2, GLint& combine, GLint& source0, GLint& source1)
+{
+    switch (op)
+    {
+    case D3DTOP_SELECTARG1:
+        combine = GL_REPLACE;
+        source0 = StageSource(arg1);
+        source1 = GL_PREVIOUS;
+        break;
+    case D3DTOP_SELECTARG2:
+        combine = GL_REPLACE;
+        source0 = StageSource(arg2);
+        source1 = GL_PREVIOUS;
+        break;
+    case D3DTOP_MODULATE:
+        combine = GL_MODULATE;
+        source0 = StageSource(arg1);
+        source1 = StageSource(arg2);
+        break;
+    default:
+        // An active stage whose alpha operation is off passes the alpha on.
+        combine = GL_REPLACE;
+        source0 = GL_PREVIOUS;
+        source1 = GL_PREVIOUS;
+        break;
+    }
+}
+
+GLint MinFilter(DWORD min, DWORD mip)
+{
+    bool linear = min == D3DTEXF_LINEAR;
+    if (mip == D3DTEXF_POINT)
+        return linear ? GL_LINEAR_MIPMAP_NEAREST : GL_NEAREST_MIPMAP_NEAREST;
+    if (mip == D3DTEXF_LINEAR)
+        return linear ? GL_LINEAR_MIPMAP_LINEAR : GL_NEAREST_MIPMAP_LINEAR;
+    return linear ? GL_LINEAR : GL_NEAREST;
+}
+
+bool PrimitiveMode(D3DPRIMITIVETYPE type, UINT primitiveCount, GLenum& mode, UINT& vertexCount)
+{
+    switch (type)
+    {
+    case D3DPT_POINTLIST:
+        mode = GL_POINTS;
+        vertexCount = primitiveCount;
+        return true;
+    case D3DPT_LINELIST:
+        mode = GL_LINES;
+        vertexCount = primitiveCount * 2;
+        return true;
+    case D3DPT_LINESTRIP:
+        mode = GL_LINE_STRIP;
+        vertexCount = primitiveCount + 1;
+        return true;
+    case D3DPT_TRIANGLELIST:
+        mode = GL_TRIANGLES;
+        vertexCount = primitiveCount * 3;
+        return true;
+    case D3DPT_TRIANGLESTRIP:
+        mode = GL_TRIANGLE_STRIP;
+        vertexCount = primitiveCount + 2;
+        return true;
+    case D3DPT_TRIANGLEFAN:
+        mode = GL_TRIANGLE_FAN;
+        vertexCount = primitiveCount + 2;
+        return true;
+    default:
+        return false;
+    }
+}
+
+void ColorFloats(D3DCOLOR color, float* out)
+{
+    out[0] = static_cast<float>((color >> 16) & 0xFF) / 255.0f;
+    out[1] = static_cast<float>((color >> 8) & 0xFF) / 255.0f;
+    out[2] = static_cast<float>(color & 0xFF) / 255.0f;
+    out[3] = static_cast<float>(color >> 24) / 255.0f;
+}
+
+void ColorValue(const D3DCOLORVALUE& color, float* out)
+{
+    out[0] = color.r;
+    out[1] = color.g;
+    out[2] = color.b;
+    out[3] = color.a;
+}
+
+UINT IndexAt(const void* indices, D3DFORMAT format, UINT i)
+{
+    if (format == D3DFMT_INDEX32)
+    {
+        uint32_t value;
+        memcpy(&value, static_cast<const uint8_t*>(indices) + i * 4, 4);
+        return value;
+    }
+    uint16_t value;
+    memcpy(&value, static_cast<const uint8_t*>(indices) + i * 2, 2);
+    return value;
+}
+} // namespace
+
+bool GlDevice::StageKey::operator==(const StageKey& other) const
+{
+    return colorCombine == other.colorCombine && colorSource0 == other.colorSource0 &&
+           colorSource1 == other.colorSource1 && alphaCombine == other.alphaCombine &&
+           alphaSource0 == other.alphaSource0 && alphaSource1 == other.alphaSource1;
+}
+
+GlDevice::GlDevice(SDL_Window* window, void* context, UINT width, UINT height,
+                   D3DFORMAT backBufferFormat, D3DFORMAT depthFormat, UINT presentInterval)
+    : window(window), context(context), width(width), height(height),
+      backBufferFormat(backBufferFormat), depthFormat(depthFormat), presentInterval(presentInterval)
+{
+    memcpy(world.m, kIdentity, sizeof(kIdentity));
+    memcpy(view.m, kIdentity, sizeof(kIdentity));
+    memcpy(projection.m, kIdentity, sizeof(kIdentity));
+}
+
+GlDevice::~GlDevice()
+{
+    for (int stage = 0; stage < kStageCount; ++stage)
+        SetTexture(static_cast<DWORD>(stage), nullptr);
+    SetStreamSource(0, nullptr, 0, 0);
+    SetIndices(nullptr);
+    // Resources the game still holds outlive the context: they keep their
+    // CPU side and give up their GL names, which die with the context.
+    for (IUnknown* resource : resources)
+    {
+        if (GlTexture* texture = dynamic_cast<GlTexture*>(resource))
+            texture->Orphan();
+        else if (GlVertexBuffer* buffer = dynamic_cast<GlVertexBuffer*>(resource))
+            buffer->Orphan();
+        else if (GlIndexBuffer* indices = dynamic_cast<GlIndexBuffer*>(resource))
+            indices->Orphan();
+    }
+    if (PlatformVideoReady() && context)
+    {
+        MakeCurrent();
+        if (framebuffer)
+            glDeleteFramebuffers(1, &framebuffer);
+        if (colorBuffer)
+            glDeleteRenderbuffers(1, &colorBuffer);
+        if (depthBuffer)
+            glDeleteRenderbuffers(1, &depthBuffer);
+        SDL_GL_MakeCurrent(window, nullptr);
+        SDL_GL_DeleteContext(static_cast<SDL_GLContext>(context));
+    }
+}
+
+bool GlDevice::Create()
+{
+    if (!epoxy_is_desktop_gl() || epoxy_gl_version() < 21)
+        return false;
+    if (epoxy_gl_version() < 30 && !epoxy_has_gl_extension("GL_ARB_framebuffer_object"))
+        return false;
+    if (epoxy_gl_version() < 32 && !epoxy_has_gl_extension("GL_ARB_vertex_array_bgra"))
+        return false;
+    GLint units = 0;
+    glGetIntegerv(GL_MAX_TEXTURE_UNITS, &units);
+    GLint maxLights = 0;
+    glGetIntegerv(GL_MAX_LIGHTS, &maxLights);
+    if (units < kStageCount || maxLights < kLightCount)
+        return false;
+
+    glGenFramebuffers(1, &framebuffer);
+    glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
+    glGenRenderbuffers(1, &colorBuffer);
+    glBindRenderbuffer(GL_RENDERBUFFER, colorBuffer);
+    glRenderbufferStorage(GL_RENDERBUFFER, backBufferFormat == D3DFMT_A8R8G8B8 ? GL_RGBA8 : GL_RGB8,
+                          static_cast<GLsizei>(width), static_cast<GLsizei>(height));
+    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, colorBuffer);
+    if (depthFormat != D3DFMT_UNKNOWN)
+    {
+        glGenRenderbuffers(1, &depthBuffer);
+        glBindRenderbuffer(GL_RENDERBUFFER, depthBuffer);
+        bool d16 = depthFormat == D3DFMT_D16;
+        glRenderbufferStorage(GL_RENDERBUFFER, d16 ? GL_DEPTH_COMPONENT16 : GL_DEPTH24_STENCIL8,
+                              static_cast<GLsizei>(width), static_cast<GLsizei>(height));
+        glFramebufferRenderbuffer(GL_FRAMEBUFFER,
+                                  d16 ? GL_DEPTH_ATTACHMENT : GL_DEPTH_STENCIL_ATTACHMENT,
+                                  GL_RENDERBUFFER, depthBuffer);
+    }
+    if (glCheckFramebufferStatus(GL_FRAMEBUFFER) != GL_FRAMEBUFFER_COMPLETE)
+        return false;
+
+    // Direct3D's implicit defaults where GL's differ.
+    glDisable(GL_DITHER);
+    glShadeModel(GL_SMOOTH);
+    glLightModeli(GL_LIGHT_MODEL_COLOR_CONTROL, GL_SINGLE_COLOR);
+    glLightModeli(GL_LIGHT_MODEL_TWO_SIDE, GL_FALSE);
+    glColorMaterial(GL_FRONT_AND_BACK, GL_DIFFUSE);
+    const float zero[4] = {0, 0, 0, 0};
+    for (int i = 0; i < kLightCount; ++i)
+        glLightfv(GL_LIGHT0 + i, GL_SPECULAR, zero);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glEnableClientState(GL_VERTEX_ARRAY);
+    for (int unit = 0; unit < kStageCount; ++unit)
+    {
+        ActiveUnit(unit);
+        glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_COMBINE);
+        glTexEnvi(GL_TEXTURE_ENV, GL_OPERAND0_RGB, GL_SRC_COLOR);
+        glTexEnvi(GL_TEXTURE_ENV, GL_OPERAND1_RGB, GL_SRC_COLOR);
+        glTexEnvi(GL_TEXTURE_ENV, GL_OPERAND0_ALPHA, GL_SRC_ALPHA);
+        glTexEnvi(GL_TEXTURE_ENV, GL_OPERAND1_ALPHA, GL_SRC_ALPHA);
+    }
+    SetDefaultStates();
+
+    glViewport(0, 0, static_cast<GLsizei>(width), static_cast<GLsizei>(height));
+    glClearColor(0, 0, 0, 1);
+    glClearDepth(1.0);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
+    return glGetError() == GL_NO_ERROR;
+}
+
+void GlDevice::SetDefaultStates()
+{
+    renderStates[D3DRS_ZENABLE] = depthFormat != D3DFMT_UNKNOWN ? D3DZB_TRUE : D3DZB_FALSE;
+    renderStates[D3DRS_ZWRITEENABLE] = TRUE;
+    renderStates[D3DRS_ZFUNC] = D3DCMP_LESSEQUAL;
+    renderStates[D3DRS_ALPHATESTENABLE] = FALSE;
+    renderStates[D3DRS_ALPHAREF] = 0;
+    renderStates[D3DRS_ALPHAFUNC] = D3DCMP_ALWAYS;
+    renderStates[D3DRS_ALPHABLENDENABLE] = FALSE;
+    renderStates[D3DRS_SRCBLEND] = D3DBLEND_ONE;
+    renderStates[D3DRS_DESTBLEND] = D3DBLEND_ZERO;
+    renderStates[D3DRS_CULLMODE] = D3DCULL_CCW;
+    renderStates[D3DRS_LIGHTING] = TRUE;
+    renderStates[D3DRS_AMBIENT] = 0;
+    renderStates[D3DRS_FOGENABLE] = FALSE;
+    renderStates[D3DRS_FOGCOLOR] = 0;
+    renderStates[D3DRS_FOGSTART] = FloatBits(0.0f);
+    renderStates[D3DRS_FOGEND] = FloatBits(1.0f);
+    renderStates[D3DRS_FOGVERTEXMODE] = D3DFOG_NONE;
+    for (int stage = 0; stage < kStageCount; ++stage)
+    {
+        samplerStates[stage][D3DSAMP_MAGFILTER] = D3DTEXF_POINT;
+        samplerStates[stage][D3DSAMP_MINFILTER] = D3DTEXF_POINT;
+        samplerStates[stage][D3DSAMP_MIPFILTER] = D3DTEXF_NONE;
+        stageStates[stage][D3DTSS_COLOROP] = stage == 0 ? D3DTOP_MODULATE : D3DTOP_DISABLE;
+        stageStates[stage][D3DTSS_COLORARG1] = D3DTA_TEXTURE;
+        stageStates[stage][D3DTSS_COLORARG2] = D3DTA_CURRENT;
+        stageStates[stage][D3DTSS_ALPHAOP] = stage == 0 ? D3DTOP_SELECTARG1 : D3DTOP_DISABLE;
+        stageStates[stage][D3DTSS_ALPHAARG1] = D3DTA_TEXTURE;
+        stageStates[stage][D3DTSS_ALPHAARG2] = D3DTA_CURRENT;
+        stageStates[stage][D3DTSS_TEXCOORDINDEX] = static_cast<DWORD>(stage);
+    }
+    viewport = {0, 0, width, height, 0.0f, 1.0f};
+    for (D3DLIGHT9& light : lights)
+    {
+        memset(&light, 0, sizeof(light));
+        light.Type = D3DLIGHT_DIRECTIONAL;
+        light.Diffuse = {1, 1, 1, 0};
+        light.Direction = {0, 0, 1};
+    }
+}
+
+ULONG GlDevice::AddRef()
+{
+    return ++refCount;
+}
+
+ULONG GlDevice::Release()
+{
+    ULONG count = --refCount;
+    if (count == 0)
+        delete this;
+    return count;
+}
+
+void GlDevice::Forget(IUnknown* resource)
+{
+    resources.erase(std::remove(resources.begin(), resources.end(), resource), resources.end());
+    if (GlTexture* texture = dynamic_cast<GlTexture*>(resource))
+    {
+        // GL may hand the name out again; the shadow must not think it bound.
+        for (GLuint& bound : shadow.unitTexture)
+        {
+            if (bound == texture->Name())
+                bound = 0;
+        }
+    }
+}
+
+void GlDevice::ActiveUnit(int unit)
+{
+    if (shadow.activeUnit != unit)
+    {
+        glActiveTexture(static_cast<GLenum>(GL_TEXTURE0 + unit));
+        shadow.activeUnit = unit;
+    }
+}
+
+void GlDevice::ClientUnit(int unit)
+{
+    if (shadow.clientUnit != unit)
+    {
+        glClientActiveTexture(static_cast<GLenum>(GL_TEXTURE0 + unit));
+        shadow.clientUnit = unit;
+    }
+}
+
+void GlDevice::Toggle(GLenum capability, bool on, int8_t& shadowed)
+{
+    if (shadowed == static_cast<int8_t>(on))
+        return;
+    if (on)
+        glEnable(capability);
+    else
+        glDisable(capability);
+    shadowed = static_cast<int8_t>(on);
+}
+
+void GlDevice::MakeCurrent()
+{
+    // Another device's context may have been made current since.
+    if (SDL_GL_GetCurrentContext() != context)
+        SDL_GL_MakeCurrent(window, static_cast<SDL_GLContext>(context));
+}
+
+void GlDevice::BindForTransfer(GlTexture* texture)
+{
+    MakeCurrent();
+    ActiveUnit(0);
+    glBindTexture(GL_TEXTURE_2D, texture->Name());
+    shadow.unitTexture[0] = texture->Name();
+}
+
+HRESULT GlDevice::GetDeviceCaps(D3DCAPS9* caps)
+{
+    if (!caps)
+        return D3DERR_INVALIDCALL;
+    memset(caps, 0, sizeof(*caps));
+    caps->DeviceType = D3DDEVTYPE_HAL;
+    caps->MaxTextureWidth = kMaxTextureSide;
+    caps->MaxTextureHeight = kMaxTextureSide;
+    caps->MaxActiveLights = kLightCount;
+    caps->MaxTextureBlendStages = kStageCount;
+    caps->MaxSimultaneousTextures = kStageCount;
+    return D3D_OK;
+}
+
+HRESULT GlDevice::SetRenderState(D3DRENDERSTATETYPE state, DWORD value)
+{
+    if (state < 0 || state >= D3DRS_COUNT)
+        return D3DERR_INVALIDCALL;
+    renderStates[state] = value;
+    if (state == D3DRS_FOGCOLOR || state == D3DRS_FOGSTART || state == D3DRS_FOGEND)
+        ++fogVersion;
+    if (state == D3DRS_AMBIENT)
+        ++ambientVersion;
+    return D3D_OK;
+}
+
+HRESULT GlDevice::SetSamplerState(DWORD sampler, D3DSAMPLERSTATETYPE type, DWORD value)
+{
+    if (sampler >= static_cast<DWORD>(kStageCount) || type < 0 || type >= D3DSAMP_COUNT)
+        return D3DERR_INVALIDCALL;
+    samplerStates[sampler][type] = value;
+    return D3D_OK;
+}
+
+HRESULT GlDevice::SetTextureStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE type, DWORD value)
+{
+    if (stage >= static_cast<DWORD>(kStageCount) || type < 0 || type >= D3DTSS_COUNT)
+        return D3DERR_INVALIDCALL;
+    stageStates[stage][type] = value;
+    return D3D_OK;
+}
+
+HRESULT GlDevice::SetTransform(D3DTRANSFORMSTATETYPE state, const D3DMATRIX* matrix)
+{
+    if (!matrix)
+        return D3DERR_INVALIDCALL;
+    switch (state)
+    {
+    case D3DTS_WORLD:
+        world = *matrix;
+        ++worldVersion;
+        return D3D_OK;
+    case D3DTS_VIEW:
+        view = *matrix;
+        ++viewVersion;
+        return D3D_OK;
+    case D3DTS_PROJECTION:
+        projection = *matrix;
+        ++projectionVersion;
+        return D3D_OK;
+    default:
+        return D3DERR_INVALIDCALL;
+    }
+}
+
+HRESULT GlDevice::SetViewport(const D3DVIEWPORT9* newViewport)
+{
+    if (!newViewport || newViewport->Width == 0 || newViewport->Height == 0 ||
+        newViewport->X > width || newViewport->Width > width - newViewport->X ||
+        newViewport->Y > height || newViewport->Height > height - newViewport->Y)
+        return D3DERR_INVALIDCALL;
+    viewport = *newViewport;
+    ++viewportVersion;
+    return D3D_OK;
+}
+
+HRESULT GlDevice::Clear(DWORD rectCount, const D3DRECT* rects, DWORD flags, D3DCOLOR color, float z,
+                        DWORD stencil)
+{
+    MakeCurrent();
+    if ((flags & (D3DCLEAR_ZBUFFER | D3DCLEAR_STENCIL)) && depthFormat == D3DFMT_UNKNOWN)
+        return D3DERR_INVALIDCALL;
+    if ((flags & D3DCLEAR_STENCIL) && depthFormat != D3DFMT_D24S8)
+        return D3DERR_INVALIDCALL;
+    if (rectCount > 0 && !rects)
+        return D3DERR_INVALIDCALL;
+    GLbitfield bits = 0;
+    if (flags & D3DCLEAR_TARGET)
+        bits |= GL_COLOR_BUFFER_BIT;
+    if (flags & D3DCLEAR_ZBUFFER)
+        bits |= GL_DEPTH_BUFFER_BIT;
+    if (flags & D3DCLEAR_STENCIL)
+        bits |= GL_STENCIL_BUFFER_BIT;
+    if (!bits)
+        return D3D_OK;
+
+    // A clear writes whatever the masks say: depth is cleared even while
+    // depth writes are off. The masks are restored at the next draw.
+    glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+    glDepthMask(GL_TRUE);
+    shadow.depthMask = 1;
+    glStencilMask(0xFFFFFFFFu);
+    float rgba[4];
+    ColorFloats(color, rgba);
+    glClearColor(rgba[0], rgba[1], rgba[2], rgba[3]);
+    glClearDepth(std::min(1.0f, std::max(0.0f, z)));
+    glClearStencil(static_cast<GLint>(stencil));
+    glEnable(GL_SCISSOR_TEST);
+    LONG left = static_cast<LONG>(viewport.X);
+    LONG top = static_cast<LONG>(viewport.Y);
+    LONG right = left + static_cast<LONG>(viewport.Width);
+    LONG bottom = top + static_cast<LONG>(viewport.Height);
+    DWORD count = rectCount > 0 ? rectCount : 1;
+    for (DWORD i = 0; i < count; ++i)
+    {
+        LONG x1 = left, y1 = top, x2 = right, y2 = bottom;
+        if (rectCount > 0)
+        {
+            x1 = std::max(x1, rects[i].x1);
+            y1 = std::max(y1, rects[i].y1);
+            x2 = std::min(x2, rects[i].x2);
+            y2 = std::min(y2, rects[i].y2);
+        }
+        if (x2 <= x1 || y2 <= y1)
+            continue;
+        // GL counts rows from the bottom.
+        glScissor(x1, static_cast<GLint>(height) - y2, x2 - x1, y2 - y1);
+        glClear(bits);
+    }
+    glDisable(GL_SCISSOR_TEST);
+    return D3D_OK;
+}
+
+HRESULT GlDevice::BeginScene()
+{
+    if (inScene)
+        return D3DERR_INVALIDCALL;
+    inScene = true;
+    return D3D_OK;
+}
+
+HRESULT GlDevice::EndScene()
+{
+    if (!inScene)
+        return D3DERR_INVALIDCALL;
+    inScene = false;
+    return D3D_OK;
+}
+
+HRESULT GlDevice::Present(const RECT*, const RECT*, HWND, const void*)
+{
+    MakeCurrent();
+    int drawableWidth = 0;
+    int drawableHeight = 0;
+    SDL_GL_GetDrawableSize(window, &drawableWidth, &drawableHeight);
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, framebuffer);
+    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
+    bool sameSize =
+        drawableWidth == static_cast<int>(width) && drawableHeight == static_cast<int>(height);
+    glBlitFramebuffer(0, 0, static_cast<GLint>(width), static_cast<GLint>(height), 0, 0,
+                      drawableWidth, drawableHeight, GL_COLOR_BUFFER_BIT,
+                      sameSize ? GL_NEAREST : GL_LINEAR);
+    SDL_GL_SwapWindow(window);
+    glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
+    return D3D_OK;
+}
+
+HRESULT GlDevice::SetLight(DWORD index, const D3DLIGHT9* light)
+{
+    if (!light || index >= static_cast<DWORD>(kLightCount))
+        return D3DERR_INVALIDCALL;
+    if (light->Type != D3DLIGHT_POINT && light->Type != D3DLIGHT_SPOT &&
+        light->Type != D3DLIGHT_DIRECTIONAL)
+        return D3DERR_INVALIDCALL;
+    lights[index] = *light;
+    ++lightsVersion;
+    return D3D_OK;
+}
+
+HRESULT GlDevice::LightEnable(DWORD index, BOOL enable)
+{
+    if (index >= static_cast<DWORD>(kLightCount))
+        return D3DERR_INVALIDCALL;
+    lightEnabled[index] = enable != FALSE;
+    ++lightsVersion;
+    return D3D_OK;
+}
+
+HRESULT GlDevice::SetMaterial(const D3DMATERIAL9* newMaterial)
+{
+    if (!newMaterial)
+        return D3DERR_INVALIDCALL;
+    material = *newMaterial;
+    ++materialVersion;
+    return D3D_OK;
+}
+
+HRESULT GlDevice::SetTexture(DWORD stage, IDirect3DBaseTexture9* texture)
+{
+    if (stage >= static_cast<DWORD>(kStageCount))
+        return D3DERR_INVALIDCALL;
+    GlTexture* glTexture = static_cast<GlTexture*>(texture);
+    if (glTexture)
+        glTexture->AddRef();
+    GlTexture* old = textures[stage];
+    textures[stage] = glTexture;
+    if (old)
+        old->Release();
+    return D3D_OK;
+}
+
+HRESULT GlDevice::SetFVF(DWORD newFvf)
+{
+    fvf = newFvf;
+    return D3D_OK;
+}
+
+HRESULT GlDevice::SetVertexShader(void* shader)
+{
+    return shader ? D3DERR_INVALIDCALL : D3D_OK;
+}
+
+HRESULT GlDevice::SetPixelShader(void* shader)
+{
+    return shader ? D3DERR_INVALIDCALL : D3D_OK;
+}
+
+HRESULT GlDevice::SetStreamSource(UINT stream, IDirect3DVertexBuffer9* buffer, UINT offset,
+                                  UINT stride)
+{
+    if (stream != 0)
+        return D3DERR_INVALIDCALL;
+    GlVertexBuffer* glBuffer = static_cast<GlVertexBuffer*>(buffer);
+    if (glBuffer)
+        glBuffer->AddRef();
+    if (streamSource)
+        streamSource->Release();
+    streamSource = glBuffer;
+    streamOffset = offset;
+    streamStride = stride;
+    return D3D_OK;
+}
+
+HRESULT GlDevice::SetIndices(IDirect3DIndexBuffer9* indices)
+{
+    GlIndexBuffer* glIndices = static_cast<GlIndexBuffer*>(indices);
+    if (glIndices)
+        glIndices->AddRef();
+    if (indexBuffer)
+        indexBuffer->Release();
+    indexBuffer = glIndices;
+    return D3D_OK;
+}
+
+HRESULT GlDevice::CreateVertexBuffer(UINT length, DWORD, DWORD bufferFvf, D3DPOOL,
+                                     IDirect3DVertexBuffer9** buffer, void*)
+{
+    if (!buffer)
+        return D3DERR_INVALIDCALL;
+    *buffer = nullptr;
+    if (length == 0)
+        return D3DERR_INVALIDCALL;
+    if (bufferFvf != 0)
+    {
+        FvfLayout layout = DecodeFvf(bufferFvf);
+        if (!layout.valid || length < static_cast<UINT>(layout.size))
+            return D3DERR_INVALIDCALL;
+    }
+    GlVertexBuffer* created = new GlVertexBuffer(this, length, bufferFvf);
+    resources.push_back(created);
+    *buffer = created;
+    return D3D_OK;
+}
+
+HRESULT GlDevice::CreateIndexBuffer(UINT length, DWORD, D3DFORMAT format, D3DPOOL,
+                                    IDirect3DIndexBuffer9** buffer, void*)
+{
+    if (!buffer)
+        return D3DERR_INVALIDCALL;
+    *buffer = nullptr;
+    if (length == 0 || (format != D3DFMT_INDEX16 && format != D3DFMT_INDEX32))
+        return D3DERR_INVALIDCALL;
+    GlIndexBuffer* created = new GlIndexBuffer(this, length, format);
+    resources.push_back(created);
+    *buffer = created;
+    return D3D_OK;
+}
+
+HRESULT GlDevice::CreateTexture(UINT textureWidth, UINT textureHeight, UINT levels, DWORD usage,
+                                D3DFORMAT format, D3DPOOL pool, IDirect3DTexture9** texture, void*)
+{
+    if (!texture)
+        return D3DERR_INVALIDCALL;
+    *texture = nullptr;
+    if (textureWidth == 0 || textureHeight == 0 || textureWidth > kMaxTextureSide ||
+        textureHeight > kMaxTextureSide || TextureFormatBytes(format) == 0)
+        return D3DERR_INVALIDCALL;
+    GlTexture* created =
+        new GlTexture(this, textureWidth, textureHeight, levels, usage, format, pool);
+    resources.push_back(created);
+    if (!created->Create())
+    {
+        created->Release();
+        return D3DERR_OUTOFVIDEOMEMORY;
+    }
+    *texture = created;
+    return D3D_OK;
+}
+
+HRESULT GlDevice::DrawPrimitive(D3DPRIMITIVETYPE type, UINT startVertex, UINT primitiveCount)
+{
+    GLenum mode;
+    UINT vertexCount;
+    if (!streamSource || streamStride == 0 ||
+        !PrimitiveMode(type, primitiveCount, mode, vertexCount))
+        return D3DERR_INVALIDCALL;
+    uint64_t end = streamOffset + (static_cast<uint64_t>(startVertex) + vertexCount) * streamStride;
+    if (end > streamSource->Length())
+        return D3DERR_INVALIDCALL;
+    const uint8_t* vertices =
+        streamSource->Data() + streamOffset + static_cast<size_t>(startVertex) * streamStride;
+    return Draw(type, primitiveCount, vertices, streamStride, vertexCount, nullptr, D3DFMT_UNKNOWN);
+}
+
+HRESULT GlDevice::DrawIndexedPrimitive(D3DPRIMITIVETYPE type, int baseVertex, UINT minIndex,
+                                       UINT vertexCount, UINT startIndex, UINT primitiveCount)
+{
+    GLenum mode;
+    UINT indexCount;
+    if (!streamSource || !indexBuffer || streamStride == 0 || vertexCount == 0 ||
+        !PrimitiveMode(type, primitiveCount, mode, indexCount))
+        return D3DERR_INVALIDCALL;
+    if (static_cast<uint64_t>(startIndex) + indexCount > indexBuffer->IndexCount())
+        return D3DERR_INVALIDCALL;
+    int64_t base =
+        static_cast<int64_t>(streamOffset) + static_cast<int64_t>(baseVertex) * streamStride;
+    if (base < 0 || base > static_cast<int64_t>(streamSource->Length()))
+        return D3DERR_INVALIDCALL;
+    uint64_t available = (streamSource->Length() - static_cast<uint64_t>(base)) / streamStride;
+    if (static_cast<uint64_t>(minIndex) + vertexCount > available)
+        return D3DERR_INVALIDCALL;
+    const uint8_t* indices =
+        indexBuffer->Data() + static_cast<size_t>(startIndex) * indexBuffer->IndexSize();
+    // Every index must name a vertex inside the buffer: GL reads whatever it names.
+    if (indexBuffer->MaxIndex() >= available)
+    {
+        for (UINT i = 0; i < indexCount; ++i)
+        {
+            if (IndexAt(indices, indexBuffer->Format(), i) >= available)
+                return D3DERR_INVALIDCALL;
+        }
+    }
+    return Draw(type, primitiveCount, streamSource->Data() + base, streamStride,
+                minIndex + vertexCount, indices, indexBuffer->Format());
+}
+
+HRESULT GlDevice::DrawPrimitiveUP(D3DPRIMITIVETYPE type, UINT primitiveCount, const void* vertices,
+                                  UINT stride)
+{
+    GLenum mode;
+    UINT vertexCount;
+    if (!vertices || stride == 0 || !PrimitiveMode(type, primitiveCount, mode, vertexCount))
+        return D3DERR_INVALIDCALL;
+    HRESULT result = Draw(type, primitiveCount, static_cast<const uint8_t*>(vertices), stride,
+                          vertexCount, nullptr, D3DFMT_UNKNOWN);
+    SetStreamSource(0, nullptr, 0, 0);
+    return result;
+}
+
+HRESULT GlDevice::DrawIndexedPrimitiveUP(D3DPRIMITIVETYPE type, UINT minIndex, UINT vertexCount,
+                                         UINT primitiveCount, const void* indices,
+                                         D3DFORMAT indexFormat, const void* vertices, UINT stride)
+{
+    GLenum mode;
+    UINT indexCount;
+    if (!indices || !vertices || stride == 0 || vertexCount == 0 ||
+        (indexFormat != D3DFMT_INDEX16 && indexFormat != D3DFMT_INDEX32) ||
+        !PrimitiveMode(type, primitiveCount, mode, indexCount))
+        return D3DERR_INVALIDCALL;
+    for (UINT i = 0; i < indexCount; ++i)
+    {
+        UINT index = IndexAt(indices, indexFormat, i);
+        if (index < minIndex || index >= minIndex + vertexCount)
+            return D3DERR_INVALIDCALL;
+    }
+    HRESULT result = Draw(type, primitiveCount, static_cast<const uint8_t*>(vertices), stride,
+                          minIndex + vertexCount, indices, indexFormat);
+    SetStreamSource(0, nullptr, 0, 0);
+    SetIndices(nullptr);
+    return result;
+}
+
+HRESULT GlDevice::Draw(D3DPRIMITIVETYPE type, UINT primitiveCount, const uint8_t* vertices,
+                       UINT stride, UINT vertexCount, const void* indices, D3DFORMAT indexFormat)
+{
+    GLenum mode;
+    UINT count;
+    FvfLayout layout = DecodeFvf(fvf);
+    if (!layout.valid || stride < static_cast<UINT>(layout.size) || primitiveCount == 0 ||
+        !PrimitiveMode(type, primitiveCount, mode, count))
+        return D3DERR_INVALIDCALL;
+
+    // Screen-space positions are converted for every vertex an index names.
+    if (layout.pretransformed && indices)
+    {
+        for (UINT i = 0; i < count; ++i)
+            vertexCount = std::max(vertexCount, IndexAt(indices, indexFormat, i) + 1);
+    }
+    MakeCurrent();
+    ApplyState(layout);
+    ApplyStages(layout, vertices, stride);
+    SetArrays(layout, vertices, stride, vertexCount);
+    if (indices)
+    {
+        // Not a range draw: GL may read only the declared range of client
+        // arrays, and the indices were checked against the vertices instead.
+        glDrawElements(mode, static_cast<GLsizei>(count),
+                       indexFormat == D3DFMT_INDEX32 ? GL_UNSIGNED_INT : GL_UNSIGNED_SHORT,
+                       indices);
+    }
+    else
+        glDrawArrays(mode, 0, static_cast<GLsizei>(count));
+    return D3D_OK;
+}
+
+void GlDevice::ApplyState(const FvfLayout& layout)
+{
+    bool screen = layout.pretransformed;
+
+    bool depthTest = renderStates[D3DRS_ZENABLE] != D3DZB_FALSE && depthFormat != D3DFMT_UNKNOWN;
+    Toggle(GL_DEPTH_TEST, depthTest, shadow.depthTest);
+    int8_t depthMask = renderStates[D3DRS_ZWRITEENABLE] ? 1 : 0;
+    if (shadow.depthMask != depthMask)
+    {
+        glDepthMask(depthMask ? GL_TRUE : GL_FALSE);
+        shadow.depthMask = depthMask;
+    }
+    GLenum depthFunc = CompareFunction(renderStates[D3DRS_ZFUNC]);
+    if (shadow.depthFunc != depthFunc)
+    {
+        glDepthFunc(depthFunc);
+        shadow.depthFunc = depthFunc;
+    }
+
+    bool alphaTest = renderStates[D3DRS_ALPHATESTENABLE] != FALSE;
+    Toggle(GL_ALPHA_TEST, alphaTest, shadow.alphaTest);
+    if (alphaTest)
+    {
+        GLenum func = CompareFunction(renderStates[D3DRS_ALPHAFUNC]);
+        float ref = AlphaReference(renderStates[D3DRS_ALPHAFUNC], renderStates[D3DRS_ALPHAREF]);
+        if (shadow.alphaFunc != func || shadow.alphaRef != ref)
+        {
+            glAlphaFunc(func, ref);
+            shadow.alphaFunc = func;
+            shadow.alphaRef = ref;
+        }
+    }
+
+    bool blend = renderStates[D3DRS_ALPHABLENDENABLE] != FALSE;
+    Toggle(GL_BLEND, blend, shadow.blend);
+    if (blend)
+    {
+        GLenum source = BlendFactor(renderStates[D3DRS_SRCBLEND]);
+        GLenum dest = BlendFactor(renderStates[D3DRS_DESTBLEND]);
+        if (shadow.blendSource != source || shadow.blendDest != dest)
+        {
+            glBlendFunc(source, dest);
+            shadow.blendSource = source;
+            shadow.blendDest = dest;
+        }
+    }
+
+    // D3DCULL_CCW removes triangles that wind counter-clockwise on screen.
+    // Our target is not flipped, so screen winding is GL's window winding.
+    DWORD cull = renderStates[D3DRS_CULLMODE];
+    Toggle(GL_CULL_FACE, cull == D3DCULL_CW || cull == D3DCULL_CCW, shadow.cull);
+    if (cull == D3DCULL_CW || cull == D3DCULL_CCW)
+    {
+        GLenum front = cull == D3DCULL_CCW ? GL_CW : GL_CCW;
+        if (shadow.frontFace != front)
+        {
+            glFrontFace(front);
+            glCullFace(GL_BACK);
+            shadow.frontFace = front;
+        }
+    }
+
+    // Screen-space vertices are never lit or fogged.
+    bool lit = renderStates[D3DRS_LIGHTING] != FALSE && !screen;
+    Toggle(GL_LIGHTING, lit, shadow.lighting);
+    if (lit)
+    {
+        ApplyLights();
+        bool colorMaterial = layout.diffuse >= 0;
+        if (shadow.colorMaterial == 1 && !colorMaterial)
+            shadow.materialVersion = 0; // the tracked colour overwrote the material's diffuse
+        Toggle(GL_COLOR_MATERIAL, colorMaterial, shadow.colorMaterial);
+        if (shadow.materialVersion != materialVersion)
+        {
+            float value[4];
+            ColorValue(material.Diffuse, value);
+            glMaterialfv(GL_FRONT_AND_BACK, GL_DIFFUSE, value);
+            ColorValue(material.Ambient, value);
+            glMaterialfv(GL_FRONT_AND_BACK, GL_AMBIENT, value);
+            ColorValue(material.Emissive, value);
+            glMaterialfv(GL_FRONT_AND_BACK, GL_EMISSION, value);
+            // Specular lighting is off on the device.
+            const float zero[4] = {0, 0, 0, 0};
+            glMaterialfv(GL_FRONT_AND_BACK, GL_SPECULAR, zero);
+            glMaterialf(GL_FRONT_AND_BACK, GL_SHININESS,
+                        std::min(128.0f, std::max(0.0f, material.Power)));
+            shadow.materialVersion = materialVersion;
+        }
+        if (shadow.ambientVersion != ambientVersion)
+        {
+            float ambient[4];
+            ColorFloats(renderStates[D3DRS_AMBIENT], ambient);
+            glLightModelfv(GL_LIGHT_MODEL_AMBIENT, ambient);
+            shadow.ambientVersion = ambientVersion;
+        }
+    }
+
+    bool fog = !screen && renderStates[D3DRS_FOGENABLE] != FALSE &&
+               renderStates[D3DRS_FOGVERTEXMODE] == D3DFOG_LINEAR;
+    Toggle(GL_FOG, fog, shadow.fog);
+    if (fog && shadow.fogVersion != fogVersion)
+    {
+        float color[4];
+        ColorFloats(renderStates[D3DRS_FOGCOLOR], color);
+        glFogi(GL_FOG_MODE, GL_LINEAR);
+        glFogf(GL_FOG_START, BitsFloat(renderStates[D3DRS_FOGSTART]));
+        glFogf(GL_FOG_END, BitsFloat(renderStates[D3DRS_FOGEND]));
+        glFogfv(GL_FOG_COLOR, color);
+        shadow.fogVersion = fogVersion;
+    }
+
+    ApplyTransforms(screen);
+}
+
+void GlDevice::ApplyTransforms(bool screen)
+{
+    if (shadow.viewportVersion != viewportVersion ||
+        shadow.viewportScreen != static_cast<int8_t>(screen))
+    {
+        // GL counts viewport rows from the bottom of the target.
+        glViewport(static_cast<GLint>(viewport.X),
+                   static_cast<GLint>(height - viewport.Y - viewport.Height),
+                   static_cast<GLsizei>(viewport.Width), static_cast<GLsizei>(viewport.Height));
+        // Screen-space z is the depth value itself.
+        if (screen)
+            glDepthRange(0.0, 1.0);
+        else
+            glDepthRange(viewport.MinZ, viewport.MaxZ);
+        shadow.viewportVersion = viewportVersion;
+        shadow.viewportScreen = static_cast<int8_t>(screen);
+        shadow.projectionMode = 0;
+    }
+
+    if (screen)
+    {
+        if (shadow.projectionMode != 2)
+        {
+            // Pixels with the origin at the top left of the viewport, z 0..1
+            // to depth 0..1. No half-pixel shift: integer-cornered quads cover
+            // the same pixels as on Direct3D.
+            glMatrixMode(GL_PROJECTION);
+            glLoadIdentity();
+            glOrtho(viewport.X, viewport.X + viewport.Width, viewport.Y + viewport.Height,
+                    viewport.Y, 0.0, -1.0);
+            shadow.projectionMode = 2;
+        }
+        if (shadow.modelviewMode != 2)
+        {
+            glMatrixMode(GL_MODELVIEW);
+            glLoadIdentity();
+            shadow.modelviewMode = 2;
+        }
+        return;
+    }
+
+    if (shadow.projectionMode != 1 || shadow.projectionVersion != projectionVersion)
+    {
+        // Direct3D clips z to [0, w], GL to [-w, w]: z' = 2z - w.
+        const float depthFix[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 2, 0, 0, 0, -1, 1};
+        float matrix[16];
+        Multiply(&projection.m[0][0], depthFix, matrix);
+        glMatrixMode(GL_PROJECTION);
+        glLoadMatrixf(matrix);
+        shadow.projectionMode = 1;
+        shadow.projectionVersion = projectionVersion;
+    }
+    if (shadow.modelviewMode != 1 || shadow.worldVersion != worldVersion ||
+        shadow.viewVersion != viewVersion)
+    {
+        // Row-major row-vector matrices load as GL's column-major ones as they are.
+        float matrix[16];
+        Multiply(&world.m[0][0], &view.m[0][0], matrix);
+        glMatrixMode(GL_MODELVIEW);
+        glLoadMatrixf(matrix);
+        shadow.modelviewMode = 1;
+        shadow.worldVersion = worldVersion;
+        shadow.viewVersion = viewVersion;
+    }
+}
+
+void GlDevice::ApplyLights()
+{
+    if (shadow.lightsVersion == lightsVersion && shadow.lightsViewVersion == viewVersion)
+        return;
+    // Direct3D lights are in world space: GL takes them through the view alone.
+    glMatrixMode(GL_MODELVIEW);
+    glLoadMatrixf(&view.m[0][0]);
+    shadow.modelviewMode = 0;
+    for (int i = 0; i < kLightCount; ++i)
+    {
+        GLenum id = static_cast<GLenum>(GL_LIGHT0 + i);
+        if (!lightEnabled[i])
+        {
+            glDisable(id);
+            continue;
+        }
+        const D3DLIGHT9& light = lights[i];
+        float value[4];
+        ColorValue(light.Diffuse, value);
+        glLightfv(id, GL_DIFFUSE, value);
+        ColorValue(light.Ambient, value);
+        glLightfv(id, GL_AMBIENT, value);
+        if (light.Type == D3DLIGHT_DIRECTIONAL)
+        {
+            const float direction[4] = {-light.Direction.x, -light.Direction.y, -light.Direction.z,
+                                        0.0f};
+            glLightfv(id, GL_POSITION, direction);
+            glLightf(id, GL_SPOT_CUTOFF, 180.0f);
+            glLightf(id, GL_CONSTANT_ATTENUATION, 1.0f);
+            glLightf(id, GL_LINEAR_ATTENUATION, 0.0f);
+            glLightf(id, GL_QUADRATIC_ATTENUATION, 0.0f);
+        }
+        else
+        {
+            const float position[4] = {light.Position.x, light.Position.y, light.Position.z, 1.0f};
+            glLightfv(id, GL_POSITION, position);
+            glLightf(id, GL_CONSTANT_ATTENUATION, light.Attenuation0);
+            glLightf(id, GL_LINEAR_ATTENUATION, light.Attenuation1);
+            glLightf(id, GL_QUADRATIC_ATTENUATION, light.Attenuation2);
+            if (light.Type == D3DLIGHT_SPOT)
+            {
+                const float direction[3] = {light.Direction.x, light.Direction.y,
+                                            light.Direction.z};
+                glLightfv(id, GL_SPOT_DIRECTION, direction);
+                // Phi is the outer cone's full angle; the fall-off only approximates.
+                float cutoff = light.Phi * 0.5f * 57.29578f;
+                glLightf(id, GL_SPOT_CUTOFF, std::min(90.0f, std::max(0.0f, cutoff)));
+                glLightf(id, GL_SPOT_EXPONENT, std::min(128.0f, std::max(0.0f, light.Falloff)));
+            }
+            else
+                glLightf(id, GL_SPOT_CUTOFF, 180.0f);
+        }
+        glEnable(id);
+    }
+    shadow.lightsVersion = lightsVersion;
+    shadow.lightsViewVersion = viewVersion;
+}
+
+void GlDevice::ApplySampler(int stage, GlTexture* texture)
+{
+    GLint minFilter =
+        MinFilter(samplerStates[stage][D3DSAMP_MINFILTER], samplerStates[stage][D3DSAMP_MIPFILTER]);
+    GLint magFilter =
+        samplerStates[stage][D3DSAMP_MAGFILTER] == D3DTEXF_LINEAR ? GL_LINEAR : GL_NEAREST;
+    if (texture->appliedMinFilter != minFilter)
+    {
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, minFilter);
+        texture->appliedMinFilter = minFilter;
+    }
+    if (texture->appliedMagFilter != magFilter)
+    {
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, magFilter);
+        texture->appliedMagFilter = magFilter;
+    }
+}
+
+void GlDevice::ApplyStages(const FvfLayout& layout, const uint8_t* vertices, UINT stride)
+{
+    // A disabled stage ends the chain; a stage without a texture passes its
+    // input on unchanged, as an untextured draw.
+    bool chain = true;
+    for (int unit = 0; unit < kStageCount; ++unit)
+    {
+        const DWORD* states = stageStates[unit];
+        if (states[D3DTSS_COLOROP] == D3DTOP_DISABLE)
+            chain = false;
+        GlTexture* texture = textures[unit];
+        bool sample = chain && texture && texture->Name() != 0;
+        int8_t enabled = static_cast<int8_t>(sample);
+        if (shadow.unitEnabled[unit] != enabled)
+        {
+            ActiveUnit(unit);
+            if (sample)
+                glEnable(GL_TEXTURE_2D);
+            else
+                glDisable(GL_TEXTURE_2D);
+            shadow.unitEnabled[unit] = enabled;
+        }
+        if (!sample)
+        {
+            if (shadow.texCoordArray[unit] != 0)
+            {
+                ClientUnit(unit);
+                glDisableClientState(GL_TEXTURE_COORD_ARRAY);
+                shadow.texCoordArray[unit] = 0;
+            }
+            continue;
+        }
+
+        ActiveUnit(unit);
+        if (shadow.unitTexture[unit] != texture->Name())
+        {
+            glBindTexture(GL_TEXTURE_2D, texture->Name());
+            shadow.unitTexture[unit] = texture->Name();
+        }
+        ApplySampler(unit, texture);
+
+        StageKey key;
+        StageCombine(states[D3DTSS_COLOROP], states[D3DTSS_COLORARG1], states[D3DTSS_COLORARG2],
+                     key.colorCombine, key.colorSource0, key.colorSource1);
+        StageCombine(states[D3DTSS_ALPHAOP], states[D3DTSS_ALPHAARG1], states[D3DTSS_ALPHAARG2],
+                     key.alphaCombine, key.alphaSource0, key.alphaSource1);
+        if (!(shadow.unitCombine[unit] == key))
+        {
+            glTexEnvi(GL_TEXTURE_ENV, GL_COMBINE_RGB, key.colorCombine);
+            glTexEnvi(GL_TEXTURE_ENV, GL_SRC0_RGB, key.colorSource0);
+            glTexEnvi(GL_TEXTURE_ENV, GL_SRC1_RGB, key.colorSource1);
+            glTexEnvi(GL_TEXTURE_ENV, GL_COMBINE_ALPHA, key.alphaCombine);
+            glTexEnvi(GL_TEXTURE_ENV, GL_SRC0_ALPHA, key.alphaSource0);
+            glTexEnvi(GL_TEXTURE_ENV, GL_SRC1_ALPHA, key.alphaSource1);
+            shadow.unitCombine[unit] = key;
+        }
+
+        int set = static_cast<int>(states[D3DTSS_TEXCOORDINDEX] & 0xFFFF);
+        ClientUnit(unit);
+        if (set < layout.texSets)
+        {
+            glTexCoordPointer(2, GL_FLOAT, static_cast<GLsizei>(stride),
+                              vertices + layout.texCoord[set]);
+            if (shadow.texCoordArray[unit] != 1)
+            {
+                glEnableClientState(GL_TEXTURE_COORD_ARRAY);
+                shadow.texCoordArray[unit] = 1;
+            }
+        }
+        else
+        {
+            // A set the vertex lacks reads as (0, 0).
+            if (shadow.texCoordArray[unit] != 0)
+            {
+                glDisableClientState(GL_TEXTURE_COORD_ARRAY);
+                shadow.texCoordArray[unit] = 0;
+            }
+            glMultiTexCoord4f(static_cast<GLenum>(GL_TEXTURE0 + unit), 0, 0, 0, 1);
+        }
+    }
+}
+
+void GlDevice::SetArrays(const FvfLayout& layout, const uint8_t* vertices, UINT stride,
+                         UINT vertexCount)
+{
+    if (layout.pretransformed)
+    {
+        // (x, y, z, rhw) in pixels becomes (x, y, z, 1) / rhw, so that the
+        // divide gives the pixel back and rhw drives perspective correction.
+        screenScratch.resize(static_cast<size_t>(vertexCount) * 4);
+        for (UINT i = 0; i < vertexCount; ++i)
+        {
+            float position[4];
+            memcpy(position, vertices + static_cast<size_t>(i) * stride, sizeof(position));
+            float w = position[3] != 0.0f ? 1.0f / position[3] : 1.0f;
+            screenScratch[i * 4 + 0] = position[0] * w;
+            screenScratch[i * 4 + 1] = position[1] * w;
+            screenScratch[i * 4 + 2] = position[2] * w;
+            screenScratch[i * 4 + 3] = w;
+        }
+        glVertexPointer(4, GL_FLOAT, 0, screenScratch.data());
+    }
+    else
+        glVertexPointer(3, GL_FLOAT, static_cast<GLsizei>(stride), vertices);
+
+    if (layout.normal >= 0)
+    {
+        glNormalPointer(GL_FLOAT, static_cast<GLsizei>(stride), vertices + layout.normal);
+        if (shadow.normalArray != 1)
+        {
+            glEnableClientState(GL_NORMAL_ARRAY);
+            shadow.normalArray = 1;
+        }
+    }
+    else
+    {
+        if (shadow.normalArray != 0)
+        {
+            glDisableClientState(GL_NORMAL_ARRAY);
+            shadow.normalArray = 0;
+        }
+        glNormal3f(0, 0, 0);
+    }
+
+    if (layout.diffuse >= 0)
+    {
+        // D3DCOLOR sits in memory as B, G, R, A.
+        glColorPointer(GL_BGRA, GL_UNSIGNED_BYTE, static_cast<GLsizei>(stride),
+                       vertices + layout.diffuse);
+        if (shadow.colorArray != 1)
+        {
+            glEnableClientState(GL_COLOR_ARRAY);
+            shadow.colorArray = 1;
+        }
+    }
+    else
+    {
+        if (shadow.colorArray != 0)
+        {
+            glDisableClientState(GL_COLOR_ARRAY);
+            shadow.colorArray = 0;
+        }
+        glColor4f(1, 1, 1, 1);
+    }
+}
+
+void GlDevice::ReadPixels(std::vector<uint32_t>& pixels, int& outWidth, int& outHeight)
+{
+    MakeCurrent();
+    outWidth = static_cast<int>(width);
+    outHeight = static_cast<int>(height);
+    std::vector<uint32_t> rows(static_cast<size_t>(width) * height);
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, framebuffer);
+    glReadPixels(0, 0, static_cast<GLsizei>(width), static_cast<GLsizei>(height), GL_BGRA,
+                 GL_UNSIGNED_BYTE, rows.data());
+    pixels.resize(rows.size());
+    for (UINT y = 0; y < height; ++y)
+        memcpy(&pixels[static_cast<size_t>(y) * width],
+               &rows[static_cast<size_t>(height - 1 - y) * width], width * sizeof(uint32_t));
+}
+
+TestFrame TestReadFrame(IDirect3DDevice9* device)
+{
+    TestFrame frame;
+    if (device)
+        static_cast<GlDevice*>(device)->ReadPixels(frame.pixels, frame.width, frame.height);
+    return frame;
+}

@@ -1,0 +1,457 @@
+// Textures, vertex and index buffers of the Direct3D layer, and the pixel and
+// vertex format helpers.
+#include "platform/D3D9Local.h"
+#include "platform/SdlWindow.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace
+{
+struct GlPixelFormat
+{
+    GLint internalFormat;
+    GLenum format;
+    GLenum type;
+};
+
+bool GlFormatOf(D3DFORMAT format, GlPixelFormat& out)
+{
+    switch (format)
+    {
+    case D3DFMT_A8R8G8B8:
+        out = {GL_RGBA8, GL_BGRA, GL_UNSIGNED_BYTE};
+        return true;
+    case D3DFMT_X8R8G8B8:
+        // No alpha stored: GL samples it as 1, as Direct3D does for X8 formats.
+        out = {GL_RGB8, GL_BGRA, GL_UNSIGNED_BYTE};
+        return true;
+    case D3DFMT_R8G8B8:
+        out = {GL_RGB8, GL_BGR, GL_UNSIGNED_BYTE};
+        return true;
+    case D3DFMT_R5G6B5:
+        out = {GL_RGB5, GL_RGB, GL_UNSIGNED_SHORT_5_6_5};
+        return true;
+    case D3DFMT_A4R4G4B4:
+        out = {GL_RGBA4, GL_BGRA, GL_UNSIGNED_SHORT_4_4_4_4_REV};
+        return true;
+    default:
+        return false;
+    }
+}
+
+UINT FullChainLength(UINT width, UINT height)
+{
+    UINT levels = 1;
+    UINT side = std::max(width, height);
+    while (side > 1)
+    {
+        side >>= 1;
+        ++levels;
+    }
+    return levels;
+}
+
+// Widens an n-bit channel to 8 bits by repeating its high bits.
+uint8_t Widen(unsigned value, int bits)
+{
+    unsigned v = value << (8 - bits);
+    return static_cast<uint8_t>(v | (v >> bits));
+}
+} // namespace
+
+int TextureFormatBytes(D3DFORMAT format)
+{
+    switch (format)
+    {
+    case D3DFMT_A8R8G8B8:
+    case D3DFMT_X8R8G8B8:
+        return 4;
+    case D3DFMT_R8G8B8:
+        return 3;
+    case D3DFMT_R5G6B5:
+    case D3DFMT_A4R4G4B4:
+        return 2;
+    default:
+        return 0;
+    }
+}
+
+void PackPixels(D3DFORMAT format, const uint8_t* bgra, uint8_t* out, size_t count)
+{
+    for (size_t i = 0; i < count; ++i, bgra += 4)
+    {
+        unsigned b = bgra[0], g = bgra[1], r = bgra[2], a = bgra[3];
+        switch (format)
+        {
+        case D3DFMT_A8R8G8B8:
+            memcpy(out, bgra, 4);
+            out += 4;
+            break;
+        case D3DFMT_X8R8G8B8:
+            out[0] = static_cast<uint8_t>(b);
+            out[1] = static_cast<uint8_t>(g);
+            out[2] = static_cast<uint8_t>(r);
+            out[3] = 0xFF;
+            out += 4;
+            break;
+        case D3DFMT_R8G8B8:
+            out[0] = static_cast<uint8_t>(b);
+            out[1] = static_cast<uint8_t>(g);
+            out[2] = static_cast<uint8_t>(r);
+            out += 3;
+            break;
+        case D3DFMT_R5G6B5:
+        {
+            uint16_t word = static_cast<uint16_t>(((r >> 3) << 11) | ((g >> 2) << 5) | (b >> 3));
+            memcpy(out, &word, 2);
+            out += 2;
+            break;
+        }
+        case D3DFMT_A4R4G4B4:
+        {
+            uint16_t word = static_cast<uint16_t>(((a >> 4) << 12) | ((r >> 4) << 8) |
+                                                  ((g >> 4) << 4) | (b >> 4));
+            memcpy(out, &word, 2);
+            out += 2;
+            break;
+        }
+        default:
+            return;
+        }
+    }
+}
+
+void UnpackPixels(D3DFORMAT format, const uint8_t* in, uint8_t* bgra, size_t count)
+{
+    for (size_t i = 0; i < count; ++i, bgra += 4)
+    {
+        switch (format)
+        {
+        case D3DFMT_A8R8G8B8:
+            memcpy(bgra, in, 4);
+            in += 4;
+            break;
+        case D3DFMT_X8R8G8B8:
+            memcpy(bgra, in, 3);
+            bgra[3] = 0xFF;
+            in += 4;
+            break;
+        case D3DFMT_R8G8B8:
+            memcpy(bgra, in, 3);
+            bgra[3] = 0xFF;
+            in += 3;
+            break;
+        case D3DFMT_R5G6B5:
+        {
+            uint16_t word;
+            memcpy(&word, in, 2);
+            bgra[0] = Widen(word & 0x1F, 5);
+            bgra[1] = Widen((word >> 5) & 0x3F, 6);
+            bgra[2] = Widen(word >> 11, 5);
+            bgra[3] = 0xFF;
+            in += 2;
+            break;
+        }
+        case D3DFMT_A4R4G4B4:
+        {
+            uint16_t word;
+            memcpy(&word, in, 2);
+            bgra[0] = Widen(word & 0xF, 4);
+            bgra[1] = Widen((word >> 4) & 0xF, 4);
+            bgra[2] = Widen((word >> 8) & 0xF, 4);
+            bgra[3] = Widen(word >> 12, 4);
+            in += 2;
+            break;
+        }
+        default:
+            return;
+        }
+    }
+}
+
+FvfLayout DecodeFvf(DWORD fvf)
+{
+    FvfLayout layout;
+    const DWORD known = D3DFVF_POSITION_MASK | D3DFVF_NORMAL | D3DFVF_DIFFUSE | D3DFVF_SPECULAR |
+                        D3DFVF_TEXCOUNT_MASK;
+    if (fvf & ~known)
+        return layout;
+    DWORD position = fvf & D3DFVF_POSITION_MASK;
+    if (position == D3DFVF_XYZ)
+        layout.size = 12;
+    else if (position == D3DFVF_XYZRHW)
+    {
+        layout.size = 16;
+        layout.pretransformed = true;
+    }
+    else
+        return layout;
+    if (fvf & D3DFVF_NORMAL)
+    {
+        // Screen-space vertices are never lit, so they carry no normal.
+        if (layout.pretransformed)
+            return layout;
+        layout.normal = layout.size;
+        layout.size += 12;
+    }
+    if (fvf & D3DFVF_DIFFUSE)
+    {
+        layout.diffuse = layout.size;
+        layout.size += 4;
+    }
+    if (fvf & D3DFVF_SPECULAR)
+        layout.size += 4;
+    layout.texSets = static_cast<int>((fvf & D3DFVF_TEXCOUNT_MASK) >> D3DFVF_TEXCOUNT_SHIFT);
+    if (layout.texSets > 8)
+        return layout;
+    for (int i = 0; i < layout.texSets; ++i)
+    {
+        layout.texCoord[i] = layout.size;
+        layout.size += 8;
+    }
+    layout.valid = true;
+    return layout;
+}
+
+GlTexture::GlTexture(GlDevice* device, UINT width, UINT height, UINT levels, DWORD usage,
+                     D3DFORMAT format, D3DPOOL pool)
+    : device(device), width(width), height(height), levels(levels), usage(usage), format(format),
+      pool(pool)
+{
+    UINT full = FullChainLength(width, height);
+    if (this->levels == 0 || this->levels > full || (usage & D3DUSAGE_AUTOGENMIPMAP))
+        this->levels = full;
+}
+
+GlTexture::~GlTexture() = default;
+
+bool GlTexture::Create()
+{
+    GlPixelFormat gl;
+    if (!GlFormatOf(format, gl))
+        return false;
+    while (glGetError() != GL_NO_ERROR)
+    {
+    }
+    glGenTextures(1, &name);
+    device->BindForTransfer(this);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    std::vector<uint8_t> zeros(static_cast<size_t>(width) * height * TextureFormatBytes(format));
+    for (UINT level = 0; level < levels; ++level)
+    {
+        GLsizei w = static_cast<GLsizei>(std::max(1u, width >> level));
+        GLsizei h = static_cast<GLsizei>(std::max(1u, height >> level));
+        glTexImage2D(GL_TEXTURE_2D, static_cast<GLint>(level), gl.internalFormat, w, h, 0,
+                     gl.format, gl.type, zeros.data());
+    }
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_BASE_LEVEL, 0);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, static_cast<GLint>(levels - 1));
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);
+    return glGetError() == GL_NO_ERROR;
+}
+
+void GlTexture::Orphan()
+{
+    device = nullptr;
+    name = 0;
+}
+
+ULONG GlTexture::AddRef()
+{
+    return ++refCount;
+}
+
+ULONG GlTexture::Release()
+{
+    ULONG count = --refCount;
+    if (count == 0)
+    {
+        if (device)
+        {
+            device->Forget(this);
+            if (name && PlatformVideoReady())
+            {
+                device->MakeCurrent();
+                glDeleteTextures(1, &name);
+            }
+        }
+        delete this;
+    }
+    return count;
+}
+
+DWORD GlTexture::GetLevelCount()
+{
+    // A texture that makes its own mip levels shows only its top level.
+    return (usage & D3DUSAGE_AUTOGENMIPMAP) ? 1 : levels;
+}
+
+void GlTexture::GenerateMipSubLevels()
+{
+    if (!device || levels < 2)
+        return;
+    device->BindForTransfer(this);
+    glGenerateMipmap(GL_TEXTURE_2D);
+}
+
+HRESULT GlTexture::GetLevelDesc(UINT level, D3DSURFACE_DESC* desc)
+{
+    if (!desc || level >= levels)
+        return D3DERR_INVALIDCALL;
+    desc->Format = format;
+    desc->Type = D3DRTYPE_SURFACE;
+    desc->Usage = usage;
+    desc->Pool = pool;
+    desc->Width = std::max(1u, width >> level);
+    desc->Height = std::max(1u, height >> level);
+    return D3D_OK;
+}
+
+HRESULT GlTexture::LockRect(UINT level, D3DLOCKED_RECT* lockedRect, const RECT* rect, DWORD flags)
+{
+    if (!lockedRect)
+        return D3DERR_INVALIDCALL;
+    lockedRect->pBits = nullptr;
+    lockedRect->Pitch = 0;
+    // Only whole top levels are locked by the game.
+    if (!device || locked || level != 0 || rect)
+        return D3DERR_INVALIDCALL;
+    GlPixelFormat gl;
+    GlFormatOf(format, gl);
+    int bytes = TextureFormatBytes(format);
+    lockedPixels.resize(static_cast<size_t>(width) * height * bytes);
+    if (!(flags & D3DLOCK_DISCARD))
+    {
+        device->BindForTransfer(this);
+        glPixelStorei(GL_PACK_ALIGNMENT, 1);
+        glGetTexImage(GL_TEXTURE_2D, 0, gl.format, gl.type, lockedPixels.data());
+    }
+    locked = true;
+    lockedRect->pBits = lockedPixels.data();
+    lockedRect->Pitch = static_cast<int>(width) * bytes;
+    return D3D_OK;
+}
+
+HRESULT GlTexture::UnlockRect(UINT level)
+{
+    if (!locked || level != 0)
+        return D3DERR_INVALIDCALL;
+    locked = false;
+    if (device)
+    {
+        GlPixelFormat gl;
+        GlFormatOf(format, gl);
+        device->BindForTransfer(this);
+        glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+        glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, static_cast<GLsizei>(width),
+                        static_cast<GLsizei>(height), gl.format, gl.type, lockedPixels.data());
+    }
+    std::vector<uint8_t>().swap(lockedPixels);
+    return D3D_OK;
+}
+
+GlVertexBuffer::GlVertexBuffer(GlDevice* device, UINT length, DWORD) : device(device), data(length)
+{
+}
+
+GlVertexBuffer::~GlVertexBuffer() = default;
+
+ULONG GlVertexBuffer::AddRef()
+{
+    return ++refCount;
+}
+
+ULONG GlVertexBuffer::Release()
+{
+    ULONG count = --refCount;
+    if (count == 0)
+    {
+        if (device)
+            device->Forget(this);
+        delete this;
+    }
+    return count;
+}
+
+HRESULT GlVertexBuffer::Lock(UINT offset, UINT size, void** out, DWORD)
+{
+    if (!out)
+        return D3DERR_INVALIDCALL;
+    *out = nullptr;
+    if (offset > data.size() || (size && size > data.size() - offset))
+        return D3DERR_INVALIDCALL;
+    *out = data.data() + offset;
+    return D3D_OK;
+}
+
+HRESULT GlVertexBuffer::Unlock()
+{
+    return D3D_OK;
+}
+
+GlIndexBuffer::GlIndexBuffer(GlDevice* device, UINT length, D3DFORMAT format)
+    : device(device), format(format), data(length)
+{
+}
+
+GlIndexBuffer::~GlIndexBuffer() = default;
+
+ULONG GlIndexBuffer::AddRef()
+{
+    return ++refCount;
+}
+
+ULONG GlIndexBuffer::Release()
+{
+    ULONG count = --refCount;
+    if (count == 0)
+    {
+        if (device)
+            device->Forget(this);
+        delete this;
+    }
+    return count;
+}
+
+UINT GlIndexBuffer::IndexCount() const
+{
+    return static_cast<UINT>(data.size() / IndexSize());
+}
+
+HRESULT GlIndexBuffer::Lock(UINT offset, UINT size, void** out, DWORD)
+{
+    if (!out)
+        return D3DERR_INVALIDCALL;
+    *out = nullptr;
+    if (offset > data.size() || (size && size > data.size() - offset))
+        return D3DERR_INVALIDCALL;
+    *out = data.data() + offset;
+    return D3D_OK;
+}
+
+HRESULT GlIndexBuffer::Unlock()
+{
+    // Draws check this bound against the vertex buffer before reading.
+    maxIndex = 0;
+    UINT count = IndexCount();
+    for (UINT i = 0; i < count; ++i)
+    {
+        UINT index;
+        if (format == D3DFMT_INDEX32)
+        {
+            uint32_t value;
+            memcpy(&value, data.data() + i * 4, 4);
+            index = value;
+        }
+        else
+        {
+            uint16_t value;
+            memcpy(&value, data.data() + i * 2, 2);
+            index = value;
+        }
+        maxIndex = std::max(maxIndex, index);
+    }
+    return D3D_OK;
+}
