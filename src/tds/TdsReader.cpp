@@ -738,10 +738,6 @@ void TdsReader::ReadFaceList(const TdsChunk& chunk, TdsMesh& mesh)
         face.smoothing = 1;
         face.materialId = 0;
         mesh.SetTriangleEx(face, i);
-        TdsTriangle& plain = mesh.GetTriangle(i);
-        plain.a = face.a;
-        plain.b = face.b;
-        plain.c = face.c;
     }
 
     TdsChunk child;
