@@ -67,8 +67,11 @@ uint32_t TdsMesh::RemoveBrokenTriangles()
     {
         if (!FaceIsValid(trianglesEx[i]))
             continue;
-        trianglesEx[kept] = trianglesEx[i];
-        triangles[kept] = triangles[i];
+        if (kept != i)
+        {
+            trianglesEx[kept] = trianglesEx[i];
+            triangles[kept] = triangles[i];
+        }
         ++kept;
     }
     uint32_t removed = static_cast<uint32_t>(trianglesEx.size() - kept);
