@@ -81,6 +81,7 @@ TEST(TdsMesh, SixSmoothingGroupsSplitTheCubeIntoItsSides)
         TdsVector side = SideNormal(f);
         const TdsTriangleEx& face = mesh.GetTriangleEx(f);
         ExpectVector(face.normal, side.x, side.y, side.z);
+        ExpectVector(mesh.GetTriangle2(f).faceNormal, side.x, side.y, side.z);
         for (uint16_t corner : {face.a, face.b, face.c})
         {
             const TdsVector& n = mesh.GetNormal(corner);
