@@ -4,6 +4,7 @@
 #include "core/RefObject.h"
 #include "core/Shell.h"
 #include "core/Timer.h"
+#include "scene/SceneGraph.h"
 
 namespace
 {
@@ -30,6 +31,8 @@ void Kernel::Init()
 void Kernel::Update()
 {
     Timer::Instance()->Update();
+    MainSceneGraph.Update();
+    SecondarySceneGraph.Move();
     RefObject::CollectGarbage();
 }
 
