@@ -50,8 +50,13 @@ void TdsMesh::SetBinormal(const TdsVector& value, uint32_t i)
 
 void TdsMesh::SetTriangleEx(const TdsTriangleEx& record, uint32_t i)
 {
-    if (i < trianglesEx.size())
-        trianglesEx[i] = record;
+    if (i >= trianglesEx.size())
+        return;
+    // The plain triangle follows, so the two agree at every level of the passes.
+    trianglesEx[i] = record;
+    triangles[i].a = record.a;
+    triangles[i].b = record.b;
+    triangles[i].c = record.c;
 }
 
 uint32_t TdsMesh::RemoveBrokenTriangles()

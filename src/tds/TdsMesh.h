@@ -13,7 +13,7 @@ class TdsMesh : public TdsObject
 {
 public:
     // Vertex indices are 16-bit, so a mesh never holds more vertices than this.
-    static const uint32_t kMaxVertices = 65536;
+    static constexpr uint32_t kMaxVertices = 65536;
 
     uint32_t GetVertexCount() const { return static_cast<uint32_t>(vertices.size()); }
     uint32_t GetTriangleCount() const { return static_cast<uint32_t>(triangles.size()); }
@@ -47,7 +47,8 @@ public:
     const TdsTriangle& GetTriangle(uint32_t i) const { return triangles[i]; }
     TdsTriangleEx& GetTriangleEx(uint32_t i) { return trianglesEx[i]; }
     const TdsTriangleEx& GetTriangleEx(uint32_t i) const { return trianglesEx[i]; }
-    // Stores the extended triangle; an index not below the triangle count is ignored.
+    // Stores the extended triangle and its corners as plain triangle i; an
+    // index not below the triangle count is ignored.
     void SetTriangleEx(const TdsTriangleEx& record, uint32_t i);
     // Removes every triangle with a corner at or beyond the vertex count;
     // returns how many were removed.

@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <utility>
 
 namespace
 {
@@ -116,7 +117,7 @@ void TdsReader::FreeBuffer()
 void TdsReader::SetBuffer(const void* data, uint32_t dataSize)
 {
     FreeBuffer();
-    buffer = static_cast<uint8_t*>(std::calloc(dataSize ? dataSize : 1, 1));
+    buffer = static_cast<uint8_t*>(std::malloc(dataSize ? dataSize : 1));
     if (!buffer)
         return;
     if (dataSize)
@@ -713,7 +714,7 @@ void TdsReader::ReadMesh(const TdsChunk& chunk)
     // Faces that name a vertex the mesh does not have would send every later
     // pass outside the vertex arrays.
     mesh.RemoveBrokenTriangles();
-    meshes.push_back(mesh);
+    meshes.push_back(std::move(mesh));
 }
 
 void TdsReader::ReadFaceList(const TdsChunk& chunk, TdsMesh& mesh)
@@ -738,10 +739,6 @@ void TdsReader::ReadFaceList(const TdsChunk& chunk, TdsMesh& mesh)
         face.smoothing = 1;
         face.materialId = 0;
         mesh.SetTriangleEx(face, i);
-        TdsTriangle& plain = mesh.GetTriangle(i);
-        plain.a = face.a;
-        plain.b = face.b;
-        plain.c = face.c;
     }
 
     TdsChunk child;

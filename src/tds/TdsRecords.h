@@ -11,7 +11,13 @@
 class TdsObject
 {
 public:
+    TdsObject() = default;
     virtual ~TdsObject() = default;
+    // Records move cheaply when the loader's lists grow.
+    TdsObject(const TdsObject&) = default;
+    TdsObject(TdsObject&&) noexcept = default;
+    TdsObject& operator=(const TdsObject&) = default;
+    TdsObject& operator=(TdsObject&&) noexcept = default;
     virtual const char* GetName() const { return name.c_str(); }
     virtual void SetName(const char* newName) { name = newName ? newName : ""; }
     // Exact, case-sensitive comparison, as the loader's find operations use it.
