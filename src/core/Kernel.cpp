@@ -5,6 +5,7 @@
 #include "core/Shell.h"
 #include "core/Timer.h"
 #include "scene/SceneGraph.h"
+#include "video/Video.h"
 
 namespace
 {
@@ -25,6 +26,7 @@ void Kernel::Init()
 
     LogScope scope("Initializing Kernel");
     Log::Printf(Log::Instance(), "tolvi.log opened\n");
+    Video::Instance().Initialize();
     Timer::Instance()->Initialize();
 }
 
@@ -33,6 +35,7 @@ void Kernel::Update()
     Timer::Instance()->Update();
     MainSceneGraph.Update();
     SecondarySceneGraph.Move();
+    Video::Instance().Render();
     RefObject::CollectGarbage();
 }
 
@@ -40,6 +43,7 @@ void Kernel::Shutdown()
 {
     LogScope scope("Shutting Down Kernel");
     Timer::Instance()->Shutdown();
+    Video::Instance().Shutdown();
     Log::Printf(Log::Instance(), "deleting remaining memory objects...\n");
     RefObject::DeleteAll();
 }

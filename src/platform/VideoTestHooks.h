@@ -3,6 +3,7 @@
 
 #include "platform/D3D9.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 

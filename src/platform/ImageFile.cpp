@@ -1,0 +1,348 @@
+// PNG through libpng, JPEG through libjpeg and BMP through SDL's reader, all
+// from bytes already in memory so that no decoder reads past the file.
+#include "platform/ImageFile.h"
+
+#include <SDL.h>
+#include <png.h>
+
+#include <csetjmp>
+#include <cstdio>
+#include <cstring>
+
+#include <jpeglib.h>
+
+namespace
+{
+// Decoded pixels may not exceed this many bytes, whatever the sides allow.
+const size_t kMaxImageBytes = size_t(256) << 20;
+
+bool SidesFit(long width, long height, int maxSide)
+{
+    return width > 0 && height > 0 && width <= maxSide && height <= maxSide &&
+           static_cast<size_t>(width) * static_cast<size_t>(height) * 4 <= kMaxImageBytes;
+}
+
+uint32_t ReadLe32(const uint8_t* p)
+{
+    return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
+}
+
+uint16_t ReadLe16(const uint8_t* p)
+{
+    return static_cast<uint16_t>(p[0] | p[1] << 8);
+}
+
+// ---- PNG ----------------------------------------------------------------
+
+struct PngSource
+{
+    const uint8_t* data;
+    size_t size;
+    size_t offset;
+    int maxSide;
+    DecodedImage* image;
+    std::vector<png_bytep> rows;
+};
+
+void PngRead(png_structp png, png_bytep out, png_size_t length)
+{
+    PngSource* source = static_cast<PngSource*>(png_get_io_ptr(png));
+    if (length > source->size - source->offset)
+        png_error(png, "truncated");
+    memcpy(out, source->data + source->offset, length);
+    source->offset += length;
+}
+
+void PngFail(png_structp png, png_const_charp)
+{
+    png_longjmp(png, 1);
+}
+
+void PngWarn(png_structp, png_const_charp) {}
+
+// Everything that must survive a long jump lives in *source, outside this
+// frame; the frame holds only plain pointers and integers.
+bool DecodePngInto(PngSource* source)
+{
+    png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, PngFail, PngWarn);
+    if (!png)
+        return false;
+    png_infop info = png_create_info_struct(png);
+    if (!info)
+    {
+        png_destroy_read_struct(&png, nullptr, nullptr);
+        return false;
+    }
+    if (setjmp(png_jmpbuf(png)))
+    {
+        png_destroy_read_struct(&png, &info, nullptr);
+        return false;
+    }
+    png_set_read_fn(png, source, PngRead);
+    png_set_user_limits(png, static_cast<png_uint_32>(source->maxSide),
+                        static_cast<png_uint_32>(source->maxSide));
+    png_read_info(png, info);
+
+    png_uint_32 width = 0;
+    png_uint_32 height = 0;
+    int bitDepth = 0;
+    int colorType = 0;
+    png_get_IHDR(png, info, &width, &height, &bitDepth, &colorType, nullptr, nullptr, nullptr);
+    if (!SidesFit(static_cast<long>(width), static_cast<long>(height), source->maxSide))
+        png_error(png, "size");
+    source->image->hasAlpha =
+        (colorType & PNG_COLOR_MASK_ALPHA) != 0 || png_get_valid(png, info, PNG_INFO_tRNS) != 0;
+
+    png_set_expand(png);
+    if (bitDepth == 16)
+        png_set_strip_16(png);
+    if (!(colorType & PNG_COLOR_MASK_COLOR))
+        png_set_gray_to_rgb(png);
+    png_set_bgr(png);
+    png_set_filler(png, 0xFF, PNG_FILLER_AFTER);
+    png_set_interlace_handling(png);
+    png_read_update_info(png, info);
+    if (png_get_rowbytes(png, info) != static_cast<size_t>(width) * 4)
+        png_error(png, "layout");
+
+    source->image->width = static_cast<int>(width);
+    source->image->height = static_cast<int>(height);
+    source->image->bgra.resize(static_cast<size_t>(width) * height * 4);
+    source->rows.resize(height);
+    for (png_uint_32 y = 0; y < height; ++y)
+        source->rows[y] = source->image->bgra.data() + static_cast<size_t>(y) * width * 4;
+    png_read_image(png, source->rows.data());
+    png_destroy_read_struct(&png, &info, nullptr);
+    return true;
+}
+
+bool DecodePng(const uint8_t* data, size_t size, int maxSide, DecodedImage& image)
+{
+    PngSource source{data, size, 0, maxSide, &image, {}};
+    return DecodePngInto(&source);
+}
+
+// ---- JPEG ---------------------------------------------------------------
+
+struct JpegError
+{
+    jpeg_error_mgr manager;
+    jmp_buf jump;
+    int warnings;
+};
+
+void JpegFail(j_common_ptr common)
+{
+    JpegError* error = reinterpret_cast<JpegError*>(common->err);
+    longjmp(error->jump, 1);
+}
+
+// Warnings (corrupt or missing data that libjpeg would paper over) count as
+// failures; nothing is printed.
+void JpegMessage(j_common_ptr common, int level)
+{
+    if (level < 0)
+        ++reinterpret_cast<JpegError*>(common->err)->warnings;
+}
+
+struct JpegTarget
+{
+    int maxSide;
+    DecodedImage* image;
+    std::vector<uint8_t> row;
+    jpeg_decompress_struct info;
+    JpegError error;
+};
+
+bool DecodeJpegInto(const uint8_t* data, size_t size, JpegTarget* target)
+{
+    target->info.err = jpeg_std_error(&target->error.manager);
+    target->error.manager.error_exit = JpegFail;
+    target->error.manager.emit_message = JpegMessage;
+    target->error.warnings = 0;
+    if (setjmp(target->error.jump))
+    {
+        jpeg_destroy_decompress(&target->info);
+        return false;
+    }
+    jpeg_create_decompress(&target->info);
+    jpeg_mem_src(&target->info, const_cast<unsigned char*>(data), static_cast<unsigned long>(size));
+    jpeg_read_header(&target->info, TRUE);
+    if (!SidesFit(static_cast<long>(target->info.image_width),
+                  static_cast<long>(target->info.image_height), target->maxSide))
+    {
+        jpeg_destroy_decompress(&target->info);
+        return false;
+    }
+    bool gray = target->info.jpeg_color_space == JCS_GRAYSCALE;
+    target->info.out_color_space = gray ? JCS_GRAYSCALE : JCS_RGB;
+    jpeg_start_decompress(&target->info);
+    int components = target->info.output_components;
+    if (components != (gray ? 1 : 3))
+    {
+        jpeg_destroy_decompress(&target->info);
+        return false;
+    }
+    size_t width = target->info.output_width;
+    size_t height = target->info.output_height;
+    target->image->width = static_cast<int>(width);
+    target->image->height = static_cast<int>(height);
+    target->image->hasAlpha = false;
+    target->image->bgra.resize(width * height * 4);
+    target->row.resize(width * static_cast<size_t>(components));
+    while (target->info.output_scanline < target->info.output_height)
+    {
+        size_t y = target->info.output_scanline;
+        JSAMPROW row = target->row.data();
+        if (jpeg_read_scanlines(&target->info, &row, 1) != 1)
+            break;
+        uint8_t* out = target->image->bgra.data() + y * width * 4;
+        for (size_t x = 0; x < width; ++x, out += 4)
+        {
+            const uint8_t* in = target->row.data() + x * static_cast<size_t>(components);
+            out[0] = gray ? in[0] : in[2];
+            out[1] = gray ? in[0] : in[1];
+            out[2] = in[0];
+            out[3] = 0xFF;
+        }
+    }
+    jpeg_finish_decompress(&target->info);
+    jpeg_destroy_decompress(&target->info);
+    return target->error.warnings == 0;
+}
+
+bool DecodeJpeg(const uint8_t* data, size_t size, int maxSide, DecodedImage& image)
+{
+    JpegTarget* target = new JpegTarget();
+    target->maxSide = maxSide;
+    target->image = &image;
+    bool ok = DecodeJpegInto(data, size, target);
+    delete target;
+    return ok;
+}
+
+// ---- BMP ----------------------------------------------------------------
+
+bool DecodeBmp(const uint8_t* data, size_t size, int maxSide, DecodedImage& image)
+{
+    // Check the sides before SDL allocates the surface they ask for.
+    if (size < 26)
+        return false;
+    uint32_t headerSize = ReadLe32(data + 14);
+    long width = 0;
+    long height = 0;
+    if (headerSize == 12)
+    {
+        width = ReadLe16(data + 18);
+        height = ReadLe16(data + 20);
+    }
+    else if (headerSize >= 40 && size >= 30)
+    {
+        width = static_cast<int32_t>(ReadLe32(data + 18));
+        height = static_cast<int32_t>(ReadLe32(data + 22));
+        if (height < 0)
+            height = -height;
+    }
+    if (!SidesFit(width, height, maxSide))
+        return false;
+
+    SDL_RWops* stream = SDL_RWFromConstMem(data, static_cast<int>(size));
+    if (!stream)
+        return false;
+    SDL_Surface* loaded = SDL_LoadBMP_RW(stream, 1);
+    if (!loaded)
+        return false;
+    SDL_Surface* converted = SDL_ConvertSurfaceFormat(loaded, SDL_PIXELFORMAT_ARGB8888, 0);
+    SDL_FreeSurface(loaded);
+    if (!converted)
+        return false;
+    bool ok = converted->w == width && converted->h == height;
+    if (ok && SDL_LockSurface(converted) == 0)
+    {
+        // BMP files give no usable alpha; the pixels are opaque.
+        image.width = converted->w;
+        image.height = converted->h;
+        image.hasAlpha = false;
+        image.bgra.resize(static_cast<size_t>(image.width) * image.height * 4);
+        for (int y = 0; y < image.height; ++y)
+        {
+            const uint8_t* row = static_cast<const uint8_t*>(converted->pixels) +
+                                 static_cast<size_t>(y) * converted->pitch;
+            uint8_t* out = image.bgra.data() + static_cast<size_t>(y) * image.width * 4;
+            for (int x = 0; x < image.width; ++x)
+            {
+                uint32_t argb;
+                memcpy(&argb, row + x * 4, 4);
+                out[x * 4 + 0] = static_cast<uint8_t>(argb);
+                out[x * 4 + 1] = static_cast<uint8_t>(argb >> 8);
+                out[x * 4 + 2] = static_cast<uint8_t>(argb >> 16);
+                out[x * 4 + 3] = 0xFF;
+            }
+        }
+        SDL_UnlockSurface(converted);
+    }
+    else
+        ok = false;
+    SDL_FreeSurface(converted);
+    return ok;
+}
+} // namespace
+
+bool DecodeImage(const uint8_t* data, size_t size, int maxSide, DecodedImage& image)
+{
+    image = DecodedImage();
+    bool ok = false;
+    if (data && size >= 8 && png_sig_cmp(data, 0, 8) == 0)
+        ok = DecodePng(data, size, maxSide, image);
+    else if (data && size >= 3 && data[0] == 0xFF && data[1] == 0xD8 && data[2] == 0xFF)
+        ok = DecodeJpeg(data, size, maxSide, image);
+    else if (data && size >= 2 && data[0] == 'B' && data[1] == 'M')
+        ok = DecodeBmp(data, size, maxSide, image);
+    if (!ok)
+        image = DecodedImage();
+    return ok;
+}
+
+void ResizeImage(const DecodedImage& source, int width, int height, DecodedImage& out)
+{
+    out.width = width;
+    out.height = height;
+    out.hasAlpha = source.hasAlpha;
+    out.bgra.resize(static_cast<size_t>(width) * height * 4);
+    float scaleX = static_cast<float>(source.width) / static_cast<float>(width);
+    float scaleY = static_cast<float>(source.height) / static_cast<float>(height);
+    for (int y = 0; y < height; ++y)
+    {
+        float sy = (static_cast<float>(y) + 0.5f) * scaleY - 0.5f;
+        if (sy < 0.0f)
+            sy = 0.0f;
+        int y0 = static_cast<int>(sy);
+        if (y0 > source.height - 1)
+            y0 = source.height - 1;
+        int y1 = y0 + 1 < source.height ? y0 + 1 : y0;
+        float fy = sy - static_cast<float>(y0);
+        for (int x = 0; x < width; ++x)
+        {
+            float sx = (static_cast<float>(x) + 0.5f) * scaleX - 0.5f;
+            if (sx < 0.0f)
+                sx = 0.0f;
+            int x0 = static_cast<int>(sx);
+            if (x0 > source.width - 1)
+                x0 = source.width - 1;
+            int x1 = x0 + 1 < source.width ? x0 + 1 : x0;
+            float fx = sx - static_cast<float>(x0);
+            const uint8_t* p00 = &source.bgra[(static_cast<size_t>(y0) * source.width + x0) * 4];
+            const uint8_t* p01 = &source.bgra[(static_cast<size_t>(y0) * source.width + x1) * 4];
+            const uint8_t* p10 = &source.bgra[(static_cast<size_t>(y1) * source.width + x0) * 4];
+            const uint8_t* p11 = &source.bgra[(static_cast<size_t>(y1) * source.width + x1) * 4];
+            uint8_t* target = &out.bgra[(static_cast<size_t>(y) * width + x) * 4];
+            for (int c = 0; c < 4; ++c)
+            {
+                float top = p00[c] + (p01[c] - p00[c]) * fx;
+                float bottom = p10[c] + (p11[c] - p10[c]) * fx;
+                float value = top + (bottom - top) * fy;
+                target[c] = static_cast<uint8_t>(value + 0.5f);
+            }
+        }
+    }
+}

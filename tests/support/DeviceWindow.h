@@ -1,0 +1,78 @@
+// A window with a Direct3D device on it, for tests that draw through the
+// device layer and read the pixels back.
+#pragma once
+
+#include "platform/D3D9.h"
+#include "platform/VideoTestHooks.h"
+#include "platform/Win32.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+
+class DeviceWindow
+{
+public:
+    // Creates the window (client area 784 by 561) and a windowed device on it
+    // with a D24S8 depth buffer.
+    DeviceWindow()
+    {
+        WNDCLASSA windowClass = {};
+        windowClass.lpfnWndProc = DefWindowProcA;
+        windowClass.lpszClassName = "TolviDeviceTest";
+        RegisterClassA(&windowClass);
+        window = CreateWindowExA(0, "TolviDeviceTest", "device test", WS_OVERLAPPEDWINDOW, 0, 0,
+                                 800, 600, nullptr, nullptr, nullptr, nullptr);
+        direct3d = Direct3DCreate9(D3D_SDK_VERSION);
+        if (!direct3d)
+            return;
+        D3DPRESENT_PARAMETERS parameters = {};
+        parameters.BackBufferFormat = D3DFMT_X8R8G8B8;
+        parameters.BackBufferCount = 1;
+        parameters.SwapEffect = D3DSWAPEFFECT_FLIP;
+        parameters.Windowed = TRUE;
+        parameters.EnableAutoDepthStencil = TRUE;
+        parameters.AutoDepthStencilFormat = D3DFMT_D24S8;
+        parameters.PresentationInterval = D3DPRESENT_INTERVAL_IMMEDIATE;
+        direct3d->CreateDevice(0, D3DDEVTYPE_HAL, window, D3DCREATE_HARDWARE_VERTEXPROCESSING,
+                               &parameters, &device);
+        width = static_cast<int>(parameters.BackBufferWidth);
+        height = static_cast<int>(parameters.BackBufferHeight);
+    }
+    ~DeviceWindow()
+    {
+        if (device)
+            device->Release();
+        if (direct3d)
+            direct3d->Release();
+        DestroyWindow(window);
+    }
+    DeviceWindow(const DeviceWindow&) = delete;
+    DeviceWindow& operator=(const DeviceWindow&) = delete;
+
+    TestFrame Read() const { return TestReadFrame(device); }
+
+    HWND window = nullptr;
+    IDirect3D9* direct3d = nullptr;
+    IDirect3DDevice9* device = nullptr;
+    int width = 0;
+    int height = 0;
+};
+
+// Each channel of two ARGB colours within tolerance levels of the other.
+inline ::testing::AssertionResult ColorNear(uint32_t actual, uint32_t expected, int tolerance = 3)
+{
+    for (int shift = 0; shift < 32; shift += 8)
+    {
+        int a = static_cast<int>((actual >> shift) & 0xFF);
+        int e = static_cast<int>((expected >> shift) & 0xFF);
+        if (std::abs(a - e) > tolerance)
+        {
+            char text[64];
+            snprintf(text, sizeof(text), "0x%08X is not 0x%08X", actual, expected);
+            return ::testing::AssertionFailure() << text;
+        }
+    }
+    return ::testing::AssertionSuccess();
+}
