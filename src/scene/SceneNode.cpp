@@ -3,6 +3,7 @@
 #include "math/D3DXMath.h"
 #include "net/Message.h"
 #include "platform/D3D9.h"
+#include "video/DeviceMath.h"
 
 SceneNode::~SceneNode()
 {
@@ -105,9 +106,7 @@ void SceneNode::MoveTree(const Matrix& parentWorld, float dt)
 
 void SceneNode::RenderTree(IDirect3DDevice9* device)
 {
-    // Matrix is laid out as the device's matrix: sixteen floats, row-major.
-    static_assert(sizeof(Matrix) == sizeof(D3DMATRIX), "Matrix must match D3DMATRIX");
-    device->SetTransform(D3DTS_WORLD, reinterpret_cast<const D3DMATRIX*>(&worldMatrix));
+    device->SetTransform(D3DTS_WORLD, AsD3DMatrix(worldMatrix));
     Render(device);
     for (size_t i = 0; i < children.size(); ++i)
     {
