@@ -1,6 +1,11 @@
+// The device layer's translation of Direct3D state to GL, checked on the
+// pixels it draws.
+#include "math/D3DXMath.h"
 #include "support/DeviceWindow.h"
 
 #include <gtest/gtest.h>
+
+#include <cstring>
 
 namespace
 {
@@ -10,6 +15,25 @@ struct ScreenVertex
     D3DCOLOR color;
     float u, v;
 };
+const DWORD kScreenFvf = D3DFVF_XYZRHW | D3DFVF_DIFFUSE | D3DFVF_TEX1;
+
+struct ColorVertex
+{
+    float x, y, z;
+    D3DCOLOR color;
+};
+const DWORD kColorFvf = D3DFVF_XYZ | D3DFVF_DIFFUSE;
+
+struct LitVertex
+{
+    float x, y, z;
+    float nx, ny, nz;
+    D3DCOLOR color;
+    float u, v;
+};
+const DWORD kLitFvf = D3DFVF_XYZ | D3DFVF_NORMAL | D3DFVF_DIFFUSE | D3DFVF_TEX1;
+
+const D3DCOLOR kBackground = 0xFF222244;
 
 void Quad(ScreenVertex* v, float x0, float y0, float x1, float y1, float z, D3DCOLOR color)
 {
@@ -18,25 +42,344 @@ void Quad(ScreenVertex* v, float x0, float y0, float x1, float y1, float z, D3DC
     v[2] = {x1, y1, z, 1, color, 1, 1};
     v[3] = {x0, y1, z, 1, color, 0, 1};
 }
+
+void DrawQuad(IDirect3DDevice9* device, float x0, float y0, float x1, float y1, float z,
+              D3DCOLOR color)
+{
+    ScreenVertex quad[4];
+    Quad(quad, x0, y0, x1, y1, z, color);
+    device->SetFVF(kScreenFvf);
+    device->DrawPrimitiveUP(D3DPT_TRIANGLEFAN, 2, quad, sizeof(ScreenVertex));
+}
+
+// A texture filled from ARGB words through LockRect.
+IDirect3DTexture9* MakeTexture(IDirect3DDevice9* device, UINT width, UINT height,
+                               const std::vector<uint32_t>& argb,
+                               D3DFORMAT format = D3DFMT_A8R8G8B8)
+{
+    IDirect3DTexture9* texture = nullptr;
+    if (FAILED(
+            device->CreateTexture(width, height, 1, 0, format, D3DPOOL_MANAGED, &texture, nullptr)))
+        return nullptr;
+    D3DLOCKED_RECT locked;
+    texture->LockRect(0, &locked, nullptr, 0);
+    memcpy(locked.pBits, argb.data(), argb.size() * 4);
+    texture->UnlockRect(0);
+    return texture;
+}
+
+class D3D9DeviceTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(w.device) << "no device";
+        device = w.device;
+        device->SetRenderState(D3DRS_LIGHTING, FALSE);
+        device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, kBackground, 1.0f, 0);
+    }
+
+    // View identity, a 90-degree perspective with the window's aspect, near 1, far 100.
+    void SetPerspective()
+    {
+        Matrix projection;
+        D3DXMatrixPerspectiveFovLH(&projection, 1.5707964f,
+                                   static_cast<float>(w.width) / static_cast<float>(w.height), 1.0f,
+                                   100.0f);
+        device->SetTransform(D3DTS_PROJECTION, reinterpret_cast<const D3DMATRIX*>(projection.m));
+    }
+
+    // Where a view-space point lands on screen under SetPerspective.
+    void Project(float x, float y, float z, int& px, int& py) const
+    {
+        float halfHeight = static_cast<float>(w.height) / 2.0f;
+        px = static_cast<int>(static_cast<float>(w.width) / 2.0f + x / z * halfHeight);
+        py = static_cast<int>(halfHeight - y / z * halfHeight);
+    }
+
+    DeviceWindow w;
+    IDirect3DDevice9* device = nullptr;
+};
 } // namespace
 
-TEST(D3D9Device, ClearsAndDrawsScreenQuadInItsColor)
+TEST_F(D3D9DeviceTest, ScreenQuadCoversItsPixelsInTheVertexColourByteOrder)
 {
-    DeviceWindow w;
-    ASSERT_TRUE(w.device);
     EXPECT_EQ(w.width, 784);
     EXPECT_EQ(w.height, 561);
-    w.device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0x00222244, 1.0f, 0);
-    w.device->SetRenderState(D3DRS_LIGHTING, FALSE);
-    w.device->SetFVF(D3DFVF_XYZRHW | D3DFVF_DIFFUSE | D3DFVF_TEX1);
-    ScreenVertex quad[4];
-    Quad(quad, 10, 20, 30, 40, 0, 0xFF112233);
-    EXPECT_EQ(w.device->DrawPrimitiveUP(D3DPT_TRIANGLEFAN, 2, quad, sizeof(ScreenVertex)), D3D_OK);
+    DrawQuad(device, 10, 20, 30, 40, 0, 0xFF112233);
     TestFrame frame = w.Read();
-    EXPECT_TRUE(ColorNear(frame.At(0, 0), 0xFF222244));
-    EXPECT_TRUE(ColorNear(frame.At(10, 20), 0xFF112233));
-    EXPECT_TRUE(ColorNear(frame.At(29, 39), 0xFF112233));
-    EXPECT_TRUE(ColorNear(frame.At(30, 39), 0xFF222244));
-    EXPECT_TRUE(ColorNear(frame.At(29, 40), 0xFF222244));
-    EXPECT_TRUE(ColorNear(frame.At(9, 20), 0xFF222244));
+    EXPECT_TRUE(ColorNear(frame.At(0, 0), kBackground));
+    EXPECT_TRUE(ColorNear(frame.At(10, 20), 0xFF112233, 0));
+    EXPECT_TRUE(ColorNear(frame.At(29, 39), 0xFF112233, 0));
+    EXPECT_TRUE(ColorNear(frame.At(30, 39), kBackground));
+    EXPECT_TRUE(ColorNear(frame.At(29, 40), kBackground));
+    EXPECT_TRUE(ColorNear(frame.At(9, 20), kBackground));
+    EXPECT_TRUE(ColorNear(frame.At(10, 19), kBackground));
+}
+
+TEST_F(D3D9DeviceTest, ClearResetsDepthEvenWithDepthWritesOffAndEqualDepthPasses)
+{
+    DrawQuad(device, 0, 0, 100, 100, 0.2f, 0xFFFF0000);
+    device->SetRenderState(D3DRS_ZWRITEENABLE, FALSE);
+    device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, kBackground, 1.0f, 0);
+    DrawQuad(device, 0, 0, 50, 50, 0.5f, 0xFF00FF00);
+    device->SetRenderState(D3DRS_ZWRITEENABLE, TRUE);
+    // Two quads at the same depth: the later one passes (less-or-equal).
+    DrawQuad(device, 60, 0, 100, 50, 0.0f, 0xFF0000FF);
+    DrawQuad(device, 60, 0, 100, 50, 0.0f, 0xFFFFFF00);
+    TestFrame frame = w.Read();
+    EXPECT_TRUE(ColorNear(frame.At(25, 25), 0xFF00FF00));
+    EXPECT_TRUE(ColorNear(frame.At(80, 25), 0xFFFFFF00));
+    EXPECT_TRUE(ColorNear(frame.At(25, 75), kBackground));
+}
+
+TEST_F(D3D9DeviceTest, CullsCounterClockwiseTrianglesAndKeepsClockwiseOnes)
+{
+    SetPerspective();
+    device->SetFVF(kColorFvf);
+    // Left: bottom-left, top, bottom-right = clockwise on screen. Right: the reverse.
+    ColorVertex clockwise[3] = {
+        {-5, -1, 10, 0xFFFF0000}, {-4, 1, 10, 0xFFFF0000}, {-3, -1, 10, 0xFFFF0000}};
+    ColorVertex counter[3] = {
+        {3, -1, 10, 0xFF00FF00}, {4, 1, 10, 0xFF00FF00}, {5, -1, 10, 0xFF00FF00}};
+    std::swap(counter[1], counter[2]);
+    EXPECT_EQ(device->DrawPrimitiveUP(D3DPT_TRIANGLELIST, 1, clockwise, sizeof(ColorVertex)),
+              D3D_OK);
+    EXPECT_EQ(device->DrawPrimitiveUP(D3DPT_TRIANGLELIST, 1, counter, sizeof(ColorVertex)), D3D_OK);
+    // Screen quads wind top-left, top-right, bottom-right, bottom-left: kept.
+    DrawQuad(device, 0, 0, 20, 20, 0, 0xFF0000FF);
+    TestFrame frame = w.Read();
+    int x, y;
+    Project(-4, -0.5f, 10, x, y);
+    EXPECT_TRUE(ColorNear(frame.At(x, y), 0xFFFF0000));
+    Project(4, -0.5f, 10, x, y);
+    EXPECT_TRUE(ColorNear(frame.At(x, y), kBackground));
+    EXPECT_TRUE(ColorNear(frame.At(10, 10), 0xFF0000FF));
+
+    device->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
+    device->SetFVF(kColorFvf);
+    device->DrawPrimitiveUP(D3DPT_TRIANGLELIST, 1, counter, sizeof(ColorVertex));
+    frame = w.Read();
+    EXPECT_TRUE(ColorNear(frame.At(x, y), 0xFF00FF00));
+    device->SetRenderState(D3DRS_CULLMODE, D3DCULL_CCW);
+}
+
+TEST_F(D3D9DeviceTest, DepthFollowsTheZeroToOneClipRangeWithNearClipping)
+{
+    SetPerspective();
+    device->SetFVF(kColorFvf);
+    // The near green square first, the far red one after: green stays in front.
+    ColorVertex nearSquare[4] = {{-1, 1, 5, 0xFF00FF00},
+                                 {1, 1, 5, 0xFF00FF00},
+                                 {1, -1, 5, 0xFF00FF00},
+                                 {-1, -1, 5, 0xFF00FF00}};
+    ColorVertex farSquare[4] = {{-30, 30, 50, 0xFFFF0000},
+                                {30, 30, 50, 0xFFFF0000},
+                                {30, -30, 50, 0xFFFF0000},
+                                {-30, -30, 50, 0xFFFF0000}};
+    device->DrawPrimitiveUP(D3DPT_TRIANGLEFAN, 2, nearSquare, sizeof(ColorVertex));
+    device->DrawPrimitiveUP(D3DPT_TRIANGLEFAN, 2, farSquare, sizeof(ColorVertex));
+    // Closer than the near plane (z 0.8 < 1): clipped away, although GL's own
+    // clip range would keep it.
+    ColorVertex tooNear[4] = {{-0.1f, 0.1f, 0.8f, 0xFF0000FF},
+                              {0.1f, 0.1f, 0.8f, 0xFF0000FF},
+                              {0.1f, -0.1f, 0.8f, 0xFF0000FF},
+                              {-0.1f, -0.1f, 0.8f, 0xFF0000FF}};
+    device->DrawPrimitiveUP(D3DPT_TRIANGLEFAN, 2, tooNear, sizeof(ColorVertex));
+    TestFrame frame = w.Read();
+    EXPECT_TRUE(ColorNear(frame.At(w.width / 2, w.height / 2), 0xFF00FF00));
+    int x, y;
+    Project(10, 10, 50, x, y);
+    EXPECT_TRUE(ColorNear(frame.At(x, y), 0xFFFF0000));
+}
+
+TEST_F(D3D9DeviceTest, SamplerFiltersBelongToTheStageNotTheTexture)
+{
+    // Two texels, black then white, stretched over 64 pixels.
+    IDirect3DTexture9* texture = MakeTexture(device, 2, 1, {0xFF000000, 0xFFFFFFFF});
+    ASSERT_TRUE(texture);
+    device->SetTexture(0, texture);
+    device->SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_MODULATE);
+    device->SetSamplerState(0, D3DSAMP_MAGFILTER, D3DTEXF_POINT);
+    device->SetSamplerState(0, D3DSAMP_MINFILTER, D3DTEXF_POINT);
+    DrawQuad(device, 0, 0, 64, 8, 0, 0xFFFFFFFF);
+    device->SetSamplerState(0, D3DSAMP_MAGFILTER, D3DTEXF_LINEAR);
+    device->SetSamplerState(0, D3DSAMP_MINFILTER, D3DTEXF_LINEAR);
+    DrawQuad(device, 0, 10, 64, 18, 0, 0xFFFFFFFF);
+    device->SetSamplerState(0, D3DSAMP_MAGFILTER, D3DTEXF_POINT);
+    device->SetSamplerState(0, D3DSAMP_MINFILTER, D3DTEXF_POINT);
+    DrawQuad(device, 0, 20, 64, 28, 0, 0xFFFFFFFF);
+    TestFrame frame = w.Read();
+    EXPECT_TRUE(ColorNear(frame.At(31, 4), 0xFF000000));
+    EXPECT_TRUE(ColorNear(frame.At(32, 4), 0xFFFFFFFF));
+    // Linear: half way between the texel centres at the middle.
+    EXPECT_TRUE(ColorNear(frame.At(32, 14), 0xFF848484, 12));
+    EXPECT_TRUE(ColorNear(frame.At(31, 24), 0xFF000000));
+    EXPECT_TRUE(ColorNear(frame.At(32, 24), 0xFFFFFFFF));
+    device->SetTexture(0, nullptr);
+    texture->Release();
+}
+
+TEST_F(D3D9DeviceTest, TexturedLitTriangleFromBuffersAndALightSwitchedOff)
+{
+    SetPerspective();
+    IDirect3DTexture9* texture =
+        MakeTexture(device, 2, 2, std::vector<uint32_t>(4, 0xFF8040C0), D3DFMT_X8R8G8B8);
+    ASSERT_TRUE(texture);
+
+    // A square facing the camera, as two triangles from index and vertex buffers.
+    const LitVertex vertices[4] = {{-2, 2, 10, 0, 0, -1, 0xFFFFFFFF, 0, 0},
+                                   {2, 2, 10, 0, 0, -1, 0xFFFFFFFF, 1, 0},
+                                   {2, -2, 10, 0, 0, -1, 0xFFFFFFFF, 1, 1},
+                                   {-2, -2, 10, 0, 0, -1, 0xFFFFFFFF, 0, 1}};
+    const uint16_t indices[6] = {0, 1, 2, 0, 2, 3};
+    IDirect3DVertexBuffer9* vb = nullptr;
+    IDirect3DIndexBuffer9* ib = nullptr;
+    ASSERT_EQ(device->CreateVertexBuffer(sizeof(vertices), D3DUSAGE_WRITEONLY, kLitFvf,
+                                         D3DPOOL_MANAGED, &vb, nullptr),
+              D3D_OK);
+    ASSERT_EQ(device->CreateIndexBuffer(sizeof(indices), D3DUSAGE_WRITEONLY, D3DFMT_INDEX16,
+                                        D3DPOOL_MANAGED, &ib, nullptr),
+              D3D_OK);
+    void* data = nullptr;
+    vb->Lock(0, 0, &data, D3DLOCK_DISCARD);
+    memcpy(data, vertices, sizeof(vertices));
+    vb->Unlock();
+    ib->Lock(0, 0, &data, D3DLOCK_DISCARD);
+    memcpy(data, indices, sizeof(indices));
+    ib->Unlock();
+
+    D3DMATERIAL9 material = {};
+    material.Diffuse = {1, 1, 1, 1};
+    device->SetMaterial(&material);
+    D3DLIGHT9 light = {};
+    light.Type = D3DLIGHT_DIRECTIONAL;
+    light.Diffuse = {1.0f, 0.5f, 1.0f, 1.0f};
+    light.Direction = {0, 0, 1};
+    device->SetLight(0, &light);
+    device->LightEnable(0, TRUE);
+    device->SetRenderState(D3DRS_LIGHTING, TRUE);
+    device->SetTexture(0, texture);
+    device->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_MODULATE);
+    device->SetFVF(kLitFvf);
+    device->SetStreamSource(0, vb, 0, sizeof(LitVertex));
+    device->SetIndices(ib);
+    EXPECT_EQ(device->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 0, 4, 0, 2), D3D_OK);
+    TestFrame frame = w.Read();
+    // Texture times the light's diffuse (the vertex colour is the material's).
+    EXPECT_TRUE(ColorNear(frame.At(w.width / 2, w.height / 2), 0xFF8020C0));
+
+    device->LightEnable(0, FALSE);
+    device->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 0, 4, 0, 2);
+    frame = w.Read();
+    EXPECT_TRUE(ColorNear(frame.At(w.width / 2, w.height / 2), 0xFF000000));
+
+    // Indices naming vertices outside the buffer are refused, not read.
+    const uint16_t bad[3] = {0, 1, 9};
+    ib->Lock(0, 0, &data, 0);
+    memcpy(data, bad, sizeof(bad));
+    ib->Unlock();
+    EXPECT_EQ(device->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 0, 4, 0, 1), D3DERR_INVALIDCALL);
+    EXPECT_EQ(device->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 0, 4, 4, 2), D3DERR_INVALIDCALL);
+    EXPECT_EQ(device->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 2, 0, 4, 3, 1), D3DERR_INVALIDCALL);
+
+    device->SetRenderState(D3DRS_LIGHTING, FALSE);
+    device->SetTexture(0, nullptr);
+    device->SetStreamSource(0, nullptr, 0, 0);
+    device->SetIndices(nullptr);
+    texture->Release();
+    vb->Release();
+    ib->Release();
+}
+
+TEST_F(D3D9DeviceTest, ScreenVerticesAreNeverLit)
+{
+    device->SetRenderState(D3DRS_LIGHTING, TRUE);
+    DrawQuad(device, 0, 0, 16, 16, 0, 0xFF336699);
+    device->SetRenderState(D3DRS_LIGHTING, FALSE);
+    EXPECT_TRUE(ColorNear(w.Read().At(8, 8), 0xFF336699));
+}
+
+TEST_F(D3D9DeviceTest, AlphaTestAndBlendingAsThe2DPassSetsThem)
+{
+    device->SetRenderState(D3DRS_ALPHATESTENABLE, TRUE);
+    device->SetRenderState(D3DRS_ALPHAFUNC, D3DCMP_GREATER);
+    device->SetRenderState(D3DRS_ALPHAREF, 2);
+    DrawQuad(device, 0, 0, 10, 10, 0, 0x02FFFFFF);
+    DrawQuad(device, 10, 0, 20, 10, 0, 0x03FFFFFF);
+    device->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
+    device->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
+    device->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
+    DrawQuad(device, 20, 0, 30, 10, 0, 0x80FFFFFF);
+    device->SetRenderState(D3DRS_ALPHABLENDENABLE, FALSE);
+    device->SetRenderState(D3DRS_ALPHATESTENABLE, FALSE);
+    TestFrame frame = w.Read();
+    EXPECT_TRUE(ColorNear(frame.At(5, 5), kBackground));
+    EXPECT_TRUE(ColorNear(frame.At(15, 5), 0xFFFFFFFF));
+    EXPECT_TRUE(ColorNear(frame.At(25, 5), 0xFF9191A2));
+}
+
+TEST_F(D3D9DeviceTest, RefusesEmptyBuffersAndBadFormats)
+{
+    IDirect3DVertexBuffer9* vb = nullptr;
+    IDirect3DIndexBuffer9* ib = nullptr;
+    IDirect3DTexture9* texture = nullptr;
+    EXPECT_EQ(device->CreateVertexBuffer(0, 0, kLitFvf, D3DPOOL_MANAGED, &vb, nullptr),
+              D3DERR_INVALIDCALL);
+    EXPECT_EQ(device->CreateVertexBuffer(20, 0, kLitFvf, D3DPOOL_MANAGED, &vb, nullptr),
+              D3DERR_INVALIDCALL);
+    EXPECT_EQ(device->CreateIndexBuffer(0, 0, D3DFMT_INDEX16, D3DPOOL_MANAGED, &ib, nullptr),
+              D3DERR_INVALIDCALL);
+    EXPECT_EQ(
+        device->CreateTexture(0, 4, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &texture, nullptr),
+        D3DERR_INVALIDCALL);
+    EXPECT_EQ(
+        device->CreateTexture(100000, 4, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &texture, nullptr),
+        D3DERR_INVALIDCALL);
+    EXPECT_EQ(vb, nullptr);
+    EXPECT_EQ(ib, nullptr);
+    EXPECT_EQ(texture, nullptr);
+    device->SetFVF(0x1234);
+    ScreenVertex quad[4];
+    Quad(quad, 0, 0, 4, 4, 0, 0xFFFFFFFF);
+    EXPECT_EQ(device->DrawPrimitiveUP(D3DPT_TRIANGLEFAN, 2, quad, sizeof(ScreenVertex)),
+              D3DERR_INVALIDCALL);
+}
+
+TEST_F(D3D9DeviceTest, TexturesOfEveryFormatKeepTheirPixelsAndFullMipChains)
+{
+    const D3DFORMAT formats[] = {D3DFMT_A8R8G8B8, D3DFMT_X8R8G8B8, D3DFMT_R8G8B8, D3DFMT_R5G6B5,
+                                 D3DFMT_A4R4G4B4};
+    const int bytes[] = {4, 4, 3, 2, 2};
+    for (int i = 0; i < 5; ++i)
+    {
+        IDirect3DTexture9* texture = nullptr;
+        ASSERT_EQ(device->CreateTexture(8, 4, 0, D3DUSAGE_AUTOGENMIPMAP, formats[i],
+                                        D3DPOOL_MANAGED, &texture, nullptr),
+                  D3D_OK);
+        D3DLOCKED_RECT locked;
+        ASSERT_EQ(texture->LockRect(0, &locked, nullptr, 0), D3D_OK);
+        EXPECT_EQ(locked.Pitch, 8 * bytes[i]);
+        std::vector<uint8_t> pattern(static_cast<size_t>(locked.Pitch) * 4);
+        for (size_t b = 0; b < pattern.size(); ++b)
+            pattern[b] = static_cast<uint8_t>(b * 7 + 1);
+        if (formats[i] == D3DFMT_X8R8G8B8)
+            for (size_t b = 3; b < pattern.size(); b += 4)
+                pattern[b] = 0xFF;
+        memcpy(locked.pBits, pattern.data(), pattern.size());
+        texture->UnlockRect(0);
+        texture->GenerateMipSubLevels();
+        ASSERT_EQ(texture->LockRect(0, &locked, nullptr, 0), D3D_OK);
+        if (formats[i] != D3DFMT_R5G6B5 && formats[i] != D3DFMT_A4R4G4B4)
+        {
+            EXPECT_EQ(memcmp(locked.pBits, pattern.data(), pattern.size()), 0) << i;
+        }
+        texture->UnlockRect(0);
+        D3DSURFACE_DESC desc;
+        EXPECT_EQ(texture->GetLevelDesc(3, &desc), D3D_OK);
+        EXPECT_EQ(desc.Width, 1u);
+        EXPECT_EQ(desc.Height, 1u);
+        EXPECT_EQ(texture->GetLevelDesc(4, &desc), D3DERR_INVALIDCALL);
+        texture->Release();
+    }
 }
