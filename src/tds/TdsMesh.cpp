@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <unordered_map>
 
 void TdsMesh::SetVertexCount(uint32_t n)
 {
@@ -66,8 +67,11 @@ uint32_t TdsMesh::RemoveBrokenTriangles()
     {
         if (!FaceIsValid(trianglesEx[i]))
             continue;
-        trianglesEx[kept] = trianglesEx[i];
-        triangles[kept] = triangles[i];
+        if (kept != i)
+        {
+            trianglesEx[kept] = trianglesEx[i];
+            triangles[kept] = triangles[i];
+        }
         ++kept;
     }
     uint32_t removed = static_cast<uint32_t>(trianglesEx.size() - kept);
@@ -223,9 +227,14 @@ void TdsMesh::BuildFaceLists(FaceLists& lists) const
 
 void TdsMesh::SplitBySmoothingGroups(const FaceLists& lists)
 {
+    // A vertex may carry thousands of faces of distinct masks, so neither the
+    // grouping nor the rewrite of corners may cost faces times groups.
+    const size_t kLinearSearchLimit = 16;
     uint32_t originalCount = GetVertexCount();
     std::vector<uint32_t> masks;
+    std::unordered_map<uint32_t, uint32_t> groupOfMask;
     std::vector<uint32_t> groupOfEntry;
+    std::vector<uint32_t> vertexOfGroup;
     for (uint32_t v = 0; v < originalCount; ++v)
     {
         uint32_t begin = lists.offsets[v];
@@ -235,21 +244,48 @@ void TdsMesh::SplitBySmoothingGroups(const FaceLists& lists)
 
         // Group the faces by their whole mask, in order of first appearance.
         masks.clear();
+        if (!groupOfMask.empty())
+            groupOfMask.clear();
         groupOfEntry.clear();
         for (uint32_t e = begin; e < end; ++e)
         {
             uint32_t mask = trianglesEx[lists.faces[e]].smoothing;
             uint32_t group = 0;
-            while (group < masks.size() && masks[group] != mask)
-                ++group;
+            if (masks.size() <= kLinearSearchLimit)
+            {
+                while (group < masks.size() && masks[group] != mask)
+                    ++group;
+            }
+            else
+            {
+                auto found = groupOfMask.find(mask);
+                group = found != groupOfMask.end() ? found->second
+                                                   : static_cast<uint32_t>(masks.size());
+            }
             if (group == masks.size())
+            {
                 masks.push_back(mask);
+                // Past the linear limit the map holds every group.
+                if (masks.size() == kLinearSearchLimit + 1)
+                {
+                    for (uint32_t g = 0; g < masks.size(); ++g)
+                        groupOfMask[masks[g]] = g;
+                }
+                else if (masks.size() > kLinearSearchLimit + 1)
+                {
+                    groupOfMask[mask] = group;
+                }
+            }
             groupOfEntry.push_back(group);
         }
+        if (masks.size() < 2)
+            continue;
 
+        // Group 0 keeps v; every other group gets a copy of it, as long as the
+        // copy's index fits in 16 bits. Groups past that limit stay on v.
+        vertexOfGroup.assign(masks.size(), v);
         for (uint32_t group = 1; group < masks.size(); ++group)
         {
-            // Past the 16-bit index range the remaining groups stay on v.
             if (GetVertexCount() >= kMaxVertices)
                 break;
             vertices.push_back(vertices[v]);
@@ -257,19 +293,21 @@ void TdsMesh::SplitBySmoothingGroups(const FaceLists& lists)
             uvs.push_back(uvs[v]);
             tangents.push_back(tangents[v]);
             binormals.push_back(binormals[v]);
-            uint16_t newIndex = static_cast<uint16_t>(GetVertexCount() - 1);
-            for (uint32_t e = begin; e < end; ++e)
-            {
-                if (groupOfEntry[e - begin] != group)
-                    continue;
-                TdsTriangleEx& face = trianglesEx[lists.faces[e]];
-                if (face.a == v)
-                    face.a = newIndex;
-                if (face.b == v)
-                    face.b = newIndex;
-                if (face.c == v)
-                    face.c = newIndex;
-            }
+            vertexOfGroup[group] = GetVertexCount() - 1;
+        }
+        for (uint32_t e = begin; e < end; ++e)
+        {
+            uint32_t target = vertexOfGroup[groupOfEntry[e - begin]];
+            if (target == v)
+                continue;
+            uint16_t newIndex = static_cast<uint16_t>(target);
+            TdsTriangleEx& face = trianglesEx[lists.faces[e]];
+            if (face.a == v)
+                face.a = newIndex;
+            if (face.b == v)
+                face.b = newIndex;
+            if (face.c == v)
+                face.c = newIndex;
         }
     }
 }

@@ -112,7 +112,8 @@ struct TdsTriangleEx
     // Change of position per unit of u, and per unit of v (the latter unused).
     TdsVector tangent;
     TdsVector tangent2;
-    // Index into the loader's material list.
+    // Index into the loader's material list; 0 for a face that no
+    // face-material chunk lists.
     uint32_t materialId = 0;
 };
 

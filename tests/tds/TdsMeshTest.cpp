@@ -227,3 +227,31 @@ TEST(TdsMesh, ReaderRunsTheSmoothingPassOnEveryMesh)
     EXPECT_EQ(reader.GetMesh(2)->GetVertexCount(), 8u);
     ExpectPlainMatchesExtended(*reader.GetMesh(0));
 }
+
+// One vertex shared by thousands of faces in many groups: grouped by whole
+// mask however many there are, without a cost of faces times groups.
+TEST(TdsMesh, ManyGroupsAtOneVertex)
+{
+    const uint32_t kFaces = 6000;
+    TdsMesh mesh;
+    mesh.SetVertexCount(1 + 2 * kFaces);
+    mesh.SetTriangleCount(kFaces);
+    for (uint32_t f = 0; f < kFaces; ++f)
+    {
+        TdsTriangleEx face;
+        face.a = 0;
+        face.b = static_cast<uint16_t>(1 + 2 * f);
+        face.c = static_cast<uint16_t>(2 + 2 * f);
+        face.smoothing = f % 40;
+        mesh.SetTriangleEx(face, f);
+    }
+    mesh.Optimize(2);
+    EXPECT_EQ(mesh.GetVertexCount(), 1 + 2 * kFaces + 39);
+    for (uint32_t f = 0; f < kFaces; ++f)
+    {
+        // Faces of one mask share one copy of vertex 0.
+        EXPECT_EQ(mesh.GetTriangleEx(f).a, mesh.GetTriangleEx(f % 40).a);
+    }
+    EXPECT_EQ(mesh.GetTriangleEx(0).a, 0u);
+    EXPECT_EQ(mesh.GetTriangleEx(39).a, 1 + 2 * kFaces + 38);
+}
