@@ -1,8 +1,11 @@
-// Cost of the scene graph's update traversal over 1,000 nodes and of ray
-// queries against a graph of 1,000 nodes.
+// Cost of the scene graph's update and render traversals over 1,000 nodes and
+// of ray queries against a graph of 1,000 nodes. The render benchmark needs a
+// display or SDL_VIDEODRIVER=offscreen.
 #include "core/RefObject.h"
+#include "core/Shell.h"
 #include "math/RayHit.h"
 #include "scene/SceneGraph.h"
+#include "video/Video.h"
 
 #include <benchmark/benchmark.h>
 
@@ -45,6 +48,33 @@ void BM_SceneGraphUpdate1000(benchmark::State& state)
     state.SetItemsProcessed(state.iterations() * 1000);
 }
 BENCHMARK(BM_SceneGraphUpdate1000);
+
+// Update, then render through the real device: the world transform of every
+// node goes to the device (the nodes draw nothing themselves).
+void BM_SceneGraphUpdateRender1000(benchmark::State& state)
+{
+    if (!g_mainWindow)
+        CreateMainWindow();
+    if (!Video::Instance().device)
+        Video::Instance().Initialize();
+    IDirect3DDevice9* device = Video::Instance().device;
+    if (!device)
+    {
+        state.SkipWithError("no video device");
+        return;
+    }
+    SceneGraph graph;
+    Populate(graph);
+    for (auto _ : state)
+    {
+        graph.GetRoot()->UpdateTree(Matrix(), 0.016f);
+        device->BeginScene();
+        graph.Render(device);
+        device->EndScene();
+    }
+    state.SetItemsProcessed(state.iterations() * 1000);
+}
+BENCHMARK(BM_SceneGraphUpdateRender1000);
 
 void BM_SceneGraphRayCast(benchmark::State& state)
 {
