@@ -6,6 +6,7 @@
 #include "net/Message.h"
 #include "scene/Camera.h"
 #include "scene/TestNodes.h"
+#include "video/VideoTestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -284,4 +285,25 @@ TEST_F(SceneGraphTest, StateMessagesCarryTheNodeBlockThenTheClassFields)
 
     SmartPtr<Message> rootMessage = SceneGraph().GetRoot()->CreateStateMessage();
     EXPECT_EQ(rootMessage->GetLength(), 0u);
+}
+
+TEST_F(SceneGraphTest, RenderVisitsEveryListedNodeInOrderDeadOrAlive)
+{
+    ASSERT_TRUE(VideoTestSupport::Start());
+    SceneGraph graph;
+    RecordingNode* a = Add(graph.GetRoot(), "a");
+    Add(a, "a1");
+    RecordingNode* b = Add(graph.GetRoot(), "b");
+    // b kills itself in its update: alive when tested, so it stays listed and
+    // is drawn in this frame.
+    b->onUpdate = [](RecordingNode* node) { node->Kill(); };
+    graph.GetRoot()->UpdateTree(Matrix(), 0.0f);
+    calls.clear();
+    graph.Render(VideoTestSupport::Device());
+    EXPECT_EQ(calls, (std::vector<std::string>{"render a", "render a1", "render b"}));
+
+    graph.GetRoot()->UpdateTree(Matrix(), 0.0f);
+    calls.clear();
+    graph.Render(VideoTestSupport::Device());
+    EXPECT_EQ(calls, (std::vector<std::string>{"render a", "render a1"}));
 }

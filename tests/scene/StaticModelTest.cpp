@@ -130,3 +130,17 @@ TEST_F(StaticModelTest, ZeroRadiiSkipTheSweep)
     model->Update(1.0f);
     EXPECT_TRUE(model->position == Vector3(4, 0, 0));
 }
+
+TEST_F(StaticModelTest, AModelFileThatCannotBeLoadedGivesTheCachedDummyAndStillMoves)
+{
+    SmartPtr<StaticModel> model = new StaticModel("no/such/file.3ds");
+    ASSERT_TRUE(model->model);
+    EXPECT_EQ(model->model->meshCount, 0);
+    EXPECT_TRUE(model->boundsMin == Vector3());
+    EXPECT_TRUE(model->boundsMax == Vector3());
+    SmartPtr<StaticModel> again = new StaticModel("NO/SUCH/FILE.3DS");
+    EXPECT_EQ(again->model.Get(), model->model.Get()) << "cached once by name";
+    model->velocity = Vector3(0, 0, 2);
+    model->Update(0.5f);
+    EXPECT_TRUE(model->position == Vector3(0, 0, 1));
+}
