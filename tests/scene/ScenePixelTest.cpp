@@ -7,8 +7,8 @@
 #include "scene/SkyBox.h"
 #include "scene/StaticModel.h"
 #include "support/DeviceWindow.h"
+#include "support/ImageFiles.h"
 #include "video/ModelTestSupport.h"
-#include "video/TestBmp.h"
 
 #include <cmath>
 
@@ -39,6 +39,16 @@ std::vector<uint8_t> SquaresFile(bool withMaterials)
             WriteMesh(w, "Squares", {-2, 0, -1, 0, 0, -1, 0, 0, 1, -2, 0, 1, 2, 0, -1, 2, 0, 1},
                       {0, 1, 2, 0, 2, 3, 1, 4, 5, 1, 5, 2}, options);
         });
+}
+
+// An 8 by 8 BMP whose pixel (x, y), top row first, is rgb(x).
+template <typename Fill> bool WriteBmp(const std::string& path, Fill rgb)
+{
+    std::vector<uint32_t> pixels;
+    for (int y = 0; y < 8; ++y)
+        for (int x = 0; x < 8; ++x)
+            pixels.push_back(rgb(x));
+    return WriteBytes(path, BmpBytes(8, 8, pixels));
 }
 
 class ScenePixelTest : public ModelFileTest
@@ -110,7 +120,7 @@ protected:
 
     void SolidBmp(const std::string& name, uint32_t rgb)
     {
-        ASSERT_TRUE(WriteTestBmp(name, 8, 8, [rgb](int, int) { return rgb; }));
+        ASSERT_TRUE(WriteBmp(name, [rgb](int) { return rgb; }));
     }
 
     SmartPtr<Camera> camera;
@@ -179,8 +189,8 @@ TEST_F(ScenePixelTest, LightLightsTheFacesItFacesOnly)
 TEST_F(ScenePixelTest, SkyBoxSurroundsTheCameraWithEachFaceWhereItBelongs)
 {
     // Face 0 (ahead) is red on its left half and blue on its right half.
-    ASSERT_TRUE(WriteTestBmp("data/textures/skyft.bmp", 8, 8,
-                             [](int x, int) { return x < 4 ? 0xFF0000u : 0x0000FFu; }));
+    ASSERT_TRUE(
+        WriteBmp("data/textures/skyft.bmp", [](int x) { return x < 4 ? 0xFF0000u : 0x0000FFu; }));
     SolidBmp("data/textures/skybk.bmp", 0x00FF00);
     SolidBmp("data/textures/skylf.bmp", 0xFFFF00);
     SolidBmp("data/textures/skyrt.bmp", 0x00FFFF);
