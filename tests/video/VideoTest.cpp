@@ -1,0 +1,267 @@
+// The video subsystem's start-up, frame, text, HUD, boxes and lights, checked
+// on its log and on the pixels of the real device.
+#include "math/D3DXMath.h"
+#include "math/Vector3.h"
+#include "support/VideoFixture.h"
+#include "video/DeviceLights.h"
+#include "video/DeviceMath.h"
+#include "video/ScreenVertex.h"
+
+#include <cmath>
+#include <string>
+#include <vector>
+
+namespace
+{
+const uint32_t kBackground = 0xFF222244;
+
+class VideoTest : public VideoFixture
+{
+protected:
+    // Clears and sets what a 2D pass sets before it draws text.
+    void Begin2D()
+    {
+        IDirect3DDevice9* device = Video::Instance().device;
+        device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0x00222244, 1.0f, 0);
+        device->SetSamplerState(0, D3DSAMP_MINFILTER, D3DTEXF_POINT);
+        device->SetSamplerState(0, D3DSAMP_MAGFILTER, D3DTEXF_POINT);
+        device->SetSamplerState(0, D3DSAMP_MIPFILTER, D3DTEXF_NONE);
+        device->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
+        device->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
+        device->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
+        device->SetFVF(kScreenVertexFvf);
+    }
+
+    // The cell at (x, y) is filled with the colour, its left and top
+    // neighbours are not.
+    ::testing::AssertionResult Cell(const TestFrame& frame, int x, int y, uint32_t color)
+    {
+        for (int dy = 0; dy < 8; dy += 7)
+            for (int dx = 0; dx < 8; dx += 7)
+                if (!ColorNear(frame.At(x + dx, y + dy), color))
+                    return ColorNear(frame.At(x + dx, y + dy), color)
+                           << " at " << x + dx << "," << y + dy;
+        return ::testing::AssertionSuccess();
+    }
+
+    uint32_t Modulate(uint32_t a, uint32_t b)
+    {
+        uint32_t out = 0xFF000000;
+        for (int shift = 0; shift < 24; shift += 8)
+        {
+            uint32_t product = ((a >> shift) & 0xFF) * ((b >> shift) & 0xFF);
+            out |= ((product + 127) / 255) << shift;
+        }
+        return out;
+    }
+};
+} // namespace
+
+TEST_F(VideoTest, StartUpLogsEachCallAndSizesTheBackBufferToTheClientArea)
+{
+    std::vector<std::string> lines = log->Lines();
+    std::vector<std::string> expected = {"Initializing Video Subsystem",
+                                         "{",
+                                         " Direct3DCreate9()... OK",
+                                         " ",
+                                         " Adapters found in the system",
+                                         " OpenGL fixed-function device",
+                                         " ",
+                                         " IDirect3D9::GetDeviceCaps()... OK",
+                                         " IDirect3D9::CreateDevice()... OK",
+                                         " Video::Initialize succeded.",
+                                         "}"};
+    EXPECT_EQ(lines, expected);
+    EXPECT_EQ(Video::Instance().width, 784);
+    EXPECT_EQ(Video::Instance().height, 561);
+
+    log->Clear();
+    Video::Instance().Shutdown();
+    EXPECT_EQ(log->Lines(), (std::vector<std::string>{"Shutting down Video subsystem", "{", "}"}));
+    EXPECT_FALSE(Video::Instance().device);
+    // Without a device a frame draws nothing and does not fail.
+    Video::Instance().Render();
+}
+
+TEST_F(VideoTest, FrameWithoutCameraClearsAndDrawsTheHudAndChatLines)
+{
+    UseFont();
+    for (int i = 0; i < 12; ++i)
+        Video::Instance().AddChatLine(std::string(1, static_cast<char>('A' + i)));
+    ASSERT_EQ(Video::Instance().chatLines.size(), 11u);
+    EXPECT_EQ(Video::Instance().chatLines.front(), "B");
+
+    Video::Instance().Render();
+    TestFrame frame = Read();
+    EXPECT_TRUE(ColorNear(frame.At(400, 300), kBackground));
+    // "Speed: 0 fps" from (8, 8), "Ping:  0 msec" one line lower.
+    EXPECT_TRUE(Cell(frame, 8, 8, GlyphColor('S')));
+    EXPECT_TRUE(Cell(frame, 16, 8, GlyphColor('p')));
+    EXPECT_TRUE(Cell(frame, 64, 8, GlyphColor('0')));
+    EXPECT_TRUE(ColorNear(frame.At(60, 12), kBackground)); // the blank
+    EXPECT_TRUE(Cell(frame, 8, 16, GlyphColor('P')));
+    EXPECT_TRUE(Cell(frame, 64, 16, GlyphColor('0')));
+    // Chat lines from the oldest at (300, 0), eight pixels apart.
+    EXPECT_TRUE(Cell(frame, 300, 0, GlyphColor('B')));
+    EXPECT_TRUE(Cell(frame, 300, 80, GlyphColor('L')));
+}
+
+TEST_F(VideoTest, TextLandsInItsCellsWithLineFeedsAndColourCodes)
+{
+    UseFont();
+    Video& video = Video::Instance();
+    Begin2D();
+    video.DrawText("ab\ncd", 10, 20, 0xFFFFFFFF);
+    video.DrawText("#Rabc#Wde", 100, 20, 0xFFFFFFFF);
+    video.DrawText("#xa#", 100, 40, 0xFFFFFFFF);
+    video.DrawText("\xE9", 200, 20, 0xFFFFFFFF);
+    video.DrawText("#Gab\nc", 200, 40, 0xFFFFFFFF);
+    video.DrawText("#Rab", 300, 20, 0x80FFFFFF);
+    TestFrame frame = Read();
+
+    EXPECT_TRUE(Cell(frame, 10, 20, GlyphColor('a')));
+    EXPECT_TRUE(Cell(frame, 18, 20, GlyphColor('b')));
+    EXPECT_TRUE(Cell(frame, 10, 28, GlyphColor('c')));
+    EXPECT_TRUE(Cell(frame, 18, 28, GlyphColor('d')));
+    EXPECT_TRUE(ColorNear(frame.At(9, 20), kBackground));
+    EXPECT_TRUE(ColorNear(frame.At(26, 20), kBackground));
+
+    // The code letters take no cell: red glyphs from 100, white from 124.
+    EXPECT_TRUE(Cell(frame, 100, 20, Modulate(GlyphColor('a'), 0xFFFF0000)));
+    EXPECT_TRUE(Cell(frame, 116, 20, Modulate(GlyphColor('c'), 0xFFFF0000)));
+    EXPECT_TRUE(Cell(frame, 124, 20, GlyphColor('d')));
+    EXPECT_TRUE(Cell(frame, 132, 20, GlyphColor('e')));
+    // "#x" is no code: both drawn; a last "#" is drawn.
+    EXPECT_TRUE(Cell(frame, 100, 40, GlyphColor('#')));
+    EXPECT_TRUE(Cell(frame, 108, 40, GlyphColor('x')));
+    EXPECT_TRUE(Cell(frame, 124, 40, GlyphColor('#')));
+    // Byte 0xE9: column 9 of row 14.
+    EXPECT_TRUE(Cell(frame, 200, 20, GlyphColor(0xE9)));
+    // A code holds across line feeds.
+    EXPECT_TRUE(Cell(frame, 200, 48, Modulate(GlyphColor('c'), 0xFF00FF00)));
+    // The caller's alpha stays with the code's colour: half red over the background.
+    EXPECT_TRUE(Cell(frame, 300, 20, 0xFF911122));
+}
+
+TEST_F(VideoTest, TextWithoutFontDrawsNothing)
+{
+    Begin2D();
+    Video::Instance().DrawText("abc", 10, 10, 0xFFFFFFFF);
+    EXPECT_TRUE(ColorNear(Read().At(14, 14), kBackground));
+}
+
+TEST_F(VideoTest, WireBoxDrawsItsTwelveEdgesInTheWorldTransform)
+{
+    IDirect3DDevice9* device = Video::Instance().device;
+    device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0x00222244, 1.0f, 0);
+    // The start-up projection (1.6 rad, 4:3) and an identity view; the box is
+    // moved 10 along z by the world transform.
+    Matrix world;
+    D3DXMatrixTranslation(&world, 0.0f, 0.0f, 10.0f);
+    device->SetTransform(D3DTS_WORLD, AsD3DMatrix(world));
+    Video::Instance().DrawBox(Vector3(-2, -2, -2), Vector3(2, 2, 2), 0xFFFF0000);
+    Video::Instance().DrawBox(Vector3(1, 1, 1), Vector3(1, 1, 1), 0xFF00FF00);
+    TestFrame frame = Read();
+
+    float ys = 1.0f / std::tan(0.8f);
+    float xs = ys / (4.0f / 3.0f);
+    auto screenX = [&](float x, float z)
+    { return static_cast<int>((x * xs / z + 1.0f) * 0.5f * frame.width); };
+    auto screenY = [&](float y, float z)
+    { return static_cast<int>((1.0f - y * ys / z) * 0.5f * frame.height); };
+    auto redNear = [&](int x, int y)
+    {
+        for (int dy = -1; dy <= 1; ++dy)
+            for (int dx = -1; dx <= 1; ++dx)
+                if (ColorNear(frame.At(x + dx, y + dy), 0xFFFF0000))
+                    return true;
+        return false;
+    };
+    // Front face edges (z 8), back face edges (z 12) and a side edge.
+    EXPECT_TRUE(redNear(screenX(0, 8), screenY(2, 8)));
+    EXPECT_TRUE(redNear(screenX(-2, 8), screenY(0, 8)));
+    EXPECT_TRUE(redNear(screenX(0, 12), screenY(-2, 12)));
+    EXPECT_TRUE(redNear(screenX(2, 12), screenY(0, 12)));
+    EXPECT_TRUE(redNear(screenX(2, 10), screenY(2, 10)));
+    // Lines only: the middle stays clear.
+    EXPECT_TRUE(ColorNear(frame.At(frame.width / 2, frame.height / 2), kBackground));
+    device->SetTransform(D3DTS_WORLD, AsD3DMatrix(Matrix()));
+}
+
+TEST_F(VideoTest, LightRecordsFollowTheLightKindAndWorldMatrix)
+{
+    Matrix rotation, translation;
+    D3DXMatrixRotationY(&rotation, 1.5707964f);
+    D3DXMatrixTranslation(&translation, 1.0f, 2.0f, 3.0f);
+    Matrix world = rotation * translation;
+    D3DLIGHT9 record;
+    FillLightRecord(kLightSpot, Color3(0.5f, 0.25f, 1.0f), 40.0f, 2.0f, 0.7f, world, record);
+    EXPECT_EQ(record.Type, D3DLIGHT_SPOT);
+    EXPECT_FLOAT_EQ(record.Diffuse.g, 0.25f);
+    EXPECT_FLOAT_EQ(record.Diffuse.a, 1.0f);
+    EXPECT_FLOAT_EQ(record.Position.z, 3.0f);
+    EXPECT_NEAR(record.Direction.x, 1.0f, 1e-5f);
+    EXPECT_NEAR(record.Direction.z, 0.0f, 1e-5f);
+    EXPECT_FLOAT_EQ(record.Range, 40.0f);
+    EXPECT_FLOAT_EQ(record.Falloff, 2.0f);
+    EXPECT_FLOAT_EQ(record.Phi, 0.7f);
+    EXPECT_FLOAT_EQ(record.Theta, 0.0f);
+    EXPECT_FLOAT_EQ(record.Attenuation2, 0.01f);
+
+    FillLightRecord(kLightDirectional, Color3(1, 1, 1), 40.0f, 2.0f, 0.7f, world, record);
+    EXPECT_EQ(record.Type, D3DLIGHT_DIRECTIONAL);
+    EXPECT_FLOAT_EQ(record.Position.x, 0.0f);
+    EXPECT_FLOAT_EQ(record.Range, 0.0f);
+    EXPECT_NEAR(record.Direction.x, 1.0f, 1e-5f);
+
+    FillLightRecord(kLightPoint, Color3(1, 1, 1), 40.0f, 2.0f, 0.7f, world, record);
+    EXPECT_EQ(record.Type, D3DLIGHT_POINT);
+    EXPECT_FLOAT_EQ(record.Position.y, 2.0f);
+    EXPECT_FLOAT_EQ(record.Direction.x, 0.0f);
+    EXPECT_FLOAT_EQ(record.Phi, 0.0f);
+}
+
+TEST_F(VideoTest, LightLeftOutOfAFrameStopsLighting)
+{
+    IDirect3DDevice9* device = Video::Instance().device;
+    struct LitVertex
+    {
+        float x, y, z, nx, ny, nz;
+        uint32_t color;
+        float u, v;
+    };
+    const LitVertex square[4] = {{-2, 2, 5, 0, 0, -1, 0xFFFFFFFF, 0, 0},
+                                 {2, 2, 5, 0, 0, -1, 0xFFFFFFFF, 1, 0},
+                                 {2, -2, 5, 0, 0, -1, 0xFFFFFFFF, 1, 1},
+                                 {-2, -2, 5, 0, 0, -1, 0xFFFFFFFF, 0, 1}};
+    D3DMATERIAL9 material = {};
+    material.Diffuse = {1, 1, 1, 1};
+    Matrix identity;
+    D3DLIGHT9 red, green;
+    FillLightRecord(kLightDirectional, Color3(1, 0, 0), 0, 0, 0, identity, red);
+    FillLightRecord(kLightDirectional, Color3(0, 1, 0), 0, 0, 0, identity, green);
+    DeviceLights& lights = Video::Instance().deviceLights;
+
+    auto drawFrame = [&](bool withGreen)
+    {
+        device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0x00222244, 1.0f, 0);
+        lights.BeginFrame();
+        lights.Add(device, red);
+        if (withGreen)
+            lights.Add(device, green);
+        lights.EndFrame(device);
+        device->SetTexture(0, nullptr);
+        device->SetMaterial(&material);
+        device->SetRenderState(D3DRS_LIGHTING, TRUE);
+        device->SetRenderState(D3DRS_ALPHABLENDENABLE, FALSE);
+        device->SetFVF(0x152);
+        device->DrawPrimitiveUP(D3DPT_TRIANGLEFAN, 2, square, sizeof(LitVertex));
+        device->SetRenderState(D3DRS_LIGHTING, FALSE);
+        TestFrame frame = Read();
+        return frame.At(frame.width / 2, frame.height / 2);
+    };
+    EXPECT_TRUE(ColorNear(drawFrame(true), 0xFFFFFF00));
+    EXPECT_EQ(lights.Count(), 2u);
+    EXPECT_TRUE(ColorNear(drawFrame(false), 0xFFFF0000));
+    EXPECT_TRUE(ColorNear(drawFrame(true), 0xFFFFFF00));
+}
