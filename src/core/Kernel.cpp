@@ -8,6 +8,7 @@
 #include "net/NetClient.h"
 #include "net/NetworkSubsystem.h"
 #include "net/Server.h"
+#include "scene/SceneGraph.h"
 #include "video/Video.h"
 
 namespace
@@ -47,6 +48,8 @@ void Kernel::Update()
         Server::Instance()->Update();
     }
     NetClient::Instance()->Update();
+    MainSceneGraph.Update();
+    SecondarySceneGraph.Move();
     Video::Instance().Render();
     if (g_soundSystem)
         g_soundSystem->Update();

@@ -1,6 +1,7 @@
 #include "video/ResourceManager.h"
 
 #include "core/Log.h"
+#include "video/Model.h"
 #include "video/Resource.h"
 #include "video/Texture.h"
 
@@ -64,6 +65,20 @@ Texture* ResourceManager::GetTexture(const char* name)
         Log::Printf(Log::Instance(), "Dummy texture created\n");
     resources.push_back(texture);
     return texture;
+}
+
+Model* ResourceManager::GetModel(const char* name)
+{
+    if (!name)
+        name = "";
+    if (Resource* found = Find(kResourceModel, name))
+        return static_cast<Model*>(found);
+    Model* model = new Model();
+    model->SetName(name);
+    if (model->Load(name) != 0)
+        Log::Printf(Log::Instance(), "Dummy model created.\n");
+    resources.push_back(model);
+    return model;
 }
 
 void ResourceManager::Remove(Resource* resource)

@@ -5,6 +5,7 @@
 
 #include <vector>
 
+class Model;
 class Resource;
 class Texture;
 
@@ -20,6 +21,10 @@ public:
     // holder earlier in the frame is handed out again and lives on once the
     // caller holds it (deferred deletion spares re-referenced objects).
     Texture* GetTexture(const char* name);
+
+    // The same for models: a model whose file cannot be imported logs "Dummy
+    // model created." and stays cached empty, drawing nothing.
+    Model* GetModel(const char* name);
 
     // Removes every entry equal to the pointer; called by Resource's destructor.
     static void Remove(Resource* resource);

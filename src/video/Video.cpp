@@ -4,6 +4,9 @@
 #include "core/Shell.h"
 #include "math/D3DXMath.h"
 #include "math/Vector3.h"
+#include "scene/Camera.h"
+#include "scene/Light.h"
+#include "scene/SceneGraph.h"
 #include "video/DeviceMath.h"
 #include "video/ScreenVertex.h"
 
@@ -175,6 +178,8 @@ void Video::Render()
     device->SetViewport(&viewport);
     device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0x00222244, 1.0f, 0);
     device->BeginScene();
+    SetupLights();
+    RenderScene();
     DrawOverlay();
     RenderGui();
     DrawHud();
@@ -198,6 +203,47 @@ void Video::RenderGui()
     Set2DState();
     device->SetTextureStageState(1, D3DTSS_COLOROP, D3DTOP_DISABLE);
     device->SetFVF(kScreenVertexFvf);
+}
+
+void Video::SetupLights()
+{
+    deviceLights.BeginFrame();
+    for (const SmartPtr<Light>& light : lights)
+    {
+        if (!light->enabled)
+            continue;
+        D3DLIGHT9 record;
+        FillLightRecord(static_cast<int>(light->kind), light->colour, light->range, light->falloff,
+                        light->coneAngle, light->worldMatrix, record);
+        deviceLights.Add(device, record);
+    }
+    deviceLights.EndFrame(device);
+}
+
+void Video::RenderScene()
+{
+    if (!camera)
+        return;
+    camera->UpdateView();
+    device->SetTransform(D3DTS_VIEW, AsD3DMatrix(camera->GetViewMatrix()));
+    device->SetTransform(D3DTS_PROJECTION, AsD3DMatrix(camera->GetProjectionMatrix()));
+    if (MainSceneGraph.GetRoot())
+        MainSceneGraph.Render(device);
+}
+
+void Video::SetCamera(Camera* newCamera)
+{
+    camera = newCamera;
+}
+
+void Video::AddLight(Light* light)
+{
+    lights.push_back(SmartPtr<Light>(light));
+}
+
+void Video::AddLightFront(Light* light)
+{
+    lights.push_front(SmartPtr<Light>(light));
 }
 
 void Video::SetFontTexture(Texture* texture)

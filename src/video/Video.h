@@ -14,6 +14,8 @@
 #include <list>
 #include <string>
 
+class Camera;
+class Light;
 struct Vector3;
 
 class Video
@@ -31,6 +33,13 @@ public:
     // One frame: viewport and clear, the 2D state, the HUD, end of scene and
     // present. Nothing happens without a device.
     void Render();
+
+    // The camera the scene is drawn from; without one the scene is not drawn.
+    void SetCamera(Camera* newCamera);
+    // Appends (or puts first) a light the device gets every frame while its
+    // enabled flag is set. Lights are never taken out of the list.
+    void AddLight(Light* light);
+    void AddLightFront(Light* light);
 
     // The bitmap font of DrawText: 16 by 16 glyphs; text is drawn only while set.
     void SetFontTexture(Texture* texture);
@@ -63,10 +72,12 @@ public:
     int32_t colorBits = 0;
     int32_t depthBits = 0;
     SmartPtr<Texture> fontTexture;
+    SmartPtr<Camera> camera;
     SmartPtr<Overlay> overlay;
     std::string message;
     uint32_t messageColor = 0;
     std::list<std::string> chatLines;
+    std::list<SmartPtr<Light>> lights;
     // Light indices handed to the device this frame and the last.
     DeviceLights deviceLights;
 
@@ -80,6 +91,10 @@ private:
     // Point sampling without mip levels on stage 0, alpha blending on, and the
     // screen vertex format: the state of every 2D pass.
     void Set2DState();
+    // Hands each enabled light to the device, one index each from 0.
+    void SetupLights();
+    // The current camera's view and projection, then the main scene graph.
+    void RenderScene();
     void RenderGui();
     // The frame rate the HUD shows.
     int HudFrameRate() const;

@@ -1,0 +1,251 @@
+// Pictures of the scene read back from the real renderer: a model's material
+// groups with their textures, the sky box's faces around a turned camera, and
+// directional light on the faces it faces.
+#include "scene/Camera.h"
+#include "scene/Light.h"
+#include "scene/SceneGraph.h"
+#include "scene/SkyBox.h"
+#include "scene/StaticModel.h"
+#include "support/DeviceWindow.h"
+#include "support/ImageFiles.h"
+#include "video/ModelTestSupport.h"
+
+#include <cmath>
+
+using tds_samples::EditorFile;
+using tds_samples::MeshOptions;
+using tds_samples::WriteMesh;
+
+namespace
+{
+const float kPi = 3.14159265f;
+const uint32_t kClearColour = 0xFF222244;
+
+// Two squares side by side in the plane z = 0 once the importer has turned the
+// file's z-up into y-up: the left one x -2..0, the right one x 0..2, y -1..1,
+// both facing -z. With materials, the left is "Red" and the right "Green".
+std::vector<uint8_t> SquaresFile(bool withMaterials)
+{
+    return EditorFile(
+        [withMaterials](TdsWriter& w)
+        {
+            MeshOptions options;
+            if (withMaterials)
+            {
+                model_files::WriteMaterial(w, "Red", "red.bmp");
+                model_files::WriteMaterial(w, "Green", "green.bmp");
+                options.faceMaterials = {{"Red", {0, 1}}, {"Green", {2, 3}}};
+            }
+            WriteMesh(w, "Squares", {-2, 0, -1, 0, 0, -1, 0, 0, 1, -2, 0, 1, 2, 0, -1, 2, 0, 1},
+                      {0, 1, 2, 0, 2, 3, 1, 4, 5, 1, 5, 2}, options);
+        });
+}
+
+// An 8 by 8 BMP whose pixel (x, y), top row first, is rgb(x).
+template <typename Fill> bool WriteBmp(const std::string& path, Fill rgb)
+{
+    std::vector<uint32_t> pixels;
+    for (int y = 0; y < 8; ++y)
+        for (int x = 0; x < 8; ++x)
+            pixels.push_back(rgb(x));
+    return WriteBytes(path, BmpBytes(8, 8, pixels));
+}
+
+class ScenePixelTest : public ModelFileTest
+{
+protected:
+    void SetUp() override
+    {
+        ModelFileTest::SetUp();
+        camera = new Camera();
+        camera->aspect = 1.3333334f;
+        camera->fov = 1.0471975f;
+        camera->zoom = 1.0f;
+        Add(camera.Get());
+        Video::Instance().SetCamera(camera.Get());
+    }
+
+    void TearDown() override
+    {
+        Video::Instance().SetCamera(nullptr);
+        Video::Instance().lights.clear();
+        for (SceneNode* node : added)
+            MainSceneGraph.GetRoot()->RemoveChild(node);
+        added.clear();
+        camera = nullptr;
+        ModelFileTest::TearDown();
+    }
+
+    void Add(SceneNode* node)
+    {
+        MainSceneGraph.GetRoot()->AddChild(node);
+        added.push_back(node);
+    }
+
+    // A white directional light shining along its node's +z.
+    Light* AddLight(const Color3& colour)
+    {
+        Light* light = new Light();
+        light->kind = Light::kDirectional;
+        light->colour = colour;
+        light->position = Vector3(0, 0, -500); // its wire box out of sight
+        Add(light);
+        Video::Instance().AddLight(light);
+        return light;
+    }
+
+    // One frame as the Kernel runs it: update traversal, then the picture.
+    TestFrame Draw()
+    {
+        MainSceneGraph.GetRoot()->UpdateTree(Matrix(), 0.0f);
+        Video::Instance().Render();
+        return VideoTestSupport::Frame();
+    }
+
+    // The pixel the current camera puts a world point on.
+    uint32_t At(const TestFrame& frame, const Vector3& p)
+    {
+        Matrix clip = camera->viewMatrix * camera->projectionMatrix;
+        const float* m = clip.m;
+        float x = p.x * m[0] + p.y * m[4] + p.z * m[8] + m[12];
+        float y = p.x * m[1] + p.y * m[5] + p.z * m[9] + m[13];
+        float w = p.x * m[3] + p.y * m[7] + p.z * m[11] + m[15];
+        int px = static_cast<int>((x / w + 1.0f) * 0.5f * frame.width);
+        int py = static_cast<int>((1.0f - y / w) * 0.5f * frame.height);
+        EXPECT_TRUE(px >= 0 && px < frame.width && py >= 0 && py < frame.height);
+        return frame.At(px, py);
+    }
+
+    uint32_t Centre(const TestFrame& frame) { return frame.At(frame.width / 2, frame.height / 2); }
+
+    void SolidBmp(const std::string& name, uint32_t rgb)
+    {
+        ASSERT_TRUE(WriteBmp(name, [rgb](int) { return rgb; }));
+    }
+
+    SmartPtr<Camera> camera;
+    std::vector<SceneNode*> added;
+};
+} // namespace
+
+TEST_F(ScenePixelTest, ModelDrawsEachMaterialGroupWithItsTextureWhereTheCameraPutsIt)
+{
+    SolidBmp("data/textures/red.bmp", 0xFF0000);
+    SolidBmp("data/textures/green.bmp", 0x00FF00);
+    Save("squares.3ds", SquaresFile(true));
+    AddLight(Color3(1, 1, 1));
+    StaticModel* model = new StaticModel("squares.3ds");
+    Add(model);
+    camera->position = Vector3(0, 0, -5);
+
+    TestFrame frame = Draw();
+    EXPECT_TRUE(ColorNear(At(frame, Vector3(-1, 0, 0)), 0xFFFF0000));
+    EXPECT_TRUE(ColorNear(At(frame, Vector3(1, 0, 0)), 0xFF00FF00));
+    EXPECT_TRUE(ColorNear(At(frame, Vector3(0, 1.5f, 0)), kClearColour));
+    EXPECT_TRUE(ColorNear(At(frame, Vector3(-2.5f, 0, 0)), kClearColour));
+
+    // Moved right and up by one, the model covers what was empty before.
+    model->position = Vector3(1, 1, 0);
+    frame = Draw();
+    EXPECT_TRUE(ColorNear(At(frame, Vector3(0.5f, 1.5f, 0)), 0xFFFF0000));
+    EXPECT_TRUE(ColorNear(At(frame, Vector3(2.5f, 1.5f, 0)), 0xFF00FF00));
+    EXPECT_TRUE(ColorNear(At(frame, Vector3(-1.5f, 0, 0)), kClearColour));
+
+    // Seen from behind, the faces are culled.
+    camera->position = Vector3(1, 1, 5);
+    camera->AddYaw(kPi);
+    frame = Draw();
+    EXPECT_TRUE(ColorNear(Centre(frame), kClearColour));
+}
+
+TEST_F(ScenePixelTest, LightLightsTheFacesItFacesOnly)
+{
+    Save("plain.3ds", SquaresFile(false));
+    Light* light = AddLight(Color3(1.0f, 0.5f, 0.0f));
+    Add(new StaticModel("plain.3ds"));
+    camera->position = Vector3(0, 0, -5);
+
+    // Shining along +z onto the faces that look toward -z: the light's colour.
+    TestFrame frame = Draw();
+    EXPECT_TRUE(ColorNear(At(frame, Vector3(-1, 0, 0)), 0xFFFF7F00, 4));
+
+    // Shining along -z, from behind the faces: they are black.
+    light->orientation = Quaternion::FromAxisAngle(Vector3(0, 1, 0), kPi);
+    frame = Draw();
+    EXPECT_TRUE(ColorNear(At(frame, Vector3(-1, 0, 0)), 0xFF000000));
+
+    // At 60 degrees to the faces' normal: half the light.
+    light->orientation = Quaternion::FromAxisAngle(Vector3(0, 1, 0), kPi / 3.0f);
+    frame = Draw();
+    EXPECT_TRUE(ColorNear(At(frame, Vector3(-1, 0, 0)), 0xFF7F3F00, 4));
+
+    // A disabled light lights nothing.
+    light->orientation = Quaternion();
+    light->enabled = 0;
+    frame = Draw();
+    EXPECT_TRUE(ColorNear(At(frame, Vector3(-1, 0, 0)), 0xFF000000));
+}
+
+TEST_F(ScenePixelTest, SkyBoxSurroundsTheCameraWithEachFaceWhereItBelongs)
+{
+    // Face 0 (ahead) is red on its left half and blue on its right half.
+    ASSERT_TRUE(
+        WriteBmp("data/textures/skyft.bmp", [](int x) { return x < 4 ? 0xFF0000u : 0x0000FFu; }));
+    SolidBmp("data/textures/skybk.bmp", 0x00FF00);
+    SolidBmp("data/textures/skylf.bmp", 0xFFFF00);
+    SolidBmp("data/textures/skyrt.bmp", 0x00FFFF);
+    SolidBmp("data/textures/skyup.bmp", 0xFF00FF);
+    SolidBmp("data/textures/skydn.bmp", 0x808080);
+    SkyBox* sky = new SkyBox();
+    ASSERT_NE(sky->vertexBuffer, nullptr);
+    EXPECT_EQ(sky->Load("data/textures/sky"), 0);
+    Add(sky);
+
+    // Wherever the camera stands, only its turn changes what it sees.
+    camera->position = Vector3(100, 5, -30);
+    TestFrame frame = Draw();
+    EXPECT_TRUE(ColorNear(frame.At(frame.width / 4, frame.height / 2), 0xFFFF0000));
+    EXPECT_TRUE(ColorNear(frame.At(3 * frame.width / 4, frame.height / 2), 0xFF0000FF));
+
+    struct Turn
+    {
+        float yaw;
+        float pitch;
+        uint32_t colour;
+    };
+    // Yaw to the right turns toward +x; pitch down looks toward -y.
+    const Turn turns[] = {
+        {kPi / 2, 0, 0xFFFFFF00},  {-kPi / 2, 0, 0xFF00FFFF}, {kPi, 0, 0xFF00FF00},
+        {0, -kPi / 2, 0xFFFF00FF}, {0, kPi / 2, 0xFF808080},
+    };
+    for (const Turn& turn : turns)
+    {
+        camera->pitch = 0;
+        camera->yaw = 0;
+        camera->AddYaw(turn.yaw);
+        camera->AddPitch(turn.pitch);
+        frame = Draw();
+        EXPECT_TRUE(ColorNear(Centre(frame), turn.colour, 4))
+            << "yaw " << turn.yaw << " pitch " << turn.pitch;
+    }
+}
+
+TEST_F(ScenePixelTest, EverythingDrawnAfterTheSkyBoxCoversItHoweverFar)
+{
+    SolidBmp("data/textures/red.bmp", 0xFF0000);
+    SolidBmp("data/textures/green.bmp", 0x00FF00);
+    for (const char* suffix : {"ft", "bk", "lf", "rt", "up", "dn"})
+        SolidBmp(std::string("data/textures/sky") + suffix + ".bmp", 0x0000FF);
+    Save("squares.3ds", SquaresFile(true));
+    SkyBox* sky = new SkyBox();
+    sky->Load("data/textures/sky");
+    Add(sky);
+    AddLight(Color3(1, 1, 1));
+    StaticModel* model = new StaticModel("squares.3ds");
+    model->position = Vector3(1, 0, 50);
+    Add(model);
+
+    TestFrame frame = Draw();
+    EXPECT_TRUE(ColorNear(Centre(frame), 0xFFFF0000));
+    EXPECT_TRUE(ColorNear(frame.At(10, 10), 0xFF0000FF));
+}
