@@ -241,25 +241,36 @@ TEST_F(DataSetLoadTest, SkyBoxLoadsAllSixFaces)
 
 namespace
 {
-// The mean red, green and blue of a PNG file; false when it cannot be read.
-bool MeanColour(const std::string& path, double mean[3])
+// An RGB picture read from a PNG file.
+struct Rgb
+{
+    int width = 0;
+    int height = 0;
+    std::vector<uint8_t> pixels; // three bytes a pixel, top row first
+
+    // Mean of one channel over the pixels [x0, x1) by [y0, y1).
+    double Mean(int channel, int x0, int x1, int y0, int y1) const
+    {
+        double sum = 0.0;
+        for (int y = y0; y < y1; ++y)
+            for (int x = x0; x < x1; ++x)
+                sum += pixels[(static_cast<size_t>(y) * width + x) * 3 + channel];
+        return sum / ((x1 - x0) * (y1 - y0));
+    }
+};
+
+bool ReadRgb(const std::string& path, Rgb& out)
 {
     png_image image = {};
     image.version = PNG_IMAGE_VERSION;
     if (!png_image_begin_read_from_file(&image, path.c_str()))
         return false;
     image.format = PNG_FORMAT_RGB;
-    std::vector<uint8_t> pixels(PNG_IMAGE_SIZE(image));
-    if (!png_image_finish_read(&image, nullptr, pixels.data(), 0, nullptr))
+    out.pixels.resize(PNG_IMAGE_SIZE(image));
+    if (!png_image_finish_read(&image, nullptr, out.pixels.data(), 0, nullptr))
         return false;
-    const size_t count = pixels.size() / 3;
-    for (int c = 0; c < 3; ++c)
-    {
-        double sum = 0.0;
-        for (size_t i = 0; i < count; ++i)
-            sum += pixels[i * 3 + c];
-        mean[c] = sum / static_cast<double>(count);
-    }
+    out.width = static_cast<int>(image.width);
+    out.height = static_cast<int>(image.height);
     return true;
 }
 
@@ -275,16 +286,26 @@ void Project(const Camera& camera, const TestFrame& frame, const Vector3& p, dou
     column = (x / w + 1.0) * 0.5 * frame.width;
     row = (1.0 - y / w) * 0.5 * frame.height;
 }
+
+uint8_t Channel(uint32_t argb, int channel)
+{
+    return static_cast<uint8_t>(argb >> (16 - 8 * channel));
+}
 } // namespace
 
-// The crate straight ahead of the camera, lit head-on: its front face covers
-// the rectangle its corners project to, in the mean colour of crate.png, and
-// nothing outside it. An inside-out crate shows only its smaller far face, a
-// missing texture draws it white, a wrong scale or height misses the rectangle.
-TEST_F(DataSetLoadTest, CrateCoversItsFrontFaceOnScreenInItsTexturesColour)
+// The crate straight ahead of the camera, lit head-on, turned to show each of
+// its four sides in turn: the side covers the rectangle its corners project
+// to and nothing outside it, and shows crate.png the right way round, as a
+// picture hung on the side reads from outside. An inside-out crate shows only
+// its smaller far side, a missing texture draws it white, a wrong scale or
+// height misses the rectangle, and texture coordinates running the wrong way
+// show the picture mirrored.
+TEST_F(DataSetLoadTest, CrateShowsItsTextureTheRightWayRoundOnEverySide)
 {
-    double texture[3];
-    ASSERT_TRUE(MeanColour("data/textures/crate.png", texture));
+    Rgb texture;
+    ASSERT_TRUE(ReadRgb("data/textures/crate.png", texture));
+    ASSERT_EQ(texture.width, 128);
+    ASSERT_EQ(texture.height, 128);
 
     SmartPtr<Camera> camera = new Camera();
     camera->position = Vector3(0, 1, -4);
@@ -294,63 +315,95 @@ TEST_F(DataSetLoadTest, CrateCoversItsFrontFaceOnScreenInItsTexturesColour)
     light->position = Vector3(0, 0, -500);
     SmartPtr<StaticModel> crate = new StaticModel("crate.3ds");
     SceneNode* root = MainSceneGraph.GetRoot();
-    for (SceneNode* node :
-         {static_cast<SceneNode*>(camera.Get()), static_cast<SceneNode*>(light.Get()),
-          static_cast<SceneNode*>(crate.Get())})
+    SceneNode* const nodes[] = {camera.Get(), light.Get(), crate.Get()};
+    for (SceneNode* node : nodes)
         root->AddChild(node);
     Video::Instance().SetCamera(camera.Get());
     Video::Instance().AddLight(light.Get());
-    root->UpdateTree(Matrix(), 0.0f);
-    Video::Instance().Render();
-    const TestFrame frame = VideoTestSupport::Frame();
-    Video::Instance().SetCamera(nullptr);
-    Video::Instance().lights.clear();
-    for (SceneNode* node :
-         {static_cast<SceneNode*>(camera.Get()), static_cast<SceneNode*>(light.Get()),
-          static_cast<SceneNode*>(crate.Get())})
-        root->RemoveChild(node);
 
-    double left, top, right, bottom;
-    Project(*camera, frame, Vector3(-1, 2, -1), left, top);
-    Project(*camera, frame, Vector3(1, 0, -1), right, bottom);
-    ASSERT_GT(right - left, 100.0);
-    ASSERT_GT(bottom - top, 100.0);
-    const uint32_t clear = 0xFF222244;
-    const double margin = 3.0;
-    double sum[3] = {0, 0, 0};
-    int inside = 0;
-    int outsideWrong = 0;
-    int insideClear = 0;
-    for (int y = 0; y < frame.height; ++y)
+    for (int side = 0; side < 4; ++side)
     {
-        for (int x = 0; x < frame.width; ++x)
+        crate->orientation = Quaternion::FromAxisAngle(Vector3(0, 1, 0), 1.5707963f * side);
+        root->UpdateTree(Matrix(), 0.0f);
+        Video::Instance().Render();
+        const TestFrame frame = VideoTestSupport::Frame();
+
+        // The near side spans x -1..1 and y 0..2 at z = -1 whatever the turn.
+        double left, top, right, bottom;
+        Project(*camera, frame, Vector3(-1, 2, -1), left, top);
+        Project(*camera, frame, Vector3(1, 0, -1), right, bottom);
+        ASSERT_GT(right - left, 100.0);
+        ASSERT_GT(bottom - top, 100.0);
+        const uint32_t clear = 0xFF222244;
+        const double margin = 3.0;
+        int insideClear = 0;
+        int outsideDrawn = 0;
+        for (int y = 0; y < frame.height; ++y)
         {
-            const double cx = x + 0.5;
-            const double cy = y + 0.5;
-            const uint32_t pixel = frame.At(x, y);
-            if (cx > left + margin && cx < right - margin && cy > top + margin &&
-                cy < bottom - margin)
+            for (int x = 0; x < frame.width; ++x)
             {
-                ++inside;
-                insideClear += pixel == clear ? 1 : 0;
-                sum[0] += (pixel >> 16) & 0xFF;
-                sum[1] += (pixel >> 8) & 0xFF;
-                sum[2] += pixel & 0xFF;
-            }
-            else if (cx < left - margin || cx > right + margin || cy < top - margin ||
-                     cy > bottom + margin)
-            {
-                outsideWrong += pixel != clear ? 1 : 0;
+                const double cx = x + 0.5;
+                const double cy = y + 0.5;
+                const bool drawn = frame.At(x, y) != clear;
+                if (cx > left + margin && cx < right - margin && cy > top + margin &&
+                    cy < bottom - margin)
+                    insideClear += drawn ? 0 : 1;
+                else if (cx < left - margin || cx > right + margin || cy < top - margin ||
+                         cy > bottom + margin)
+                    outsideDrawn += drawn ? 1 : 0;
             }
         }
-    }
-    ASSERT_GT(inside, 0);
-    EXPECT_EQ(insideClear, 0);
-    EXPECT_EQ(outsideWrong, 0);
-    for (int c = 0; c < 3; ++c)
-        EXPECT_NEAR(sum[c] / inside, texture[c], 10.0) << "channel " << c;
-}
+        EXPECT_EQ(insideClear, 0) << "side " << side;
+        EXPECT_EQ(outsideDrawn, 0) << "side " << side;
 
+        // The side in 8 by 8 cells against the picture's 16 by 16 texel
+        // blocks, read straight, mirrored left to right and upside down; the
+        // inner part of each cell only, away from filtering across its edges.
+        const int cells = 8;
+        const double cellWidth = (right - left) / cells;
+        const double cellHeight = (bottom - top) / cells;
+        double straight = 0.0;
+        double mirrored = 0.0;
+        double flipped = 0.0;
+        for (int j = 0; j < cells; ++j)
+        {
+            for (int i = 0; i < cells; ++i)
+            {
+                const int x0 = static_cast<int>(left + (i + 0.2) * cellWidth);
+                const int x1 = static_cast<int>(left + (i + 0.8) * cellWidth);
+                const int y0 = static_cast<int>(top + (j + 0.2) * cellHeight);
+                const int y1 = static_cast<int>(top + (j + 0.8) * cellHeight);
+                for (int c = 0; c < 3; ++c)
+                {
+                    double sum = 0.0;
+                    for (int y = y0; y < y1; ++y)
+                        for (int x = x0; x < x1; ++x)
+                            sum += Channel(frame.At(x, y), c);
+                    const double shown = sum / ((x1 - x0) * (y1 - y0));
+                    auto block = [&](int bi, int bj) {
+                        return texture.Mean(c, bi * 16 + 3, bi * 16 + 13, bj * 16 + 3,
+                                            bj * 16 + 13);
+                    };
+                    straight += std::fabs(shown - block(i, j));
+                    mirrored += std::fabs(shown - block(cells - 1 - i, j));
+                    flipped += std::fabs(shown - block(i, cells - 1 - j));
+                }
+            }
+        }
+        const double samples = cells * cells * 3;
+        straight /= samples;
+        mirrored /= samples;
+        flipped /= samples;
+        EXPECT_LT(straight, 4.0) << "side " << side;
+        EXPECT_LT(straight * 2.0, mirrored) << "side " << side << " shows the picture mirrored";
+        EXPECT_LT(straight * 2.0, flipped) << "side " << side << " shows the picture upside down";
+    }
+
+    Video::Instance().SetCamera(nullptr);
+    Video::Instance().lights.clear();
+    for (SceneNode* node : nodes)
+        root->RemoveChild(node);
+}
 namespace
 {
 class DataSetMusicTest : public AudioTest
