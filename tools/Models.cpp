@@ -9,7 +9,8 @@ namespace
 {
 using Outline = std::vector<std::pair<float, float>>;
 
-// Maps each side of a box-like part onto the whole picture once.
+// Maps each side of a box-like part onto the whole picture once, the right
+// way round as seen from outside (see WorldUv for the sides' directions).
 UvMap FitUv(Vec3 min, Vec3 max)
 {
     return [min, max](Vec3 p, Vec3 n)
@@ -21,9 +22,9 @@ UvMap FitUv(Vec3 min, Vec3 max)
         if (ay >= ax && ay >= az)
             return Uv{f(p.x, min.x, max.x), 1.0f - f(p.z, min.z, max.z)};
         if (ax >= az)
-            return Uv{f(n.x > 0 ? -p.z : p.z, n.x > 0 ? -max.z : min.z, n.x > 0 ? -min.z : max.z),
+            return Uv{n.x > 0 ? f(p.z, min.z, max.z) : f(-p.z, -max.z, -min.z),
                       1.0f - f(p.y, min.y, max.y)};
-        return Uv{f(n.z > 0 ? p.x : -p.x, n.z > 0 ? min.x : -max.x, n.z > 0 ? max.x : -min.x),
+        return Uv{n.z > 0 ? f(-p.x, -max.x, -min.x) : f(p.x, min.x, max.x),
                   1.0f - f(p.y, min.y, max.y)};
     };
 }
@@ -35,7 +36,7 @@ UvMap TrackUv(float innerX, float outerX)
     return [innerX, outerX](Vec3 p, Vec3 n)
     {
         if (std::fabs(n.x) > 0.9f)
-            return Uv{(p.z + 3.2f) / 6.4f, (1.08f - p.y) / 1.08f * 0.5f};
+            return Uv{(n.x > 0 ? 3.2f + p.z : 3.2f - p.z) / 6.4f, (1.08f - p.y) / 1.08f * 0.5f};
         const float across = (std::fabs(p.x) - innerX) / (outerX - innerX);
         return Uv{across, 0.5f + (p.z + 3.2f) / 6.4f * 0.5f};
     };

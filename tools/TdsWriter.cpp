@@ -169,8 +169,8 @@ UvMap WorldUv(float unitsPerRepeat)
         if (ay >= ax && ay >= az)
             return Uv{p.x * s, -p.z * s};
         if (ax >= az)
-            return Uv{(n.x > 0.0f ? -p.z : p.z) * s, -p.y * s};
-        return Uv{(n.z > 0.0f ? p.x : -p.x) * s, -p.y * s};
+            return Uv{(n.x > 0.0f ? p.z : -p.z) * s, -p.y * s};
+        return Uv{(n.z > 0.0f ? -p.x : p.x) * s, -p.y * s};
     };
 }
 

@@ -36,7 +36,11 @@ struct Uv
 using UvMap = std::function<Uv(Vec3 point, Vec3 normal)>;
 
 // Planar mapping by the face's main axis, `unitsPerRepeat` world units per
-// repeat of the texture; the picture's top points up on upright faces.
+// repeat of the texture; the picture's top points up on upright faces and it
+// reads the right way round from outside. The game's space is left-handed (x
+// right, y up, z ahead), so u runs along +x on a side facing -z, along -x on
+// one facing +z, along +z on one facing +x and along -z on one facing -x; on
+// a face looking up it runs along +x with the picture's top toward +z.
 UvMap WorldUv(float unitsPerRepeat);
 
 // Positions are given in the game's space: x right, y up, z forward (the

@@ -1,0 +1,445 @@
+// The maker's data set loaded through the game's own loaders: every model
+// through the 3DS reader and the model importer, every texture through the
+// resource cache on the real device, the sky box faces through SkyBox and the
+// music through the Ogg stream; counts and sizes as the maker designs them.
+#include "MakerRun.h"
+
+#include "audio/DirectSoundSystem.h"
+#include "audio/OggStream.h"
+#include "core/RefObject.h"
+#include "scene/Camera.h"
+#include "scene/Light.h"
+#include "scene/SceneGraph.h"
+#include "scene/SkyBox.h"
+#include "scene/StaticModel.h"
+#include "support/AudioFixture.h"
+#include "support/LogCapture.h"
+#include "tds/TdsReader.h"
+#include "video/Model.h"
+#include "video/ResourceManager.h"
+#include "video/Texture.h"
+#include "video/VideoTestSupport.h"
+
+#include <algorithm>
+#include <cmath>
+#include <png.h>
+#include <unistd.h>
+
+namespace
+{
+struct Box
+{
+    Vector3 min;
+    Vector3 max;
+};
+
+struct ModelDesign
+{
+    const char* file;
+    uint32_t faces;
+    uint32_t materials;
+    Box box; // in the game's space: y up
+};
+
+// Face counts: a prism or loft of an n-cornered outline has 2n side triangles
+// and two caps of n - 2; a box is 12; a cylinder of 12 segments is a loft of a
+// 12-gon. The ground is a 24 by 24 grid of two triangles a cell.
+const ModelDesign kModels[] = {
+    // Two tracks (6 corners), the tub (6), deck (4) and superstructure (4),
+    // two exhausts and two lamps.
+    {"tank_body.3ds", 2 * 20 + 20 + 12 + 12 + 4 * 12, 2, {{-1.8f, 0, -3.2f}, {1.8f, 2.239f, 3.2f}}},
+    // Two octagon lofts (turret and cupola), the mantlet and the bustle.
+    {"tank_torso.3ds", 2 * 28 + 2 * 12, 1, {{-1.45f, 0, -2.1f}, {1.45f, 1.0f, 1.78f}}},
+    // Breech, barrel and muzzle.
+    {"tank_gun.3ds", 3 * 44, 1, {{-0.19f, -0.19f, -0.25f}, {0.19f, 0.19f, 5.5f}}},
+    {"level_boden.3ds", 24 * 24 * 2, 1, {{-600, 0, -600}, {600, 0, 600}}},
+    {"crate.3ds", 12, 1, {{-1, 0, -1}, {1, 2, 1}}},
+    {"wall.3ds", 12, 1, {{-4, 0, -0.5f}, {4, 3, 0.5f}}},
+};
+
+void ExpectBox(const Vector3& min, const Vector3& max, const Box& expected, const char* what)
+{
+    EXPECT_NEAR(min.x, expected.min.x, 1e-4f) << what;
+    EXPECT_NEAR(min.y, expected.min.y, 1e-4f) << what;
+    EXPECT_NEAR(min.z, expected.min.z, 1e-4f) << what;
+    EXPECT_NEAR(max.x, expected.max.x, 1e-4f) << what;
+    EXPECT_NEAR(max.y, expected.max.y, 1e-4f) << what;
+    EXPECT_NEAR(max.z, expected.max.z, 1e-4f) << what;
+}
+
+// Rounds up to a power of two, as the texture loader sizes device textures.
+int PowerOfTwo(int n)
+{
+    int p = 1;
+    while (p < n)
+        p *= 2;
+    return p;
+}
+
+// The data set, made once for every test of this file; null when the maker failed.
+const MakerRun* DataSet()
+{
+    static MakerRun run;
+    static const bool made = run.Make();
+    return made ? &run : nullptr;
+}
+
+// Each test runs inside the data set, as the game runs in its working
+// folder, with the video device up.
+class DataSetLoadTest : public testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        TOLVI_REQUIRE_MAKER();
+        ASSERT_NE(DataSet(), nullptr);
+        ASSERT_TRUE(VideoTestSupport::Start());
+        char cwd[4096];
+        ASSERT_NE(getcwd(cwd, sizeof cwd), nullptr);
+        oldFolder = cwd;
+        ASSERT_EQ(chdir(DataSet()->folder.c_str()), 0);
+        entered = true;
+    }
+    void TearDown() override
+    {
+        RefObject::CollectGarbage();
+        if (entered)
+        {
+            EXPECT_EQ(chdir(oldFolder.c_str()), 0);
+        }
+    }
+
+    std::string oldFolder;
+    bool entered = false;
+};
+} // namespace
+
+TEST_F(DataSetLoadTest, ReaderSeesOneMeshPerModelWithTheDesignedFacesMaterialsAndBounds)
+{
+    for (const ModelDesign& design : kModels)
+    {
+        LogCapture log;
+        TdsReader reader;
+        ASSERT_TRUE(reader.LoadFile(design.file)) << design.file << log.Text();
+        ASSERT_EQ(reader.GetMeshCount(), 1u) << design.file;
+        EXPECT_EQ(reader.GetMaterialCount(), design.materials) << design.file;
+        EXPECT_EQ(reader.GetCameraCount(), 0u) << design.file;
+        EXPECT_EQ(reader.GetLightCount(), 0u) << design.file;
+        TdsMesh* mesh = reader.GetMesh(0);
+        EXPECT_EQ(mesh->GetTriangleCount(), design.faces) << design.file;
+        EXPECT_EQ(mesh->GetMaterialCount(), design.materials) << design.file;
+        EXPECT_EQ(mesh->RemoveBrokenTriangles(), 0u) << design.file;
+        for (uint32_t m = 0; m < reader.GetMaterialCount(); ++m)
+        {
+            EXPECT_NE(reader.GetMaterial(m)->GetTextureMap1().fileName[0], '\0')
+                << design.file << " material " << m << " names no texture";
+        }
+        // Every face belongs to one of the mesh's materials.
+        for (uint32_t t = 0; t < mesh->GetTriangleCount(); ++t)
+        {
+            bool known = false;
+            for (uint32_t k = 0; k < mesh->GetMaterialCount(); ++k)
+                known = known || mesh->GetTriangleEx(t).materialId == mesh->GetMaterial(k);
+            EXPECT_TRUE(known) << design.file << " face " << t;
+        }
+        // The file is z up; the game swaps y and z.
+        Vector3 lo(1e9f, 1e9f, 1e9f);
+        Vector3 hi(-1e9f, -1e9f, -1e9f);
+        for (uint32_t v = 0; v < mesh->GetVertexCount(); ++v)
+        {
+            const TdsVertex& p = mesh->GetVertex(v);
+            lo = Vector3(std::min(lo.x, p.x), std::min(lo.y, p.z), std::min(lo.z, p.y));
+            hi = Vector3(std::max(hi.x, p.x), std::max(hi.y, p.z), std::max(hi.z, p.y));
+        }
+        ExpectBox(lo, hi, design.box, design.file);
+    }
+}
+
+TEST_F(DataSetLoadTest, ModelsImportWithEveryFaceInATexturedGroup)
+{
+    LogCapture log;
+    for (const ModelDesign& design : kModels)
+    {
+        SmartPtr<Model> model = ResourceManager::Instance().GetModel(design.file);
+        ASSERT_TRUE(model) << design.file;
+        ASSERT_EQ(model->meshCount, 1) << design.file;
+        EXPECT_EQ(model->materialCount, static_cast<int32_t>(design.materials)) << design.file;
+        const ModelMesh& mesh = model->meshes[0];
+        EXPECT_GT(mesh.vertexCount, 0) << design.file;
+        EXPECT_NE(mesh.vertexBuffer, nullptr) << design.file;
+        ASSERT_EQ(mesh.groupCount, static_cast<int32_t>(design.materials)) << design.file;
+        int32_t faces = 0;
+        for (int32_t g = 0; g < mesh.groupCount; ++g)
+        {
+            const MaterialGroup& group = mesh.groups[g];
+            EXPECT_GT(group.faceCount, 0) << design.file << " group " << g;
+            EXPECT_NE(group.indexBuffer, nullptr) << design.file << " group " << g;
+            faces += group.faceCount;
+            ASSERT_NE(group.material, nullptr) << design.file << " group " << g;
+            Texture* texture = group.material->textures[0].Get();
+            ASSERT_NE(texture, nullptr) << design.file << " group " << g;
+            EXPECT_NE(texture->texture, nullptr)
+                << design.file << " group " << g << " has no texture: " << texture->GetName();
+            EXPECT_GT(texture->width, 0) << design.file << " group " << g;
+        }
+        EXPECT_EQ(faces, static_cast<int32_t>(design.faces)) << design.file;
+        ExpectBox(model->boxMin, model->boxMax, design.box, design.file);
+    }
+    EXPECT_EQ(log.Text().find("Dummy"), std::string::npos) << log.Text();
+    EXPECT_EQ(log.Text().find("Failed"), std::string::npos) << log.Text();
+}
+
+TEST_F(DataSetLoadTest, EveryTextureLoadsOnTheDeviceAtItsDesignedSize)
+{
+    struct Expected
+    {
+        const char* name;
+        int width;
+        int height;
+    };
+    const Expected expected[] = {
+        {"font.png", 128, 128},      {"cursor.png", 32, 32},       {"tolvi01.jpg", 800, 600},
+        {"smoke.png", 64, 64},       {"window.png", 64, 64},       {"button.png", 64, 64},
+        {"checkbox.png", 16, 64},    {"editbox.png", 64, 16},      {"listbox.png", 64, 64},
+        {"scrollbar.png", 64, 64},   {"colormap.png", 256, 256},   {"detail.png", 128, 128},
+        {"tank_hull.png", 128, 128}, {"tank_track.png", 512, 128}, {"crate.png", 128, 128},
+        {"wall.jpg", 128, 128},      {"ground.jpg", 256, 256},
+    };
+    LogCapture log;
+    std::vector<SmartPtr<Texture>> held;
+    for (const Expected& e : expected)
+    {
+        // Named as the game names them: backslashes, relative to the working folder.
+        const std::string name = std::string("data\\textures\\") + e.name;
+        SmartPtr<Texture> texture = ResourceManager::Instance().GetTexture(name.c_str());
+        ASSERT_TRUE(texture) << e.name;
+        EXPECT_NE(texture->texture, nullptr) << e.name;
+        EXPECT_EQ(texture->width, PowerOfTwo(e.width)) << e.name;
+        EXPECT_EQ(texture->height, PowerOfTwo(e.height)) << e.name;
+        held.push_back(texture);
+    }
+    EXPECT_EQ(log.Text().find("Dummy"), std::string::npos) << log.Text();
+    EXPECT_EQ(log.Text().find("Failed"), std::string::npos) << log.Text();
+}
+
+TEST_F(DataSetLoadTest, SkyBoxLoadsAllSixFaces)
+{
+    LogCapture log;
+    SmartPtr<SkyBox> sky = new SkyBox();
+    ASSERT_NE(sky->vertexBuffer, nullptr);
+    EXPECT_EQ(sky->Load("data\\textures\\cliff"), 0);
+    for (int face = 0; face < 6; ++face)
+    {
+        Texture* texture = sky->faceTextures[face].Get();
+        ASSERT_NE(texture, nullptr) << "face " << face;
+        EXPECT_NE(texture->texture, nullptr) << "face " << face;
+        EXPECT_EQ(texture->width, 256) << "face " << face;
+        EXPECT_EQ(texture->height, 256) << "face " << face;
+    }
+    EXPECT_EQ(log.Text().find("Dummy"), std::string::npos) << log.Text();
+}
+
+namespace
+{
+// An RGB picture read from a PNG file.
+struct Rgb
+{
+    int width = 0;
+    int height = 0;
+    std::vector<uint8_t> pixels; // three bytes a pixel, top row first
+
+    // Mean of one channel over the pixels [x0, x1) by [y0, y1).
+    double Mean(int channel, int x0, int x1, int y0, int y1) const
+    {
+        double sum = 0.0;
+        for (int y = y0; y < y1; ++y)
+            for (int x = x0; x < x1; ++x)
+                sum += pixels[(static_cast<size_t>(y) * width + x) * 3 + channel];
+        return sum / ((x1 - x0) * (y1 - y0));
+    }
+};
+
+bool ReadRgb(const std::string& path, Rgb& out)
+{
+    png_image image = {};
+    image.version = PNG_IMAGE_VERSION;
+    if (!png_image_begin_read_from_file(&image, path.c_str()))
+        return false;
+    image.format = PNG_FORMAT_RGB;
+    out.pixels.resize(PNG_IMAGE_SIZE(image));
+    if (!png_image_finish_read(&image, nullptr, out.pixels.data(), 0, nullptr))
+        return false;
+    out.width = static_cast<int>(image.width);
+    out.height = static_cast<int>(image.height);
+    return true;
+}
+
+// The screen pixel (column, row) the camera puts a world point on.
+void Project(const Camera& camera, const TestFrame& frame, const Vector3& p, double& column,
+             double& row)
+{
+    const Matrix clip = camera.viewMatrix * camera.projectionMatrix;
+    const float* m = clip.m;
+    const float x = p.x * m[0] + p.y * m[4] + p.z * m[8] + m[12];
+    const float y = p.x * m[1] + p.y * m[5] + p.z * m[9] + m[13];
+    const float w = p.x * m[3] + p.y * m[7] + p.z * m[11] + m[15];
+    column = (x / w + 1.0) * 0.5 * frame.width;
+    row = (1.0 - y / w) * 0.5 * frame.height;
+}
+
+uint8_t Channel(uint32_t argb, int channel)
+{
+    return static_cast<uint8_t>(argb >> (16 - 8 * channel));
+}
+} // namespace
+
+// The crate straight ahead of the camera, lit head-on, turned to show each of
+// its four sides in turn: the side covers the rectangle its corners project
+// to and nothing outside it, and shows crate.png the right way round, as a
+// picture hung on the side reads from outside. An inside-out crate shows only
+// its smaller far side, a missing texture draws it white, a wrong scale or
+// height misses the rectangle, and texture coordinates running the wrong way
+// show the picture mirrored.
+TEST_F(DataSetLoadTest, CrateShowsItsTextureTheRightWayRoundOnEverySide)
+{
+    Rgb texture;
+    ASSERT_TRUE(ReadRgb("data/textures/crate.png", texture));
+    ASSERT_EQ(texture.width, 128);
+    ASSERT_EQ(texture.height, 128);
+
+    SmartPtr<Camera> camera = new Camera();
+    camera->position = Vector3(0, 1, -4);
+    SmartPtr<Light> light = new Light();
+    light->kind = Light::kDirectional;
+    light->colour = Color3(1, 1, 1);
+    light->position = Vector3(0, 0, -500);
+    SmartPtr<StaticModel> crate = new StaticModel("crate.3ds");
+    SceneNode* root = MainSceneGraph.GetRoot();
+    SceneNode* const nodes[] = {camera.Get(), light.Get(), crate.Get()};
+    for (SceneNode* node : nodes)
+        root->AddChild(node);
+    Video::Instance().SetCamera(camera.Get());
+    Video::Instance().AddLight(light.Get());
+
+    for (int side = 0; side < 4; ++side)
+    {
+        crate->orientation = Quaternion::FromAxisAngle(Vector3(0, 1, 0), 1.5707963f * side);
+        root->UpdateTree(Matrix(), 0.0f);
+        Video::Instance().Render();
+        const TestFrame frame = VideoTestSupport::Frame();
+
+        // The near side spans x -1..1 and y 0..2 at z = -1 whatever the turn.
+        double left, top, right, bottom;
+        Project(*camera, frame, Vector3(-1, 2, -1), left, top);
+        Project(*camera, frame, Vector3(1, 0, -1), right, bottom);
+        ASSERT_GT(right - left, 100.0);
+        ASSERT_GT(bottom - top, 100.0);
+        const uint32_t clear = 0xFF222244;
+        const double margin = 3.0;
+        int insideClear = 0;
+        int outsideDrawn = 0;
+        for (int y = 0; y < frame.height; ++y)
+        {
+            for (int x = 0; x < frame.width; ++x)
+            {
+                const double cx = x + 0.5;
+                const double cy = y + 0.5;
+                const bool drawn = frame.At(x, y) != clear;
+                if (cx > left + margin && cx < right - margin && cy > top + margin &&
+                    cy < bottom - margin)
+                    insideClear += drawn ? 0 : 1;
+                else if (cx < left - margin || cx > right + margin || cy < top - margin ||
+                         cy > bottom + margin)
+                    outsideDrawn += drawn ? 1 : 0;
+            }
+        }
+        EXPECT_EQ(insideClear, 0) << "side " << side;
+        EXPECT_EQ(outsideDrawn, 0) << "side " << side;
+
+        // The side in 8 by 8 cells against the picture's 16 by 16 texel
+        // blocks, read straight, mirrored left to right and upside down; the
+        // inner part of each cell only, away from filtering across its edges.
+        const int cells = 8;
+        const double cellWidth = (right - left) / cells;
+        const double cellHeight = (bottom - top) / cells;
+        double straight = 0.0;
+        double mirrored = 0.0;
+        double flipped = 0.0;
+        for (int j = 0; j < cells; ++j)
+        {
+            for (int i = 0; i < cells; ++i)
+            {
+                const int x0 = static_cast<int>(left + (i + 0.2) * cellWidth);
+                const int x1 = static_cast<int>(left + (i + 0.8) * cellWidth);
+                const int y0 = static_cast<int>(top + (j + 0.2) * cellHeight);
+                const int y1 = static_cast<int>(top + (j + 0.8) * cellHeight);
+                for (int c = 0; c < 3; ++c)
+                {
+                    double sum = 0.0;
+                    for (int y = y0; y < y1; ++y)
+                        for (int x = x0; x < x1; ++x)
+                            sum += Channel(frame.At(x, y), c);
+                    const double shown = sum / ((x1 - x0) * (y1 - y0));
+                    auto block = [&](int bi, int bj) {
+                        return texture.Mean(c, bi * 16 + 3, bi * 16 + 13, bj * 16 + 3,
+                                            bj * 16 + 13);
+                    };
+                    straight += std::fabs(shown - block(i, j));
+                    mirrored += std::fabs(shown - block(cells - 1 - i, j));
+                    flipped += std::fabs(shown - block(i, cells - 1 - j));
+                }
+            }
+        }
+        const double samples = cells * cells * 3;
+        straight /= samples;
+        mirrored /= samples;
+        flipped /= samples;
+        EXPECT_LT(straight, 4.0) << "side " << side;
+        EXPECT_LT(straight * 2.0, mirrored) << "side " << side << " shows the picture mirrored";
+        EXPECT_LT(straight * 2.0, flipped) << "side " << side << " shows the picture upside down";
+    }
+
+    Video::Instance().SetCamera(nullptr);
+    Video::Instance().lights.clear();
+    for (SceneNode* node : nodes)
+        root->RemoveChild(node);
+}
+namespace
+{
+class DataSetMusicTest : public AudioTest
+{
+protected:
+    void SetUp() override
+    {
+        TOLVI_REQUIRE_MAKER();
+        AudioTest::SetUp();
+        ASSERT_EQ(system.Init(), 0);
+    }
+    void TearDown() override
+    {
+        system.Shutdown();
+        AudioTest::TearDown();
+    }
+    DirectSoundSystem system;
+};
+} // namespace
+
+TEST_F(DataSetMusicTest, MusicOpensAsStereoAt22050Hertz)
+{
+    ASSERT_NE(DataSet(), nullptr);
+    const std::string path = DataSet()->Path("data/music/freude.ogg");
+    LogCapture log;
+    OggStream stream;
+    ASSERT_EQ(stream.Open(path.c_str()), 0) << log.Text();
+    // A quarter second of 16-bit frames: 22050 / 4 frames of two channels.
+    EXPECT_EQ(stream.GetHalfSize(), (22050u / 4u) * 2u * 2u);
+
+    OggVorbis_File decoder;
+    FILE* file = fopen(path.c_str(), "rb");
+    ASSERT_NE(file, nullptr);
+    ASSERT_EQ(ov_open(file, &decoder, nullptr, 0), 0);
+    vorbis_info* info = ov_info(&decoder, -1);
+    EXPECT_EQ(info->channels, 2);
+    EXPECT_EQ(info->rate, 22050);
+    ov_clear(&decoder);
+}
