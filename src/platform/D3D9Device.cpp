@@ -457,13 +457,7 @@ HRESULT GlDevice::GetDeviceCaps(D3DCAPS9* caps)
 {
     if (!caps)
         return D3DERR_INVALIDCALL;
-    memset(caps, 0, sizeof(*caps));
-    caps->DeviceType = D3DDEVTYPE_HAL;
-    caps->MaxTextureWidth = kMaxTextureSide;
-    caps->MaxTextureHeight = kMaxTextureSide;
-    caps->MaxActiveLights = kLightCount;
-    caps->MaxTextureBlendStages = kStageCount;
-    caps->MaxSimultaneousTextures = kStageCount;
+    FillDeviceCaps(caps);
     return D3D_OK;
 }
 

@@ -26,6 +26,9 @@ const UINT kMaxTextureSide = 8192;
 const int kStageCount = 4;
 const int kLightCount = 8;
 
+// The capabilities of the one adapter, which the device reports as well.
+void FillDeviceCaps(D3DCAPS9* caps);
+
 // GL storage of a texture; the level-0 pixels are read back from GL when the
 // texture is locked and uploaded again when it is unlocked.
 class GlTexture : public IDirect3DTexture9
