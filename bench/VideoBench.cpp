@@ -4,6 +4,7 @@
 #include "math/D3DXMath.h"
 #include "platform/D3D9.h"
 #include "platform/D3DX9Tex.h"
+#include "support/DeviceWindow.h"
 #include "support/ImageFiles.h"
 
 #include <benchmark/benchmark.h>
@@ -23,42 +24,13 @@ struct LitVertex
 };
 const DWORD kLitFvf = D3DFVF_XYZ | D3DFVF_NORMAL | D3DFVF_DIFFUSE | D3DFVF_TEX1;
 
-// One window with a device of an 800 by 600 back buffer, made on first use.
-struct BenchDevice
-{
-    BenchDevice()
-    {
-        setenv("SDL_VIDEODRIVER", "offscreen", 0);
-        WNDCLASSA windowClass = {};
-        windowClass.lpfnWndProc = DefWindowProcA;
-        windowClass.lpszClassName = "TolviBench";
-        RegisterClassA(&windowClass);
-        HWND window = CreateWindowExA(0, "TolviBench", "bench", WS_OVERLAPPEDWINDOW, 0, 0, 816, 639,
-                                      nullptr, nullptr, nullptr, nullptr);
-        direct3d = Direct3DCreate9(D3D_SDK_VERSION);
-        if (!direct3d)
-            return;
-        D3DPRESENT_PARAMETERS parameters = {};
-        parameters.BackBufferWidth = 800;
-        parameters.BackBufferHeight = 600;
-        parameters.BackBufferFormat = D3DFMT_X8R8G8B8;
-        parameters.BackBufferCount = 1;
-        parameters.SwapEffect = D3DSWAPEFFECT_FLIP;
-        parameters.Windowed = TRUE;
-        parameters.EnableAutoDepthStencil = TRUE;
-        parameters.AutoDepthStencilFormat = D3DFMT_D24S8;
-        parameters.PresentationInterval = D3DPRESENT_INTERVAL_IMMEDIATE;
-        direct3d->CreateDevice(0, D3DDEVTYPE_HAL, window, D3DCREATE_HARDWARE_VERTEXPROCESSING,
-                               &parameters, &device);
-    }
-    IDirect3D9* direct3d = nullptr;
-    IDirect3DDevice9* device = nullptr;
-};
-
+// The device of one window with an 800 by 600 back buffer, made on first
+// use and kept to the end.
 IDirect3DDevice9* Device()
 {
-    static BenchDevice bench;
-    return bench.device;
+    setenv("SDL_VIDEODRIVER", "offscreen", 0);
+    static DeviceWindow* bench = new DeviceWindow(816, 639, 800, 600);
+    return bench->device;
 }
 
 // A wavy grid of side by side quads in front of the camera, two triangles each,
@@ -154,12 +126,7 @@ void BM_LitTexturedFrame(benchmark::State& state)
     state.counters["fps"] =
         benchmark::Counter(static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
 
-    device->SetTexture(0, nullptr);
-    device->SetStreamSource(0, nullptr, 0, 0);
-    device->SetIndices(nullptr);
-    texture->Release();
-    vb->Release();
-    ib->Release();
+    ReleaseDrawResources(device, texture, vb, ib);
 }
 BENCHMARK(BM_LitTexturedFrame)
     ->Arg(16)

@@ -224,6 +224,19 @@ UINT IndexAt(const void* indices, D3DFORMAT format, UINT i)
     memcpy(&value, static_cast<const uint8_t*>(indices) + i * 2, 2);
     return value;
 }
+
+// Turns a client array on or off, unless the shadow says it already is.
+void SetClientArray(GLenum array, int8_t& shadowState, bool on)
+{
+    int8_t wanted = on ? 1 : 0;
+    if (shadowState == wanted)
+        return;
+    if (on)
+        glEnableClientState(array);
+    else
+        glDisableClientState(array);
+    shadowState = wanted;
+}
 } // namespace
 
 bool GlDevice::StageKey::operator==(const StageKey& other) const
@@ -457,13 +470,7 @@ HRESULT GlDevice::GetDeviceCaps(D3DCAPS9* caps)
 {
     if (!caps)
         return D3DERR_INVALIDCALL;
-    memset(caps, 0, sizeof(*caps));
-    caps->DeviceType = D3DDEVTYPE_HAL;
-    caps->MaxTextureWidth = kMaxTextureSide;
-    caps->MaxTextureHeight = kMaxTextureSide;
-    caps->MaxActiveLights = kLightCount;
-    caps->MaxTextureBlendStages = kStageCount;
-    caps->MaxSimultaneousTextures = kStageCount;
+    FillDeviceCaps(caps);
     return D3D_OK;
 }
 
@@ -1197,20 +1204,12 @@ void GlDevice::ApplyStages(const FvfLayout& layout, const uint8_t* vertices, UIN
         {
             glTexCoordPointer(2, GL_FLOAT, static_cast<GLsizei>(stride),
                               vertices + layout.texCoord[set]);
-            if (shadow.texCoordArray[unit] != 1)
-            {
-                glEnableClientState(GL_TEXTURE_COORD_ARRAY);
-                shadow.texCoordArray[unit] = 1;
-            }
+            SetClientArray(GL_TEXTURE_COORD_ARRAY, shadow.texCoordArray[unit], true);
         }
         else
         {
             // A set the vertex lacks reads as (0, 0).
-            if (shadow.texCoordArray[unit] != 0)
-            {
-                glDisableClientState(GL_TEXTURE_COORD_ARRAY);
-                shadow.texCoordArray[unit] = 0;
-            }
+            SetClientArray(GL_TEXTURE_COORD_ARRAY, shadow.texCoordArray[unit], false);
             glMultiTexCoord4f(static_cast<GLenum>(GL_TEXTURE0 + unit), 0, 0, 0, 1);
         }
     }
@@ -1242,19 +1241,11 @@ void GlDevice::SetArrays(const FvfLayout& layout, const uint8_t* vertices, UINT 
     if (layout.normal >= 0)
     {
         glNormalPointer(GL_FLOAT, static_cast<GLsizei>(stride), vertices + layout.normal);
-        if (shadow.normalArray != 1)
-        {
-            glEnableClientState(GL_NORMAL_ARRAY);
-            shadow.normalArray = 1;
-        }
+        SetClientArray(GL_NORMAL_ARRAY, shadow.normalArray, true);
     }
     else
     {
-        if (shadow.normalArray != 0)
-        {
-            glDisableClientState(GL_NORMAL_ARRAY);
-            shadow.normalArray = 0;
-        }
+        SetClientArray(GL_NORMAL_ARRAY, shadow.normalArray, false);
         glNormal3f(0, 0, 0);
     }
 
@@ -1263,19 +1254,11 @@ void GlDevice::SetArrays(const FvfLayout& layout, const uint8_t* vertices, UINT 
         // D3DCOLOR sits in memory as B, G, R, A.
         glColorPointer(GL_BGRA, GL_UNSIGNED_BYTE, static_cast<GLsizei>(stride),
                        vertices + layout.diffuse);
-        if (shadow.colorArray != 1)
-        {
-            glEnableClientState(GL_COLOR_ARRAY);
-            shadow.colorArray = 1;
-        }
+        SetClientArray(GL_COLOR_ARRAY, shadow.colorArray, true);
     }
     else
     {
-        if (shadow.colorArray != 0)
-        {
-            glDisableClientState(GL_COLOR_ARRAY);
-            shadow.colorArray = 0;
-        }
+        SetClientArray(GL_COLOR_ARRAY, shadow.colorArray, false);
         glColor4f(1, 1, 1, 1);
     }
 }

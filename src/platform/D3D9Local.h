@@ -26,6 +26,9 @@ const UINT kMaxTextureSide = 8192;
 const int kStageCount = 4;
 const int kLightCount = 8;
 
+// The capabilities of the one adapter, which the device reports as well.
+void FillDeviceCaps(D3DCAPS9* caps);
+
 // GL storage of a texture; the level-0 pixels are read back from GL when the
 // texture is locked and uploaded again when it is unlocked.
 class GlTexture : public IDirect3DTexture9
@@ -73,38 +76,46 @@ private:
     std::vector<uint8_t> lockedPixels;
 };
 
-class GlVertexBuffer : public IDirect3DVertexBuffer9
+// The bytes of a vertex or index buffer, kept in memory and handed to GL at
+// draw time, with the reference count and the link to the device that made it.
+template <class Interface> class GlBuffer : public Interface
 {
 public:
-    GlVertexBuffer(GlDevice* device, UINT length, DWORD fvf);
     ULONG AddRef() override;
     ULONG Release() override;
     HRESULT Lock(UINT offset, UINT size, void** data, DWORD flags) override;
-    HRESULT Unlock() override;
     void Orphan() { device = nullptr; }
 
     const uint8_t* Data() const { return data.data(); }
     UINT Length() const { return static_cast<UINT>(data.size()); }
 
-private:
-    ~GlVertexBuffer() override;
+protected:
+    GlBuffer(GlDevice* device, UINT length) : data(length), device(device) {}
+    ~GlBuffer() override = default;
 
+    std::vector<uint8_t> data;
+
+private:
     ULONG refCount = 1;
     GlDevice* device;
-    std::vector<uint8_t> data;
 };
 
-class GlIndexBuffer : public IDirect3DIndexBuffer9
+class GlVertexBuffer : public GlBuffer<IDirect3DVertexBuffer9>
+{
+public:
+    GlVertexBuffer(GlDevice* device, UINT length, DWORD fvf);
+    HRESULT Unlock() override;
+
+private:
+    ~GlVertexBuffer() override;
+};
+
+class GlIndexBuffer : public GlBuffer<IDirect3DIndexBuffer9>
 {
 public:
     GlIndexBuffer(GlDevice* device, UINT length, D3DFORMAT format);
-    ULONG AddRef() override;
-    ULONG Release() override;
-    HRESULT Lock(UINT offset, UINT size, void** data, DWORD flags) override;
     HRESULT Unlock() override;
-    void Orphan() { device = nullptr; }
 
-    const uint8_t* Data() const { return data.data(); }
     UINT IndexCount() const;
     UINT IndexSize() const { return format == D3DFMT_INDEX32 ? 4 : 2; }
     D3DFORMAT Format() const { return format; }
@@ -114,10 +125,7 @@ public:
 private:
     ~GlIndexBuffer() override;
 
-    ULONG refCount = 1;
-    GlDevice* device;
     D3DFORMAT format;
-    std::vector<uint8_t> data;
     UINT maxIndex = 0;
 };
 

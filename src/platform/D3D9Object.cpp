@@ -7,6 +7,18 @@
 
 #include <cstring>
 
+void FillDeviceCaps(D3DCAPS9* caps)
+{
+    memset(caps, 0, sizeof(*caps));
+    caps->DeviceType = D3DDEVTYPE_HAL;
+    caps->AdapterOrdinal = 0;
+    caps->MaxTextureWidth = kMaxTextureSide;
+    caps->MaxTextureHeight = kMaxTextureSide;
+    caps->MaxActiveLights = kLightCount;
+    caps->MaxTextureBlendStages = kStageCount;
+    caps->MaxSimultaneousTextures = kStageCount;
+}
+
 namespace
 {
 const char* const kAdapterDescription = "OpenGL fixed-function device";
@@ -63,14 +75,7 @@ public:
     {
         if (adapter != 0 || type != D3DDEVTYPE_HAL || !caps)
             return D3DERR_INVALIDCALL;
-        memset(caps, 0, sizeof(*caps));
-        caps->DeviceType = type;
-        caps->AdapterOrdinal = adapter;
-        caps->MaxTextureWidth = kMaxTextureSide;
-        caps->MaxTextureHeight = kMaxTextureSide;
-        caps->MaxActiveLights = kLightCount;
-        caps->MaxTextureBlendStages = kStageCount;
-        caps->MaxSimultaneousTextures = kStageCount;
+        FillDeviceCaps(caps);
         return D3D_OK;
     }
 

@@ -352,18 +352,12 @@ HRESULT GlTexture::UnlockRect(UINT level)
     return D3D_OK;
 }
 
-GlVertexBuffer::GlVertexBuffer(GlDevice* device, UINT length, DWORD) : device(device), data(length)
-{
-}
-
-GlVertexBuffer::~GlVertexBuffer() = default;
-
-ULONG GlVertexBuffer::AddRef()
+template <class Interface> ULONG GlBuffer<Interface>::AddRef()
 {
     return ++refCount;
 }
 
-ULONG GlVertexBuffer::Release()
+template <class Interface> ULONG GlBuffer<Interface>::Release()
 {
     ULONG count = --refCount;
     if (count == 0)
@@ -375,7 +369,8 @@ ULONG GlVertexBuffer::Release()
     return count;
 }
 
-HRESULT GlVertexBuffer::Lock(UINT offset, UINT size, void** out, DWORD)
+template <class Interface>
+HRESULT GlBuffer<Interface>::Lock(UINT offset, UINT size, void** out, DWORD)
 {
     if (!out)
         return D3DERR_INVALIDCALL;
@@ -385,6 +380,13 @@ HRESULT GlVertexBuffer::Lock(UINT offset, UINT size, void** out, DWORD)
     *out = data.data() + offset;
     return D3D_OK;
 }
+
+template class GlBuffer<IDirect3DVertexBuffer9>;
+template class GlBuffer<IDirect3DIndexBuffer9>;
+
+GlVertexBuffer::GlVertexBuffer(GlDevice* device, UINT length, DWORD) : GlBuffer(device, length) {}
+
+GlVertexBuffer::~GlVertexBuffer() = default;
 
 HRESULT GlVertexBuffer::Unlock()
 {
@@ -392,43 +394,15 @@ HRESULT GlVertexBuffer::Unlock()
 }
 
 GlIndexBuffer::GlIndexBuffer(GlDevice* device, UINT length, D3DFORMAT format)
-    : device(device), format(format), data(length)
+    : GlBuffer(device, length), format(format)
 {
 }
 
 GlIndexBuffer::~GlIndexBuffer() = default;
 
-ULONG GlIndexBuffer::AddRef()
-{
-    return ++refCount;
-}
-
-ULONG GlIndexBuffer::Release()
-{
-    ULONG count = --refCount;
-    if (count == 0)
-    {
-        if (device)
-            device->Forget(this);
-        delete this;
-    }
-    return count;
-}
-
 UINT GlIndexBuffer::IndexCount() const
 {
     return static_cast<UINT>(data.size() / IndexSize());
-}
-
-HRESULT GlIndexBuffer::Lock(UINT offset, UINT size, void** out, DWORD)
-{
-    if (!out)
-        return D3DERR_INVALIDCALL;
-    *out = nullptr;
-    if (offset > data.size() || (size && size > data.size() - offset))
-        return D3DERR_INVALIDCALL;
-    *out = data.data() + offset;
-    return D3D_OK;
 }
 
 HRESULT GlIndexBuffer::Unlock()

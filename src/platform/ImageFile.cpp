@@ -286,6 +286,21 @@ bool DecodeBmp(const uint8_t* data, size_t size, int maxSide, DecodedImage& imag
     SDL_FreeSurface(converted);
     return ok;
 }
+
+// The two source pixels (first, second) either side of target pixel i's
+// centre along one axis of a source size pixels long, and the weight of the
+// second.
+void SourceSpan(int i, float scale, int size, int& first, int& second, float& weight)
+{
+    float at = (static_cast<float>(i) + 0.5f) * scale - 0.5f;
+    if (at < 0.0f)
+        at = 0.0f;
+    first = static_cast<int>(at);
+    if (first > size - 1)
+        first = size - 1;
+    second = first + 1 < size ? first + 1 : first;
+    weight = at - static_cast<float>(first);
+}
 } // namespace
 
 bool DecodeImage(const uint8_t* data, size_t size, int maxSide, DecodedImage& image)
@@ -313,24 +328,14 @@ void ResizeImage(const DecodedImage& source, int width, int height, DecodedImage
     float scaleY = static_cast<float>(source.height) / static_cast<float>(height);
     for (int y = 0; y < height; ++y)
     {
-        float sy = (static_cast<float>(y) + 0.5f) * scaleY - 0.5f;
-        if (sy < 0.0f)
-            sy = 0.0f;
-        int y0 = static_cast<int>(sy);
-        if (y0 > source.height - 1)
-            y0 = source.height - 1;
-        int y1 = y0 + 1 < source.height ? y0 + 1 : y0;
-        float fy = sy - static_cast<float>(y0);
+        int y0, y1;
+        float fy;
+        SourceSpan(y, scaleY, source.height, y0, y1, fy);
         for (int x = 0; x < width; ++x)
         {
-            float sx = (static_cast<float>(x) + 0.5f) * scaleX - 0.5f;
-            if (sx < 0.0f)
-                sx = 0.0f;
-            int x0 = static_cast<int>(sx);
-            if (x0 > source.width - 1)
-                x0 = source.width - 1;
-            int x1 = x0 + 1 < source.width ? x0 + 1 : x0;
-            float fx = sx - static_cast<float>(x0);
+            int x0, x1;
+            float fx;
+            SourceSpan(x, scaleX, source.width, x0, x1, fx);
             const uint8_t* p00 = &source.bgra[(static_cast<size_t>(y0) * source.width + x0) * 4];
             const uint8_t* p01 = &source.bgra[(static_cast<size_t>(y0) * source.width + x1) * 4];
             const uint8_t* p10 = &source.bgra[(static_cast<size_t>(y1) * source.width + x0) * 4];

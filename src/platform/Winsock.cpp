@@ -114,6 +114,63 @@ std::string Dotted(uint32_t host)
     address.s_addr = host;
     return inet_ntoa(address);
 }
+
+// The descriptor behind s and the address the caller gave with it; -1 with
+// the error set when either is wrong.
+int DescriptorAndAddress(SOCKET s, const sockaddr* address, int length, uint32_t* host,
+                         uint16_t* port)
+{
+    const int fd = Descriptor(s);
+    if (fd < 0)
+        return -1;
+    if (!ReadAddress(address, length, host, port))
+    {
+        Failed(WSAEFAULT);
+        return -1;
+    }
+    return fd;
+}
+
+// The descriptor behind s for a send or a receive of length bytes at buffer;
+// -1 with the error set when the call can't go ahead.
+int StreamDescriptor(SOCKET s, const void* buffer, int length, int flags)
+{
+    const int fd = Descriptor(s);
+    if (fd < 0)
+        return -1;
+    if (flags != 0 || length < 0 || (length > 0 && !buffer))
+    {
+        Failed(WSAEINVAL);
+        return -1;
+    }
+    if (Held(s))
+    {
+        Failed(WSAENOTCONN);
+        return -1;
+    }
+    return fd;
+}
+
+// Writes one end of s's connection, as query reads it, into the caller's
+// sockaddr. A held socket has no peer yet.
+int WriteName(SOCKET s, sockaddr* address, int* length, bool peer,
+              int (*query)(int, uint32_t*, uint16_t*, int*))
+{
+    const int fd = Descriptor(s);
+    if (fd < 0)
+        return SOCKET_ERROR;
+    if (!address || !length || *length < static_cast<int>(sizeof(sockaddr_in)))
+        return Failed(WSAEFAULT);
+    if (peer && Held(s))
+        return Failed(WSAENOTCONN);
+    uint32_t host = 0;
+    uint16_t port = 0;
+    int error = 0;
+    if (query(fd, &host, &port, &error) < 0)
+        return Failed(error);
+    WriteAddress(address, length, host, port);
+    return 0;
+}
 } // namespace
 
 int WSAStartup(WORD version, WSADATA* data)
@@ -248,13 +305,11 @@ int ioctlsocket(SOCKET s, long command, u_long* argument)
 
 int connect(SOCKET s, const sockaddr* address, int length)
 {
-    const int fd = Descriptor(s);
-    if (fd < 0)
-        return SOCKET_ERROR;
     uint32_t host = 0;
     uint16_t port = 0;
-    if (!ReadAddress(address, length, &host, &port))
-        return Failed(WSAEFAULT);
+    const int fd = DescriptorAndAddress(s, address, length, &host, &port);
+    if (fd < 0)
+        return SOCKET_ERROR;
     if (g_connectFilter)
     {
         std::string text = Dotted(host);
@@ -275,13 +330,11 @@ int connect(SOCKET s, const sockaddr* address, int length)
 
 int bind(SOCKET s, const sockaddr* address, int length)
 {
-    const int fd = Descriptor(s);
-    if (fd < 0)
-        return SOCKET_ERROR;
     uint32_t host = 0;
     uint16_t port = 0;
-    if (!ReadAddress(address, length, &host, &port))
-        return Failed(WSAEFAULT);
+    const int fd = DescriptorAndAddress(s, address, length, &host, &port);
+    if (fd < 0)
+        return SOCKET_ERROR;
     int error = 0;
     return PosixSocket::Bind(fd, host, port, &error) < 0 ? Failed(error) : 0;
 }
@@ -312,47 +365,19 @@ SOCKET accept(SOCKET s, sockaddr* address, int* length)
 
 int getpeername(SOCKET s, sockaddr* address, int* length)
 {
-    const int fd = Descriptor(s);
-    if (fd < 0)
-        return SOCKET_ERROR;
-    if (!address || !length || *length < static_cast<int>(sizeof(sockaddr_in)))
-        return Failed(WSAEFAULT);
-    if (Held(s))
-        return Failed(WSAENOTCONN);
-    uint32_t host = 0;
-    uint16_t port = 0;
-    int error = 0;
-    if (PosixSocket::PeerName(fd, &host, &port, &error) < 0)
-        return Failed(error);
-    WriteAddress(address, length, host, port);
-    return 0;
+    return WriteName(s, address, length, true, PosixSocket::PeerName);
 }
 
 int getsockname(SOCKET s, sockaddr* address, int* length)
 {
-    const int fd = Descriptor(s);
-    if (fd < 0)
-        return SOCKET_ERROR;
-    if (!address || !length || *length < static_cast<int>(sizeof(sockaddr_in)))
-        return Failed(WSAEFAULT);
-    uint32_t host = 0;
-    uint16_t port = 0;
-    int error = 0;
-    if (PosixSocket::SocketName(fd, &host, &port, &error) < 0)
-        return Failed(error);
-    WriteAddress(address, length, host, port);
-    return 0;
+    return WriteName(s, address, length, false, PosixSocket::SocketName);
 }
 
 int recv(SOCKET s, char* buffer, int length, int flags)
 {
-    const int fd = Descriptor(s);
+    const int fd = StreamDescriptor(s, buffer, length, flags);
     if (fd < 0)
         return SOCKET_ERROR;
-    if (flags != 0 || length < 0 || (length > 0 && !buffer))
-        return Failed(WSAEINVAL);
-    if (Held(s))
-        return Failed(WSAENOTCONN);
     int error = 0;
     // Linux reports would-block on a socket still connecting; Winsock reports
     // it as not connected, and callers rely on that difference.
@@ -364,13 +389,9 @@ int recv(SOCKET s, char* buffer, int length, int flags)
 
 int send(SOCKET s, const char* buffer, int length, int flags)
 {
-    const int fd = Descriptor(s);
+    const int fd = StreamDescriptor(s, buffer, length, flags);
     if (fd < 0)
         return SOCKET_ERROR;
-    if (flags != 0 || length < 0 || (length > 0 && !buffer))
-        return Failed(WSAEINVAL);
-    if (Held(s))
-        return Failed(WSAENOTCONN);
     int error = 0;
     int sent = PosixSocket::Send(fd, buffer, length, &error);
     return sent < 0 ? Failed(error) : sent;

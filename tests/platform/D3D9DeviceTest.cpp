@@ -284,12 +284,7 @@ TEST_F(D3D9DeviceTest, TexturedLitTriangleFromBuffersAndALightSwitchedOff)
     EXPECT_EQ(device->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 2, 0, 4, 3, 1), D3DERR_INVALIDCALL);
 
     device->SetRenderState(D3DRS_LIGHTING, FALSE);
-    device->SetTexture(0, nullptr);
-    device->SetStreamSource(0, nullptr, 0, 0);
-    device->SetIndices(nullptr);
-    texture->Release();
-    vb->Release();
-    ib->Release();
+    ReleaseDrawResources(device, texture, vb, ib);
 }
 
 TEST_F(D3D9DeviceTest, ScreenVerticesAreNeverLit)

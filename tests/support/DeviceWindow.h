@@ -14,20 +14,24 @@
 class DeviceWindow
 {
 public:
-    // Creates the window (client area 784 by 561) and a windowed device on it
-    // with a D24S8 depth buffer.
-    DeviceWindow()
+    // Creates the window (by default 800 by 600, client area 784 by 561) and a
+    // windowed device on it with a D24S8 depth buffer and a back buffer of the
+    // size given (0 by 0: the client area's).
+    explicit DeviceWindow(int windowWidth = 800, int windowHeight = 600, UINT backBufferWidth = 0,
+                          UINT backBufferHeight = 0)
     {
         WNDCLASSA windowClass = {};
         windowClass.lpfnWndProc = DefWindowProcA;
         windowClass.lpszClassName = "TolviDeviceTest";
         RegisterClassA(&windowClass);
         window = CreateWindowExA(0, "TolviDeviceTest", "device test", WS_OVERLAPPEDWINDOW, 0, 0,
-                                 800, 600, nullptr, nullptr, nullptr, nullptr);
+                                 windowWidth, windowHeight, nullptr, nullptr, nullptr, nullptr);
         direct3d = Direct3DCreate9(D3D_SDK_VERSION);
         if (!direct3d)
             return;
         D3DPRESENT_PARAMETERS parameters = {};
+        parameters.BackBufferWidth = backBufferWidth;
+        parameters.BackBufferHeight = backBufferHeight;
         parameters.BackBufferFormat = D3DFMT_X8R8G8B8;
         parameters.BackBufferCount = 1;
         parameters.SwapEffect = D3DSWAPEFFECT_FLIP;
@@ -59,6 +63,19 @@ public:
     int width = 0;
     int height = 0;
 };
+
+// Unsets the texture of stage 0, the stream source and the indices, then
+// releases the three.
+inline void ReleaseDrawResources(IDirect3DDevice9* device, IDirect3DTexture9* texture,
+                                 IDirect3DVertexBuffer9* vertices, IDirect3DIndexBuffer9* indices)
+{
+    device->SetTexture(0, nullptr);
+    device->SetStreamSource(0, nullptr, 0, 0);
+    device->SetIndices(nullptr);
+    texture->Release();
+    vertices->Release();
+    indices->Release();
+}
 
 // Each channel of two ARGB colours within tolerance levels of the other.
 inline ::testing::AssertionResult ColorNear(uint32_t actual, uint32_t expected, int tolerance = 3)
