@@ -212,19 +212,6 @@ void ColorValue(const D3DCOLORVALUE& color, float* out)
     out[3] = color.a;
 }
 
-UINT IndexAt(const void* indices, D3DFORMAT format, UINT i)
-{
-    if (format == D3DFMT_INDEX32)
-    {
-        uint32_t value;
-        memcpy(&value, static_cast<const uint8_t*>(indices) + i * 4, 4);
-        return value;
-    }
-    uint16_t value;
-    memcpy(&value, static_cast<const uint8_t*>(indices) + i * 2, 2);
-    return value;
-}
-
 // Turns a client array on or off, unless the shadow says it already is.
 void SetClientArray(GLenum array, int8_t& shadowState, bool on)
 {

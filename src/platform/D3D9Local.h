@@ -29,6 +29,9 @@ const int kLightCount = 8;
 // The capabilities of the one adapter, which the device reports as well.
 void FillDeviceCaps(D3DCAPS9* caps);
 
+// Index i of an index array in the given format (16 or 32 bits).
+UINT IndexAt(const void* indices, D3DFORMAT format, UINT i);
+
 // GL storage of a texture; the level-0 pixels are read back from GL when the
 // texture is locked and uploaded again when it is unlocked.
 class GlTexture : public IDirect3DTexture9

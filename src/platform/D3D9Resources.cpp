@@ -405,27 +405,25 @@ UINT GlIndexBuffer::IndexCount() const
     return static_cast<UINT>(data.size() / IndexSize());
 }
 
+UINT IndexAt(const void* indices, D3DFORMAT format, UINT i)
+{
+    if (format == D3DFMT_INDEX32)
+    {
+        uint32_t value;
+        memcpy(&value, static_cast<const uint8_t*>(indices) + i * 4, 4);
+        return value;
+    }
+    uint16_t value;
+    memcpy(&value, static_cast<const uint8_t*>(indices) + i * 2, 2);
+    return value;
+}
+
 HRESULT GlIndexBuffer::Unlock()
 {
     // Draws check this bound against the vertex buffer before reading.
     maxIndex = 0;
     UINT count = IndexCount();
     for (UINT i = 0; i < count; ++i)
-    {
-        UINT index;
-        if (format == D3DFMT_INDEX32)
-        {
-            uint32_t value;
-            memcpy(&value, data.data() + i * 4, 4);
-            index = value;
-        }
-        else
-        {
-            uint16_t value;
-            memcpy(&value, data.data() + i * 2, 2);
-            index = value;
-        }
-        maxIndex = std::max(maxIndex, index);
-    }
+        maxIndex = std::max(maxIndex, IndexAt(data.data(), format, i));
     return D3D_OK;
 }

@@ -57,6 +57,27 @@ protected:
         return payloads;
     }
 
+    // Updates both ends until the server has received at least count payloads,
+    // collected in got (and their types, if asked for); true if they came in time.
+    static bool PumpUntilReceived(Connection* client, Connection* server, size_t count,
+                                  std::vector<std::vector<uint8_t>>* got,
+                                  std::vector<uint32_t>* types, int milliseconds = 1500)
+    {
+        return DriveUntil(
+            [&]
+            {
+                client->Update();
+                server->Update();
+            },
+            [&]
+            {
+                std::vector<std::vector<uint8_t>> more = Drain(server, types);
+                got->insert(got->end(), more.begin(), more.end());
+                return got->size() >= count;
+            },
+            milliseconds);
+    }
+
     SmartPtr<Connection> listener;
     uint16_t port = 0;
 };
@@ -166,18 +187,7 @@ TEST_F(ConnectionTest, OneMebibyteFrameArrivesIntact)
     client->SendNow(message.Get());
 
     std::vector<std::vector<uint8_t>> got;
-    ASSERT_TRUE(DriveUntil(
-        [&]
-        {
-            client->Update();
-            server->Update();
-        },
-        [&]
-        {
-            std::vector<std::vector<uint8_t>> more = Drain(server.Get(), nullptr);
-            got.insert(got.end(), more.begin(), more.end());
-            return !got.empty();
-        }));
+    ASSERT_TRUE(PumpUntilReceived(client.Get(), server.Get(), 1, &got, nullptr));
     ASSERT_EQ(got.size(), 1u);
     EXPECT_TRUE(got[0] == big);
     EXPECT_EQ(client->GetUnsentBytes(), 0u);
@@ -206,19 +216,7 @@ TEST_F(ConnectionTest, PeerThatStopsReadingLosesNothingAndKeepsTheOrder)
 
     std::vector<uint32_t> types;
     std::vector<std::vector<uint8_t>> got;
-    ASSERT_TRUE(DriveUntil(
-        [&]
-        {
-            client->Update();
-            server->Update();
-        },
-        [&]
-        {
-            std::vector<std::vector<uint8_t>> more = Drain(server.Get(), &types);
-            got.insert(got.end(), more.begin(), more.end());
-            return got.size() >= frames + 1;
-        },
-        3000));
+    ASSERT_TRUE(PumpUntilReceived(client.Get(), server.Get(), frames + 1, &got, &types, 3000));
     ASSERT_EQ(got.size(), frames + 1);
     for (uint32_t i = 0; i < frames; ++i)
     {
@@ -308,17 +306,7 @@ TEST_F(ConnectionTest, LargestAllowedFrameIsDelivered)
     SmartPtr<Message> message(MakeMessage(0x800, big));
     client->SendNow(message.Get());
     std::vector<std::vector<uint8_t>> got;
-    ASSERT_TRUE(DriveUntil(
-        [&]
-        {
-            client->Update();
-            server->Update();
-        },
-        [&]
-        {
-            got = Drain(server.Get(), nullptr);
-            return !got.empty();
-        }));
+    ASSERT_TRUE(PumpUntilReceived(client.Get(), server.Get(), 1, &got, nullptr));
     EXPECT_TRUE(got[0] == big);
     EXPECT_TRUE(server->IsConnected());
 }
