@@ -60,25 +60,22 @@ protected:
         return VideoTestSupport::Frame();
     }
 
-    // The pixel the current camera puts a world point on.
-    void ToScreen(const TestFrame& frame, const Vector3& p, int& px, int& py)
+    // The pixel the current camera puts a world point on, as (x, y).
+    std::pair<int, int> ToScreen(const TestFrame& frame, const Vector3& p)
     {
         Matrix clip = camera->viewMatrix * camera->projectionMatrix;
         const float* m = clip.m;
-        float x = p.x * m[0] + p.y * m[4] + p.z * m[8] + m[12];
-        float y = p.x * m[1] + p.y * m[5] + p.z * m[9] + m[13];
         float w = p.x * m[3] + p.y * m[7] + p.z * m[11] + m[15];
-        px = static_cast<int>((x / w + 1.0f) * 0.5f * frame.width);
-        py = static_cast<int>((1.0f - y / w) * 0.5f * frame.height);
-        ASSERT_TRUE(px >= 0 && px < frame.width && py >= 0 && py < frame.height);
+        float x = (p.x * m[0] + p.y * m[4] + p.z * m[8] + m[12]) / w;
+        float y = (p.x * m[1] + p.y * m[5] + p.z * m[9] + m[13]) / w;
+        return {static_cast<int>((x + 1.0f) * 0.5f * frame.width),
+                static_cast<int>((1.0f - y) * 0.5f * frame.height)};
     }
 
     uint32_t At(const TestFrame& frame, const Vector3& p)
     {
-        int px = 0;
-        int py = 0;
-        ToScreen(frame, p, px, py);
-        return frame.At(px, py);
+        std::pair<int, int> xy = ToScreen(frame, p);
+        return frame.At(xy.first, xy.second);
     }
 
     // A stopped system under the root with one white particle of edge `size`
@@ -103,23 +100,20 @@ protected:
 };
 } // namespace
 
-TEST_F(ParticlePixelTest, ParticleIsATexturedSquareFacingTheCameraHoweverItTurns)
+TEST_F(ParticlePixelTest, ParticleIsATexturedSquareFacingTheCameraBlendedByLife)
 {
     WriteTexture("data/textures/halves.png", [](int x) { return x < 4 ? 0xFF0000u : 0x00FF00u; });
     const Vector3 p(3, 2, 10);
-    StillParticle("data/textures/halves.png", p, 2.0f);
+    Particle* particle = StillParticle("data/textures/halves.png", p, 2.0f);
 
-    struct Turn
-    {
-        float yaw;
-        float pitch;
-    };
-    const Turn turns[] = {{0, 0}, {kPi / 2, 0}, {-3 * kPi / 4, kPi / 5}, {kPi, -kPi / 3}};
-    for (const Turn& turn : turns)
+    // Yaw and pitch of each view.
+    const std::pair<float, float> turns[] = {
+        {0, 0}, {kPi / 2, 0}, {-3 * kPi / 4, kPi / 5}, {kPi, -kPi / 3}};
+    for (const auto& turn : turns)
     {
         camera->yaw = camera->pitch = 0;
-        camera->AddYaw(turn.yaw);
-        camera->AddPitch(turn.pitch);
+        camera->AddYaw(turn.first);
+        camera->AddPitch(turn.second);
         Draw();
         const float* m = camera->worldMatrix.m;
         Vector3 right(m[0], m[1], m[2]), up(m[4], m[5], m[6]), ahead(m[8], m[9], m[10]);
@@ -128,31 +122,30 @@ TEST_F(ParticlePixelTest, ParticleIsATexturedSquareFacingTheCameraHoweverItTurns
 
         // The texture's left half on the camera's left, the top row on top,
         // and nothing past the square's edge, one unit from its centre.
-        SCOPED_TRACE(testing::Message() << "yaw " << turn.yaw << " pitch " << turn.pitch);
+        SCOPED_TRACE(testing::Message() << "yaw " << turn.first << " pitch " << turn.second);
         EXPECT_TRUE(ColorNear(At(frame, p - right * 0.5f), 0xFFFF0000));
         EXPECT_TRUE(ColorNear(At(frame, p + right * 0.5f), 0xFF00FF00));
         EXPECT_TRUE(ColorNear(At(frame, p - right * 0.5f + up * 0.9f), 0xFFFF0000));
         EXPECT_TRUE(ColorNear(At(frame, p + right * 1.2f), kClearColour));
         EXPECT_TRUE(ColorNear(At(frame, p - up * 1.2f), kClearColour));
     }
-}
 
-TEST_F(ParticlePixelTest, OpacityFollowsLife)
-{
-    Particle* particle = StillParticle("data/textures/smoke.png", Vector3(), 2.0f);
-    camera->position = Vector3(0, 0, -5);
-    for (float life : {1.0f, 0.5f, 0.25f})
+    // Seen straight along z, red blended over the clear colour by alpha = life
+    // * 255 truncated.
+    camera->yaw = camera->pitch = 0;
+    camera->AddYaw(0);
+    camera->position = p - Vector3(0, 0, 6);
+    for (float life : {0.5f, 0.25f})
     {
         particle->life = life;
         TestFrame frame = Draw();
-        // White blended over the clear colour by alpha = life * 255 truncated.
         float a = std::floor(life * 255.0f) / 255.0f;
-        auto channel = [a](uint32_t back) {
+        auto mix = [a](float front, uint32_t back) {
             return static_cast<uint32_t>(
-                std::lround(255.0f * a + static_cast<float>(back) * (1 - a)));
+                std::lround(front * a + static_cast<float>(back) * (1 - a)));
         };
-        uint32_t expected = 0xFF000000u | channel(0x22) << 16 | channel(0x22) << 8 | channel(0x44);
-        EXPECT_TRUE(ColorNear(At(frame, Vector3()), expected, 2)) << "life " << life;
+        uint32_t expected = 0xFF000000u | mix(255, 0x22) << 16 | mix(0, 0x22) << 8 | mix(0, 0x44);
+        EXPECT_TRUE(ColorNear(At(frame, p - Vector3(0.5f, 0, 0)), expected, 2)) << "life " << life;
     }
 }
 
@@ -167,16 +160,14 @@ TEST_F(ParticlePixelTest, StreakIsFaintAtTheShellAndWhiteAtItsTip)
     camera->position = Vector3(0, 50, -8);
     TestFrame frame = Draw();
 
-    // The brightest red channel within three pixels of the line, at a tenth and
-    // at nine tenths of its three units.
+    // The brightest red within three pixels of the line, at a tenth and at
+    // nine tenths of its three units.
     auto brightest = [&](float along)
     {
-        int px = 0;
-        int py = 0;
-        ToScreen(frame, Vector3(-2, 49 + 3 * along, 0), px, py);
+        std::pair<int, int> xy = ToScreen(frame, Vector3(-2, 49 + 3 * along, 0));
         uint32_t best = 0;
-        for (int x = std::max(px - 3, 0); x <= std::min(px + 3, frame.width - 1); ++x)
-            best = std::max(best, (frame.At(x, py) >> 16) & 0xFF);
+        for (int x = xy.first - 3; x <= xy.first + 3; ++x)
+            best = std::max(best, (frame.At(x, xy.second) >> 16) & 0xFF);
         return best;
     };
     EXPECT_LT(brightest(0.1f), 110u);
@@ -193,17 +184,14 @@ TEST_F(ParticlePixelTest, FiredShellLeavesNoSmokeAtTheWorldOrigin)
     MainSceneGraph.GetRoot()->AddChild(shell);
 
     // The first frame flies, the second hits the ground below the launch point.
-    const DWORD ticks[] = {1000, 1010};
-    for (DWORD ms : ticks)
+    for (DWORD ms : {1000u, 1010u})
     {
         TestFrame frame = Draw(ms, 0.05f);
         EXPECT_FALSE(ColorNear(At(frame, launch), kClearColour, 8)) << "the trail's first puff";
-        int ox = 0;
-        int oy = 0;
-        ToScreen(frame, Vector3(), ox, oy);
+        std::pair<int, int> origin = ToScreen(frame, Vector3());
         int stray = 0;
-        for (int y = oy - 6; y <= oy + 6; ++y)
-            for (int x = ox - 6; x <= ox + 6; ++x)
+        for (int y = origin.second - 6; y <= origin.second + 6; ++y)
+            for (int x = origin.first - 6; x <= origin.first + 6; ++x)
                 stray += ColorNear(frame.At(x, y), kClearColour) ? 0 : 1;
         EXPECT_EQ(stray, 0) << "pixels of smoke at the origin at " << ms << " ms";
     }
