@@ -26,6 +26,7 @@ struct PlatformWindow
     WNDPROC proc = nullptr;
     SDL_Window* sdl = nullptr;
     bool alive = true;
+    bool focused = false;
     int outerX = 0;
     int outerY = 0;
     int outerWidth = 0;
@@ -148,14 +149,22 @@ void PumpEvents()
             if (!window)
                 break;
             if (event.window.event == SDL_WINDOWEVENT_FOCUS_GAINED)
+            {
+                window->focused = true;
                 Post(window, WM_ACTIVATE, 1);
+            }
             else if (event.window.event == SDL_WINDOWEVENT_FOCUS_LOST)
+            {
+                window->focused = false;
+                PlatformInputFocusLost();
                 Post(window, WM_ACTIVATE, 0);
+            }
             else if (event.window.event == SDL_WINDOWEVENT_CLOSE)
                 Post(window, WM_CLOSE, 0);
             break;
         }
         case SDL_KEYDOWN:
+            PlatformInputEvent(event);
             if (HWND window = WindowOfSdl(event.key.windowID))
             {
                 g_queue.push_back(MSG{window,
@@ -165,6 +174,13 @@ void PumpEvents()
                                       GetTickCount(),
                                       {0, 0}});
             }
+            break;
+        case SDL_KEYUP:
+        case SDL_MOUSEMOTION:
+        case SDL_MOUSEWHEEL:
+        case SDL_MOUSEBUTTONDOWN:
+        case SDL_MOUSEBUTTONUP:
+            PlatformInputEvent(event);
             break;
         case SDL_TEXTINPUT:
             if (HWND window = WindowOfSdl(event.text.windowID))
@@ -267,9 +283,11 @@ BOOL ShowWindow(HWND handle, int command)
     if (command == SW_HIDE)
     {
         SDL_HideWindow(window->sdl);
+        window->focused = false;
         return TRUE;
     }
     SDL_ShowWindow(window->sdl);
+    window->focused = true;
     // The activation arrives while the window is shown, before the caller goes
     // on, as the shell expects; a window with no window manager to focus it
     // counts as active.
@@ -498,6 +516,12 @@ SDL_Window* PlatformGetSdlWindow(HWND handle)
 bool PlatformVideoReady()
 {
     return g_videoReady;
+}
+
+bool PlatformWindowFocused(HWND handle)
+{
+    PlatformWindow* window = Lookup(handle);
+    return window && window->alive && window->focused;
 }
 
 void TestPostMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
