@@ -51,52 +51,19 @@ int g_cursorMoves = 0;
 bool g_videoReady = false;
 volatile std::sig_atomic_t g_terminateRequested = 0;
 
-// Characters from SDL's text events, one byte each: ASCII and Latin-1 map to
-// their code page byte; anything else is dropped.
+// Characters from SDL's text events, one Latin-1 byte each; characters that
+// Latin-1 lacks, and bytes that are not UTF-8, are dropped.
 void QueueText(HWND window, const char* utf8)
 {
-    const unsigned char* p = reinterpret_cast<const unsigned char*>(utf8);
-    while (*p)
+    char* latin1 = SDL_iconv_string("ISO-8859-1", "UTF-8", utf8, SDL_strlen(utf8) + 1);
+    if (!latin1)
+        return;
+    for (const char* p = latin1; *p; ++p)
     {
-        unsigned int code = 0;
-        int extra = 0;
-        if (*p < 0x80)
-            code = *p;
-        else if ((*p & 0xE0) == 0xC0)
-        {
-            code = *p & 0x1F;
-            extra = 1;
-        }
-        else if ((*p & 0xF0) == 0xE0)
-        {
-            code = *p & 0x0F;
-            extra = 2;
-        }
-        else if ((*p & 0xF8) == 0xF0)
-        {
-            code = *p & 0x07;
-            extra = 3;
-        }
-        else
-        {
-            ++p;
-            continue;
-        }
-        ++p;
-        bool valid = true;
-        for (int i = 0; i < extra; ++i)
-        {
-            if ((*p & 0xC0) != 0x80)
-            {
-                valid = false;
-                break;
-            }
-            code = (code << 6) | (*p & 0x3F);
-            ++p;
-        }
-        if (valid && code < 0x100)
-            g_queue.push_back(MSG{window, WM_CHAR, code, 0, GetTickCount(), {0, 0}});
+        WPARAM code = static_cast<unsigned char>(*p);
+        g_queue.push_back(MSG{window, WM_CHAR, code, 0, GetTickCount(), {0, 0}});
     }
+    SDL_free(latin1);
 }
 
 HWND MainWindow()

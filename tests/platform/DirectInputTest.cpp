@@ -1,5 +1,5 @@
 // The keyboard and mouse devices fed by events pushed into SDL's own queue,
-// as the window's message pump takes them.
+// as the window's message pump takes them; and typed text.
 #include "platform/DirectInput.h"
 #include "platform/SdlWindow.h"
 #include "platform/TestHooks.h"
@@ -256,4 +256,22 @@ TEST_F(DirectInputTest, CallsOutsideTheContractAreRefused)
               DIERR_INVALIDPARAM);
     EXPECT_EQ(mouse->SetCooperativeLevel(nullptr, DISCL_NONEXCLUSIVE | DISCL_FOREGROUND),
               DIERR_INVALIDPARAM);
+}
+
+TEST_F(DirectInputTest, TypedTextArrivesAsLatin1Characters)
+{
+    SDL_Event event = {};
+    event.type = SDL_TEXTINPUT;
+    // a, e acute, the euro sign (not in Latin-1), b, a stray byte, c.
+    strcpy(event.text.text, "a\xC3\xA9\xE2\x82\xAC"
+                            "b\xFF"
+                            "c");
+    Push(event);
+    std::vector<WPARAM> characters;
+    for (const MSG& msg : Pump())
+    {
+        if (msg.message == WM_CHAR)
+            characters.push_back(msg.wParam);
+    }
+    EXPECT_EQ(characters, (std::vector<WPARAM>{'a', 0xE9, 'b', 'c'}));
 }
