@@ -159,6 +159,19 @@ void PumpEvents()
     }
 }
 
+// Puts SDL's pointer at a screen point, relative to the main window's client
+// area. A warp moves the pointer without relative motion, so the mouse device
+// reports none.
+void WarpPointer(int x, int y)
+{
+    HWND window = MainWindow();
+    if (!g_videoReady || !window || !window->sdl)
+        return;
+    RECT outer;
+    GetWindowRect(window, &outer);
+    SDL_WarpMouseInWindow(window->sdl, x - outer.left - kFrameSide, y - outer.top - kFrameTop);
+}
+
 PlatformWindow* Lookup(HWND window)
 {
     for (PlatformWindow* w : g_windows)
@@ -459,18 +472,10 @@ int ShowCursor(BOOL show)
 BOOL SetCursorPos(int x, int y)
 {
     ++g_cursorMoves;
-    if (!g_videoReady || SDL_GetRelativeMouseMode())
-        return TRUE;
-    HWND window = MainWindow();
-    if (!window || !window->sdl)
-        return TRUE;
-    // Only warp a window that has the mouse; under a headless driver this is
-    // never the case.
-    if (SDL_GetMouseFocus() != window->sdl)
-        return TRUE;
-    RECT outer;
-    GetWindowRect(window, &outer);
-    SDL_WarpMouseInWindow(window->sdl, x - outer.left - kFrameSide, y - outer.top - kFrameTop);
+    // In relative mode SDL holds the pointer in the window itself; otherwise
+    // the pointer moves wherever it is, also outside the window.
+    if (g_videoReady && !SDL_GetRelativeMouseMode())
+        WarpPointer(x, y);
     return TRUE;
 }
 
@@ -510,6 +515,27 @@ int TestGetCursorCounter()
 int TestGetCursorMoves()
 {
     return g_cursorMoves;
+}
+
+void TestMovePointer(int x, int y)
+{
+    WarpPointer(x, y);
+}
+
+POINT TestGetPointer()
+{
+    POINT point = {0, 0};
+    HWND window = MainWindow();
+    if (!g_videoReady || !window)
+        return point;
+    int x = 0;
+    int y = 0;
+    SDL_GetMouseState(&x, &y);
+    RECT outer;
+    GetWindowRect(window, &outer);
+    point.x = outer.left + kFrameSide + x;
+    point.y = outer.top + kFrameTop + y;
+    return point;
 }
 
 void PlatformShutdown()

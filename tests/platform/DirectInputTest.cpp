@@ -202,6 +202,18 @@ TEST_F(DirectInputTest, MouseReportsMotionSinceItsLastReadAndItsButtons)
     EXPECT_EQ(state.rgbButtons[0], 0x80) << "buttons stay down until released";
 }
 
+TEST_F(DirectInputTest, PointerWarpsAreNoMotion)
+{
+    RECT rect;
+    ASSERT_TRUE(GetWindowRect(window.window, &rect));
+    TestMovePointer(rect.left + 100, rect.top + 100);
+    SetCursorPos(rect.left + 400, rect.top + 300);
+    Pump();
+    DIMOUSESTATE2 state = ReadMouse();
+    EXPECT_EQ(state.lX, 0);
+    EXPECT_EQ(state.lY, 0);
+}
+
 TEST_F(DirectInputTest, FocusLossLosesTheDevicesUntilTheFocusReturns)
 {
     PushKey(SDL_SCANCODE_W, true);
