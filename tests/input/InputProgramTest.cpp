@@ -7,16 +7,13 @@
 #include "core/Log.h"
 #include "core/Profiler.h"
 #include "core/Shell.h"
+#include "support/SdlEvents.h"
 #include "support/TextFiles.h"
-
-#include <SDL.h>
-#include <gtest/gtest.h>
 
 #include <algorithm>
 #include <chrono>
 #include <csignal>
 #include <cstdlib>
-#include <cstring>
 #include <fstream>
 #include <sys/wait.h>
 #include <thread>
@@ -26,41 +23,6 @@ namespace
 {
 // Set in the fresh process of this test binary that plays the program.
 const char* const kProgramFolder = "TOLVI_INPUT_PROGRAM_FOLDER";
-
-void Push(SDL_Event event)
-{
-    ASSERT_EQ(SDL_PushEvent(&event), 1) << SDL_GetError();
-}
-
-void PushKey(SDL_Scancode scancode, const char* text)
-{
-    SDL_Event event = {};
-    event.type = text ? SDL_KEYDOWN : SDL_KEYUP;
-    event.key.state = text ? SDL_PRESSED : SDL_RELEASED;
-    event.key.keysym.scancode = scancode;
-    event.key.keysym.sym = SDL_GetKeyFromScancode(scancode);
-    Push(event);
-    if (!text)
-        return;
-    event = {};
-    event.type = SDL_TEXTINPUT;
-    strcpy(event.text.text, text);
-    Push(event);
-}
-
-void PushMouse(int dx, int dy, Uint8 button, bool down)
-{
-    SDL_Event event = {};
-    event.type = SDL_MOUSEMOTION;
-    event.motion.xrel = dx;
-    event.motion.yrel = dy;
-    Push(event);
-    event = {};
-    event.type = down ? SDL_MOUSEBUTTONDOWN : SDL_MOUSEBUTTONUP;
-    event.button.button = button;
-    event.button.state = down ? SDL_PRESSED : SDL_RELEASED;
-    Push(event);
-}
 
 // The program's start-up, main loop and shut-down as WinMain runs them, with
 // events pushed between frames. Writes the Mod's input calls, and "frame"
@@ -82,22 +44,24 @@ void PlayProgram(const char* folder)
             while (MainLoopPass(msg, stamp) != LoopPass::Frame)
             {
             }
-            spy.Add("frame");
+            spy.calls.push_back("frame");
         };
         frame();
-        PushKey(SDL_SCANCODE_C, "c");
-        PushKey(SDL_SCANCODE_E, "\xC3\xA9"); // e acute, from a French layout's key
-        PushMouse(5, -3, SDL_BUTTON_RIGHT, true);
+        PushKey(SDL_SCANCODE_C, true, "c");
+        PushKey(SDL_SCANCODE_E, true, "\xC3\xA9"); // e acute, from a French layout's key
+        PushMotion(5, -3);
+        PushButton(SDL_BUTTON_RIGHT, true);
         frame();
         frame();
-        PushKey(SDL_SCANCODE_C, nullptr);
-        PushKey(SDL_SCANCODE_E, nullptr);
-        PushMouse(0, 7, SDL_BUTTON_RIGHT, false);
+        PushKey(SDL_SCANCODE_C, false);
+        PushKey(SDL_SCANCODE_E, false);
+        PushMotion(0, 7);
+        PushButton(SDL_BUTTON_RIGHT, false);
         frame();
 
         SDL_Event quit = {};
         quit.type = SDL_QUIT;
-        Push(quit);
+        PushSdlEvent(quit);
         while (msg.message != WM_QUIT)
             MainLoopPass(msg, stamp);
     }

@@ -5,6 +5,7 @@
 #include "game/ModInputSpy.h"
 
 #include <string>
+#include <utility>
 #include <vector>
 
 class InputRecorder : public ModInputSpy
@@ -12,27 +13,20 @@ class InputRecorder : public ModInputSpy
 public:
     InputRecorder() { TestSetModInputSpy(this); }
     ~InputRecorder() override { TestSetModInputSpy(nullptr); }
-    InputRecorder(const InputRecorder&) = delete;
-    InputRecorder& operator=(const InputRecorder&) = delete;
 
-    void KeyDown(int code) override { Add("keydown " + std::to_string(code)); }
-    void KeyUp(int code) override { Add("keyup " + std::to_string(code)); }
-    void MouseMove(int dx, int dy) override
+    void KeyDown(int code) override { Add("keydown", code); }
+    void KeyUp(int code) override { Add("keyup", code); }
+    void MouseMove(int dx, int dy) override { Add("move", dx, std::to_string(dy)); }
+    void MouseDown(int button) override { Add("mousedown", button); }
+    void MouseUp(int button) override { Add("mouseup", button); }
+    void Char(char c) override { Add("char", static_cast<unsigned char>(c)); }
+
+    void Add(const std::string& call, int value, const std::string& more = "")
     {
-        Add("move " + std::to_string(dx) + " " + std::to_string(dy));
+        calls.push_back(call + " " + std::to_string(value) + (more.empty() ? "" : " " + more));
     }
-    void MouseDown(int button) override { Add("mousedown " + std::to_string(button)); }
-    void MouseUp(int button) override { Add("mouseup " + std::to_string(button)); }
-    void Char(char c) override { Add("char " + std::to_string(static_cast<unsigned char>(c))); }
-
-    void Add(const std::string& call) { calls.push_back(call); }
     // The calls so far, and forgets them.
-    std::vector<std::string> Take()
-    {
-        std::vector<std::string> taken;
-        taken.swap(calls);
-        return taken;
-    }
+    std::vector<std::string> Take() { return std::move(calls); }
 
     std::vector<std::string> calls;
 };
