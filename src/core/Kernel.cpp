@@ -5,6 +5,7 @@
 #include "core/RefObject.h"
 #include "core/Shell.h"
 #include "core/Timer.h"
+#include "input/InputSystem.h"
 #include "net/NetClient.h"
 #include "net/NetworkSubsystem.h"
 #include "net/Server.h"
@@ -31,6 +32,7 @@ void Kernel::Init()
     LogScope scope("Initializing Kernel");
     Log::Printf(Log::Instance(), "tolvi.log opened\n");
     Video::Instance().Initialize();
+    InputSystem::Instance()->Init();
     DirectSoundSystem* soundSystem = new DirectSoundSystem();
     g_soundSystem = soundSystem;
     soundSystem->Init();
@@ -41,6 +43,7 @@ void Kernel::Init()
 void Kernel::Update()
 {
     Timer::Instance()->Update();
+    InputSystem::Instance()->Update();
     // The server ticks at most once per millisecond reading.
     if (timeGetTime() > g_lastServerUpdate)
     {
@@ -64,6 +67,7 @@ void Kernel::Shutdown()
     if (g_soundSystem)
         g_soundSystem->Shutdown();
     g_soundSystem = nullptr;
+    InputSystem::Instance()->Shutdown();
     Video::Instance().Shutdown();
     Log::Printf(Log::Instance(), "deleting remaining memory objects...\n");
     RefObject::DeleteAll();

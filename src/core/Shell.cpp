@@ -3,6 +3,7 @@
 #include "core/Kernel.h"
 #include "core/Log.h"
 #include "core/Profiler.h"
+#include "input/InputSystem.h"
 
 HINSTANCE g_instance = nullptr;
 HWND g_mainWindow = nullptr;
@@ -52,11 +53,13 @@ LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
     case WM_ACTIVATE:
         if (wParam != 0)
         {
+            InputSystem::Instance()->SetActive(true);
             g_windowActive = true;
             ShowCursor(FALSE);
         }
         else
         {
+            InputSystem::Instance()->SetActive(false);
             g_windowActive = false;
             ShowCursor(TRUE);
         }
@@ -69,7 +72,10 @@ LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
         break;
     case WM_CHAR:
         if (g_keyDownSeen)
+        {
+            InputSystem::Instance()->OnChar(static_cast<char>(wParam & 0xFF));
             g_keyDownSeen = false;
+        }
         break;
     default:
         break;

@@ -1,5 +1,6 @@
 // The game module: the one object the game itself lives in. So far it holds the
-// hooks through which the network client and server report to the game.
+// hooks through which the network client and server report to the game, and
+// the handlers the input system calls.
 #pragma once
 
 class Message;
@@ -22,4 +23,15 @@ public:
     void OnClientConnected(int clientId);
     // A client timed out or its connection was found closed.
     void OnClientDisconnected(int clientId);
+
+    // Called by InputSystem::Update on state changes: a key code 0 to 255 went
+    // down or up; relative mouse motion (x first, at least one not 0); a mouse
+    // button 0 to 7 went down or up.
+    void OnKeyDown(int code);
+    void OnKeyUp(int code);
+    void OnMouseMove(int dx, int dy);
+    void OnMouseDown(int button);
+    void OnMouseUp(int button);
+    // A typed character, from the window procedure through InputSystem::OnChar.
+    void OnChar(char c);
 };

@@ -18,3 +18,9 @@ void TestClearMessages();
 int TestGetCursorCounter();
 // Number of SetCursorPos calls so far.
 int TestGetCursorMoves();
+// Puts the system pointer at a screen point, as a user's hand would, whatever
+// window it is over.
+void TestMovePointer(int x, int y);
+// Where SDL has the system pointer, in screen coordinates (taken relative to
+// the first live window).
+POINT TestGetPointer();

@@ -26,6 +26,7 @@ struct PlatformWindow
     WNDPROC proc = nullptr;
     SDL_Window* sdl = nullptr;
     bool alive = true;
+    bool focused = false;
     int outerX = 0;
     int outerY = 0;
     int outerWidth = 0;
@@ -50,52 +51,19 @@ int g_cursorMoves = 0;
 bool g_videoReady = false;
 volatile std::sig_atomic_t g_terminateRequested = 0;
 
-// Characters from SDL's text events, one byte each: ASCII and Latin-1 map to
-// their code page byte; anything else is dropped.
+// Characters from SDL's text events, one Latin-1 byte each; characters that
+// Latin-1 lacks, and bytes that are not UTF-8, are dropped.
 void QueueText(HWND window, const char* utf8)
 {
-    const unsigned char* p = reinterpret_cast<const unsigned char*>(utf8);
-    while (*p)
+    char* latin1 = SDL_iconv_string("ISO-8859-1", "UTF-8", utf8, SDL_strlen(utf8) + 1);
+    if (!latin1)
+        return;
+    for (const char* p = latin1; *p; ++p)
     {
-        unsigned int code = 0;
-        int extra = 0;
-        if (*p < 0x80)
-            code = *p;
-        else if ((*p & 0xE0) == 0xC0)
-        {
-            code = *p & 0x1F;
-            extra = 1;
-        }
-        else if ((*p & 0xF0) == 0xE0)
-        {
-            code = *p & 0x0F;
-            extra = 2;
-        }
-        else if ((*p & 0xF8) == 0xF0)
-        {
-            code = *p & 0x07;
-            extra = 3;
-        }
-        else
-        {
-            ++p;
-            continue;
-        }
-        ++p;
-        bool valid = true;
-        for (int i = 0; i < extra; ++i)
-        {
-            if ((*p & 0xC0) != 0x80)
-            {
-                valid = false;
-                break;
-            }
-            code = (code << 6) | (*p & 0x3F);
-            ++p;
-        }
-        if (valid && code < 0x100)
-            g_queue.push_back(MSG{window, WM_CHAR, code, 0, GetTickCount(), {0, 0}});
+        WPARAM code = static_cast<unsigned char>(*p);
+        g_queue.push_back(MSG{window, WM_CHAR, code, 0, GetTickCount(), {0, 0}});
     }
+    SDL_free(latin1);
 }
 
 HWND MainWindow()
@@ -148,14 +116,22 @@ void PumpEvents()
             if (!window)
                 break;
             if (event.window.event == SDL_WINDOWEVENT_FOCUS_GAINED)
+            {
+                window->focused = true;
                 Post(window, WM_ACTIVATE, 1);
+            }
             else if (event.window.event == SDL_WINDOWEVENT_FOCUS_LOST)
+            {
+                window->focused = false;
+                PlatformInputFocusLost();
                 Post(window, WM_ACTIVATE, 0);
+            }
             else if (event.window.event == SDL_WINDOWEVENT_CLOSE)
                 Post(window, WM_CLOSE, 0);
             break;
         }
         case SDL_KEYDOWN:
+            PlatformInputEvent(event);
             if (HWND window = WindowOfSdl(event.key.windowID))
             {
                 g_queue.push_back(MSG{window,
@@ -166,6 +142,13 @@ void PumpEvents()
                                       {0, 0}});
             }
             break;
+        case SDL_KEYUP:
+        case SDL_MOUSEMOTION:
+        case SDL_MOUSEWHEEL:
+        case SDL_MOUSEBUTTONDOWN:
+        case SDL_MOUSEBUTTONUP:
+            PlatformInputEvent(event);
+            break;
         case SDL_TEXTINPUT:
             if (HWND window = WindowOfSdl(event.text.windowID))
                 QueueText(window, event.text.text);
@@ -174,6 +157,19 @@ void PumpEvents()
             break;
         }
     }
+}
+
+// Puts SDL's pointer at a screen point, relative to the main window's client
+// area. A warp moves the pointer without relative motion, so the mouse device
+// reports none.
+void WarpPointer(int x, int y)
+{
+    HWND window = MainWindow();
+    if (!g_videoReady || !window || !window->sdl)
+        return;
+    RECT outer;
+    GetWindowRect(window, &outer);
+    SDL_WarpMouseInWindow(window->sdl, x - outer.left - kFrameSide, y - outer.top - kFrameTop);
 }
 
 PlatformWindow* Lookup(HWND window)
@@ -267,9 +263,11 @@ BOOL ShowWindow(HWND handle, int command)
     if (command == SW_HIDE)
     {
         SDL_HideWindow(window->sdl);
+        window->focused = false;
         return TRUE;
     }
     SDL_ShowWindow(window->sdl);
+    window->focused = true;
     // The activation arrives while the window is shown, before the caller goes
     // on, as the shell expects; a window with no window manager to focus it
     // counts as active.
@@ -474,18 +472,10 @@ int ShowCursor(BOOL show)
 BOOL SetCursorPos(int x, int y)
 {
     ++g_cursorMoves;
-    if (!g_videoReady || SDL_GetRelativeMouseMode())
-        return TRUE;
-    HWND window = MainWindow();
-    if (!window || !window->sdl)
-        return TRUE;
-    // Only warp a window that has the mouse; under a headless driver this is
-    // never the case.
-    if (SDL_GetMouseFocus() != window->sdl)
-        return TRUE;
-    RECT outer;
-    GetWindowRect(window, &outer);
-    SDL_WarpMouseInWindow(window->sdl, x - outer.left - kFrameSide, y - outer.top - kFrameTop);
+    // In relative mode SDL holds the pointer in the window itself; otherwise
+    // the pointer moves wherever it is, also outside the window.
+    if (g_videoReady && !SDL_GetRelativeMouseMode())
+        WarpPointer(x, y);
     return TRUE;
 }
 
@@ -498,6 +488,12 @@ SDL_Window* PlatformGetSdlWindow(HWND handle)
 bool PlatformVideoReady()
 {
     return g_videoReady;
+}
+
+bool PlatformWindowFocused(HWND handle)
+{
+    PlatformWindow* window = Lookup(handle);
+    return window && window->alive && window->focused;
 }
 
 void TestPostMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
@@ -519,6 +515,27 @@ int TestGetCursorCounter()
 int TestGetCursorMoves()
 {
     return g_cursorMoves;
+}
+
+void TestMovePointer(int x, int y)
+{
+    WarpPointer(x, y);
+}
+
+POINT TestGetPointer()
+{
+    POINT point = {0, 0};
+    HWND window = MainWindow();
+    if (!g_videoReady || !window)
+        return point;
+    int x = 0;
+    int y = 0;
+    SDL_GetMouseState(&x, &y);
+    RECT outer;
+    GetWindowRect(window, &outer);
+    point.x = outer.left + kFrameSide + x;
+    point.y = outer.top + kFrameTop + y;
+    return point;
 }
 
 void PlatformShutdown()

@@ -5,6 +5,7 @@
 #include "core/SmartPtr.h"
 #include "core/Timer.h"
 #include "platform/TestHooks.h"
+#include "support/TestWindow.h"
 
 #include <gtest/gtest.h>
 
@@ -138,4 +139,30 @@ TEST_F(ShellTest, FramesTickTheTimerAndCycleTheProfilerFrame)
     TestSetClock(1241);
     MainLoopPass(msg, stamp);
     EXPECT_DOUBLE_EQ(Profiler::GetInstance()->GetFrameMilliseconds(), 201.0);
+}
+
+TEST_F(ShellTest, ActiveWindowPullsThePointerToItsCentreEveryFrameWhereverItIs)
+{
+    TestWindow window;
+    g_mainWindow = window.window;
+    RECT rect;
+    ASSERT_TRUE(GetWindowRect(window.window, &rect));
+    MSG msg = {};
+    DWORD stamp = 0;
+    // Headless SDL never sees the pointer over the window: it counts as having
+    // left it, and must be brought back all the same, but only while active.
+    for (bool active : {true, true, false})
+    {
+        g_windowActive = active;
+        const POINT away = {rect.left + 20, rect.top + 40};
+        TestMovePointer(away.x, away.y);
+        while (MainLoopPass(msg, stamp) != LoopPass::Frame)
+        {
+        }
+        POINT expected =
+            active ? POINT{(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2} : away;
+        EXPECT_EQ(TestGetPointer().x, expected.x) << "active " << active;
+        EXPECT_EQ(TestGetPointer().y, expected.y) << "active " << active;
+    }
+    g_mainWindow = nullptr;
 }
