@@ -2,6 +2,8 @@
 // JPEG through libjpeg and BMP by hand. Pixels are ARGB words, top row first.
 #pragma once
 
+#include "support/ScratchFolder.h"
+
 #include <png.h>
 
 #include <cstdint>
@@ -117,40 +119,3 @@ inline std::vector<uint8_t> BmpBytes(int width, int height, const std::vector<ui
     }
     return bytes;
 }
-
-inline bool WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes)
-{
-    FILE* file = fopen(path.c_str(), "wb");
-    if (!file)
-        return false;
-    bool ok = fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
-    fclose(file);
-    return ok;
-}
-
-inline std::vector<uint8_t> ReadBytes(const std::string& path)
-{
-    std::vector<uint8_t> bytes;
-    FILE* file = fopen(path.c_str(), "rb");
-    if (!file)
-        return bytes;
-    int c;
-    while ((c = fgetc(file)) != EOF)
-        bytes.push_back(static_cast<uint8_t>(c));
-    fclose(file);
-    return bytes;
-}
-
-// A scratch folder removed with everything in it when the object goes.
-class ScratchFolder
-{
-public:
-    ScratchFolder()
-    {
-        char pattern[] = "/tmp/tolvi-video-XXXXXX";
-        path = mkdtemp(pattern);
-    }
-    ~ScratchFolder() { std::system(("rm -rf " + path).c_str()); }
-    std::string File(const std::string& name) const { return path + "/" + name; }
-    std::string path;
-};

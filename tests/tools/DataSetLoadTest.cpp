@@ -97,7 +97,7 @@ protected:
         char cwd[4096];
         ASSERT_NE(getcwd(cwd, sizeof cwd), nullptr);
         oldFolder = cwd;
-        ASSERT_EQ(chdir(DataSet()->folder.c_str()), 0);
+        ASSERT_EQ(chdir(DataSet()->path.c_str()), 0);
         entered = true;
     }
     void TearDown() override
@@ -427,7 +427,7 @@ protected:
 TEST_F(DataSetMusicTest, MusicOpensAsStereoAt22050Hertz)
 {
     ASSERT_NE(DataSet(), nullptr);
-    const std::string path = DataSet()->Path("data/music/freude.ogg");
+    const std::string path = DataSet()->File("data/music/freude.ogg");
     LogCapture log;
     OggStream stream;
     ASSERT_EQ(stream.Open(path.c_str()), 0) << log.Text();

@@ -159,19 +159,19 @@ TEST(MakeDataTest, WritesEveryFileTheSameOnEveryRun)
     ASSERT_TRUE(second.Make());
 
     std::set<std::string> written;
-    for (const auto& entry : std::filesystem::recursive_directory_iterator(first.folder))
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(first.path))
     {
         if (entry.is_regular_file())
-            written.insert(std::filesystem::relative(entry.path(), first.folder).string());
+            written.insert(std::filesystem::relative(entry.path(), first.path).string());
     }
     for (const char* name : kExpectedFiles)
         EXPECT_EQ(written.count(name), 1u) << name << " is missing";
 
     for (const std::string& name : written)
     {
-        const std::vector<uint8_t> a = ReadBytes(first.Path(name));
+        const std::vector<uint8_t> a = ReadBytes(first.File(name));
         EXPECT_FALSE(a.empty()) << name;
-        EXPECT_TRUE(a == ReadBytes(second.Path(name))) << name << " differs between two runs";
+        EXPECT_TRUE(a == ReadBytes(second.File(name))) << name << " differs between two runs";
     }
 }
 
@@ -183,9 +183,9 @@ TEST(MakeDataTest, RefusesAMissingFolderArgumentAndAnUnwritableFolder)
     EXPECT_NE(std::system(bare.c_str()), 0);
     MakerRun run;
     // A plain file where the folder should be: nothing can be created below it.
-    std::ofstream(run.Path("blocked")) << "x";
+    std::ofstream(run.File("blocked")) << "x";
     const std::string blocked =
-        std::string("\"") + TOLVI_MAKEDATA + "\" \"" + run.Path("blocked") + "\" 2>/dev/null";
+        std::string("\"") + TOLVI_MAKEDATA + "\" \"" + run.File("blocked") + "\" 2>/dev/null";
     EXPECT_NE(std::system(blocked.c_str()), 0);
 #endif
 }
@@ -219,7 +219,7 @@ TEST(MakeDataTest, PicturesDecodeAtTheirDesignedSizes)
     for (const Expected& e : expected)
     {
         Picture picture;
-        ASSERT_TRUE(ReadPicture(run.Path(std::string("data/textures/") + e.name), picture))
+        ASSERT_TRUE(ReadPicture(run.File(std::string("data/textures/") + e.name), picture))
             << e.name;
         EXPECT_EQ(picture.width, e.width) << e.name;
         EXPECT_EQ(picture.height, e.height) << e.name;
@@ -229,11 +229,11 @@ TEST(MakeDataTest, PicturesDecodeAtTheirDesignedSizes)
     // The smoke puff fades out before the border; the cursor's hot point is
     // its top-left pixel.
     Picture smoke;
-    ASSERT_TRUE(ReadPng(run.Path("data/textures/smoke.png"), smoke));
+    ASSERT_TRUE(ReadPng(run.File("data/textures/smoke.png"), smoke));
     EXPECT_EQ(smoke.rgba[3], 0);
     EXPECT_GT(smoke.rgba[(32 * 64 + 32) * 4 + 3], 100);
     Picture cursor;
-    ASSERT_TRUE(ReadPng(run.Path("data/textures/cursor.png"), cursor));
+    ASSERT_TRUE(ReadPng(run.File("data/textures/cursor.png"), cursor));
     EXPECT_EQ(cursor.rgba[3], 255);
     EXPECT_EQ(cursor.rgba[(31 * 32 + 31) * 4 + 3], 0);
 }
@@ -244,7 +244,7 @@ TEST(MakeDataTest, FontHasADistinctGlyphForEveryPrintableCharacter)
     MakerRun run;
     ASSERT_TRUE(run.Make());
     Picture font;
-    ASSERT_TRUE(ReadPng(run.Path("data/textures/font.png"), font));
+    ASSERT_TRUE(ReadPng(run.File("data/textures/font.png"), font));
     ASSERT_EQ(font.width, 128);
     // Glyph of byte c: column c mod 16, row c / 16, 8 by 8 pixels, ink in alpha.
     auto glyph = [&](int c)
@@ -283,7 +283,7 @@ TEST(MakeDataTest, LevelListsObstaclesAheadOfTheTankInTheScannedFormat)
     TOLVI_REQUIRE_MAKER();
     MakerRun run;
     ASSERT_TRUE(run.Make());
-    const std::vector<uint8_t> bytes = ReadBytes(run.Path("level.txt"));
+    const std::vector<uint8_t> bytes = ReadBytes(run.File("level.txt"));
     ASSERT_FALSE(bytes.empty());
     EXPECT_EQ(bytes.back(), '\n');
     const std::string text(bytes.begin(), bytes.end());
@@ -302,7 +302,7 @@ TEST(MakeDataTest, LevelListsObstaclesAheadOfTheTankInTheScannedFormat)
         int flag = 0;
         ASSERT_EQ(std::sscanf(line.c_str(), "%199s %f %f %f %d", model, &x, &z, &turns, &flag), 5)
             << line;
-        EXPECT_TRUE(std::filesystem::exists(run.Path(model))) << model;
+        EXPECT_TRUE(std::filesystem::exists(run.File(model))) << model;
         // The tank starts at (-37, -191), 6.4 long, facing +z.
         EXPECT_GT(z, -191.0f + 3.2f + 4.0f) << line;
         EXPECT_LT(std::fabs(x + 37.0f), 40.0f) << line;
@@ -312,7 +312,7 @@ TEST(MakeDataTest, LevelListsObstaclesAheadOfTheTankInTheScannedFormat)
     EXPECT_GT(dynamic, 0);
     EXPECT_LT(dynamic, lines);
 
-    const std::vector<uint8_t> heights = ReadBytes(run.Path("data/terrain.raw"));
+    const std::vector<uint8_t> heights = ReadBytes(run.File("data/terrain.raw"));
     ASSERT_EQ(heights.size(), 513u * 513u);
     const auto [low, high] = std::minmax_element(heights.begin(), heights.end());
     EXPECT_GT(*high - *low, 100) << "the terrain is nearly flat";
@@ -324,7 +324,7 @@ TEST(MakeDataTest, MusicDecodesAndLoopsWithoutAClick)
     MakerRun run;
     ASSERT_TRUE(run.Make());
     OggVorbis_File file;
-    ASSERT_EQ(ov_fopen(run.Path("data/music/freude.ogg").c_str(), &file), 0);
+    ASSERT_EQ(ov_fopen(run.File("data/music/freude.ogg").c_str(), &file), 0);
     const vorbis_info* info = ov_info(&file, -1);
     ASSERT_NE(info, nullptr);
     EXPECT_EQ(info->channels, 2);
@@ -389,7 +389,7 @@ TEST(MakeDataTest, SkyBoxFacesMeetWithoutSeams)
     Picture pictures[6];
     for (int f = 0; f < 6; ++f)
     {
-        ASSERT_TRUE(ReadBmp(run.Path(std::string("data/textures/cliff") + suffix[f] + ".bmp"),
+        ASSERT_TRUE(ReadBmp(run.File(std::string("data/textures/cliff") + suffix[f] + ".bmp"),
                             pictures[f]));
         ASSERT_EQ(pictures[f].width, 256);
         ASSERT_EQ(pictures[f].height, 256);

@@ -225,7 +225,7 @@ protected:
     {
         Mesh mesh;
         std::string error;
-        ChunkReader reader(ReadBytes(run->Path(name)));
+        ChunkReader reader(ReadBytes(run->File(name)));
         EXPECT_TRUE(reader.Read(mesh, error)) << name << ": " << error;
         EXPECT_EQ(mesh.objects, 1) << name;
         EXPECT_FALSE(mesh.objectName.empty()) << name;
@@ -246,7 +246,7 @@ protected:
         for (const std::string& map : mesh.maps)
         {
             EXPECT_LE(map.size(), 19u) << name;
-            EXPECT_TRUE(std::filesystem::exists(run->Path("data/textures/" + map)))
+            EXPECT_TRUE(std::filesystem::exists(run->File("data/textures/" + map)))
                 << name << " names a missing texture " << map;
         }
         return mesh;
