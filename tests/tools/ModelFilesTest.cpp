@@ -315,19 +315,24 @@ TEST_F(ModelFilesTest, GroundIsThePlaneYZeroFacingUpUnderTheWholeDriveArea)
 
 TEST_F(ModelFilesTest, ObstaclesAreBoxesThatFillTheirBoundsWithOutwardFaces)
 {
-    ModelFile crate;
-    Load("crate.3ds", crate);
-    ASSERT_NE(crate.mesh, nullptr);
-    ExpectNear(GameBox(*crate.mesh).min, Vector3(-1.0f, 0.0f, -1.0f), "crate min");
-    ExpectNear(GameBox(*crate.mesh).max, Vector3(1.0f, 2.0f, 1.0f), "crate max");
-    EXPECT_EQ(crate.mesh->GetTriangleCount(), 12u);
-    ExpectOutwardFaces(*crate.mesh, "crate.3ds");
-
-    ModelFile wall;
-    Load("wall.3ds", wall);
-    ASSERT_NE(wall.mesh, nullptr);
-    ExpectNear(GameBox(*wall.mesh).min, Vector3(-4.0f, 0.0f, -0.5f), "wall min");
-    ExpectNear(GameBox(*wall.mesh).max, Vector3(4.0f, 3.0f, 0.5f), "wall max");
-    EXPECT_EQ(wall.mesh->GetTriangleCount(), 12u);
-    ExpectOutwardFaces(*wall.mesh, "wall.3ds");
+    struct Obstacle
+    {
+        const char* file;
+        Vector3 min;
+        Vector3 max;
+    };
+    const Obstacle obstacles[] = {
+        {"crate.3ds", Vector3(-1.0f, 0.0f, -1.0f), Vector3(1.0f, 2.0f, 1.0f)},
+        {"wall.3ds", Vector3(-4.0f, 0.0f, -0.5f), Vector3(4.0f, 3.0f, 0.5f)},
+    };
+    for (const Obstacle& obstacle : obstacles)
+    {
+        ModelFile model;
+        Load(obstacle.file, model);
+        ASSERT_NE(model.mesh, nullptr) << obstacle.file;
+        ExpectNear(GameBox(*model.mesh).min, obstacle.min, obstacle.file);
+        ExpectNear(GameBox(*model.mesh).max, obstacle.max, obstacle.file);
+        EXPECT_EQ(model.mesh->GetTriangleCount(), 12u) << obstacle.file;
+        ExpectOutwardFaces(*model.mesh, obstacle.file);
+    }
 }

@@ -75,6 +75,22 @@ void PercentChunk(TdsWriter& w, uint16_t id, int16_t percent)
 {
     w.Begin(id).PercentShort(percent).End();
 }
+
+// The solid between two convex outlines of the same corner count, corner i
+// of one joined to corner i of the other: both as caps, then a side between
+// each pair of neighbouring corners.
+void AddSolid(MeshBuilder& mesh, const std::vector<Vec3>& a, const std::vector<Vec3>& b,
+              const UvMap& uv)
+{
+    const Vec3 inside = (Centroid(a) + Centroid(b)) * 0.5f;
+    mesh.AddPolygon(a, inside, uv);
+    mesh.AddPolygon(b, inside, uv);
+    for (size_t i = 0; i < a.size(); ++i)
+    {
+        const size_t j = (i + 1) % a.size();
+        mesh.AddPolygon({a[i], a[j], b[j], b[i]}, inside, uv);
+    }
+}
 } // namespace
 
 Vec3 operator+(Vec3 a, Vec3 b)
@@ -194,14 +210,7 @@ void MeshBuilder::AddPrismX(const std::vector<std::pair<float, float>>& outlineZ
         left.push_back(Vec3{x0, y, z});
         right.push_back(Vec3{x1, y, z});
     }
-    const Vec3 inside = (Centroid(left) + Centroid(right)) * 0.5f;
-    AddPolygon(left, inside, uv);
-    AddPolygon(right, inside, uv);
-    for (size_t i = 0; i < left.size(); ++i)
-    {
-        const size_t j = (i + 1) % left.size();
-        AddPolygon({left[i], left[j], right[j], right[i]}, inside, uv);
-    }
+    AddSolid(*this, left, right, uv);
 }
 
 void MeshBuilder::AddLoftY(const std::vector<std::pair<float, float>>& lowerXZ, float y0,
@@ -215,14 +224,7 @@ void MeshBuilder::AddLoftY(const std::vector<std::pair<float, float>>& lowerXZ, 
         lower.push_back(Vec3{x, y0, z});
     for (const auto& [x, z] : upperXZ)
         upper.push_back(Vec3{x, y1, z});
-    const Vec3 inside = (Centroid(lower) + Centroid(upper)) * 0.5f;
-    AddPolygon(lower, inside, uv);
-    AddPolygon(upper, inside, uv);
-    for (size_t i = 0; i < lower.size(); ++i)
-    {
-        const size_t j = (i + 1) % lower.size();
-        AddPolygon({lower[i], lower[j], upper[j], upper[i]}, inside, uv);
-    }
+    AddSolid(*this, lower, upper, uv);
 }
 
 void MeshBuilder::AddCylinderZ(float cx, float cy, float z0, float z1, float radius, int sides,
