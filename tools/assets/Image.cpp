@@ -5,8 +5,10 @@
 #include <png.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 // jpeglib.h needs size_t and FILE declared before it.
 #include <jpeglib.h>
 
@@ -142,7 +144,8 @@ bool WriteJpeg(const Image& image, const std::string& path, int quality)
     FILE* file = std::fopen(path.c_str(), "wb");
     if (!file)
     {
-        std::fprintf(stderr, "cannot open %s for writing\n", path.c_str());
+        std::fprintf(stderr, "cannot open %s for writing: %s\n", path.c_str(),
+                     std::strerror(errno));
         return false;
     }
     std::vector<uint8_t> bytes = PackRows(image, false);
