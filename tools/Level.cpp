@@ -1,7 +1,6 @@
 // level.txt with the obstacles in front of the tank, and the terrain heightmap.
 #include "MakeData.h"
 #include "Noise.h"
-#include "TdsWriter.h"
 
 #include <algorithm>
 #include <cmath>
@@ -66,5 +65,5 @@ bool WriteLevel(const std::string& folder)
         for (int x = 0; x < kTerrainSize; ++x)
             heights.push_back(static_cast<uint8_t>(TerrainHeight(x, z)));
     }
-    return WriteFileBytes(folder + "/data/terrain.raw", heights);
+    return SaveFile(folder + "/data/terrain.raw", heights);
 }

@@ -3,9 +3,14 @@
 // false after a message on stderr when a file cannot be written.
 #pragma once
 
-#include "Image.h"
+#include "assets/Files.h"
+#include "assets/Image.h"
+#include "assets/MeshBuilder.h"
 
 #include <string>
+
+// The maker draws, builds and writes with the asset library throughout.
+using namespace assets;
 
 // tank_body.3ds, tank_torso.3ds, tank_gun.3ds, level_boden.3ds and the
 // obstacle models crate.3ds and wall.3ds.

@@ -1,7 +1,6 @@
 // The models: the tank in three parts joined as the game places them, the
 // ground and the obstacles of level.txt.
 #include "MakeData.h"
-#include "TdsWriter.h"
 
 #include <cmath>
 
@@ -72,7 +71,7 @@ bool WriteTankBody(const std::string& folder)
     mesh.AddBox({0.7f, 1.45f, -3.15f}, {1.1f, 1.7f, -2.85f}, camo);
     mesh.AddBox({-1.6f, 1.45f, 2.6f}, {-1.4f, 1.62f, 2.85f}, camo);
     mesh.AddBox({1.4f, 1.45f, 2.6f}, {1.6f, 1.62f, 2.85f}, camo);
-    return WriteFileBytes(folder + "/tank_body.3ds", mesh.Write("TankBody"));
+    return SaveFile(folder + "/tank_body.3ds", mesh.Write("TankBody"));
 }
 
 bool WriteTankTorso(const std::string& folder)
@@ -98,7 +97,7 @@ bool WriteTankTorso(const std::string& folder)
         cupolaHigh.push_back({-0.55f + 0.28f * std::cos(a), -0.5f + 0.28f * std::sin(a)});
     }
     mesh.AddLoftY(cupolaLow, 0.72f, cupolaHigh, 1.0f, camo);
-    return WriteFileBytes(folder + "/tank_torso.3ds", mesh.Write("TankTorso"));
+    return SaveFile(folder + "/tank_torso.3ds", mesh.Write("TankTorso"));
 }
 
 bool WriteTankGun(const std::string& folder)
@@ -110,7 +109,7 @@ bool WriteTankGun(const std::string& folder)
     mesh.AddCylinderZ(0.0f, 0.0f, -0.25f, 0.7f, 0.19f, 12, 3.0f);
     mesh.AddCylinderZ(0.0f, 0.0f, 0.7f, 5.0f, 0.1f, 12, 3.0f);
     mesh.AddCylinderZ(0.0f, 0.0f, 5.0f, 5.5f, 0.16f, 12, 3.0f);
-    return WriteFileBytes(folder + "/tank_gun.3ds", mesh.Write("TankGun"));
+    return SaveFile(folder + "/tank_gun.3ds", mesh.Write("TankGun"));
 }
 
 bool WriteGround(const std::string& folder)
@@ -147,7 +146,7 @@ bool WriteGround(const std::string& folder)
             mesh.AddTriangle(a, c, d, up, group);
         }
     }
-    return WriteFileBytes(folder + "/level_boden.3ds", mesh.Write("Ground"));
+    return SaveFile(folder + "/level_boden.3ds", mesh.Write("Ground"));
 }
 
 // Obstacles fill their bounding boxes: the physics box is that box.
@@ -158,7 +157,7 @@ bool WriteCrate(const std::string& folder)
     const Vec3 min{-1.0f, 0.0f, -1.0f};
     const Vec3 max{1.0f, 2.0f, 1.0f};
     mesh.AddBox(min, max, FitUv(min, max));
-    return WriteFileBytes(folder + "/crate.3ds", mesh.Write("Crate"));
+    return SaveFile(folder + "/crate.3ds", mesh.Write("Crate"));
 }
 
 bool WriteWall(const std::string& folder)
@@ -166,7 +165,7 @@ bool WriteWall(const std::string& folder)
     MeshBuilder mesh;
     mesh.AddMaterial("Wall", "wall.jpg", Rgba{255, 255, 255, 255});
     mesh.AddBox({-4.0f, 0.0f, -0.5f}, {4.0f, 3.0f, 0.5f}, WorldUv(2.0f));
-    return WriteFileBytes(folder + "/wall.3ds", mesh.Write("Wall"));
+    return SaveFile(folder + "/wall.3ds", mesh.Write("Wall"));
 }
 } // namespace
 

@@ -2,13 +2,11 @@
 // synthesised voices, encoded as Ogg Vorbis. It lasts exactly 16 bars and its
 // last note has died away before the end, so it loops without a click.
 #include "MakeData.h"
-#include "TdsWriter.h"
 
-#include <vorbis/vorbisenc.h>
+#include "assets/VorbisEncoder.h"
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 #include <vector>
 
 namespace
@@ -130,86 +128,16 @@ void Synthesise(std::vector<float>& left, std::vector<float>& right)
     }
 }
 
-void AppendPage(std::vector<uint8_t>& out, const ogg_page& page)
+// Interleaves the two channels for the encoder.
+std::vector<float> Interleave(const std::vector<float>& left, const std::vector<float>& right)
 {
-    out.insert(out.end(), page.header, page.header + page.header_len);
-    out.insert(out.end(), page.body, page.body + page.body_len);
-}
-
-bool Encode(const std::vector<float>& left, const std::vector<float>& right,
-            std::vector<uint8_t>& out)
-{
-    vorbis_info info;
-    vorbis_info_init(&info);
-    if (vorbis_encode_init_vbr(&info, kChannels, kRate, 0.1f) != 0)
+    std::vector<float> frames(left.size() * 2);
+    for (size_t i = 0; i < left.size(); ++i)
     {
-        std::fprintf(stderr, "tolvi_makedata: the Vorbis encoder refused its settings\n");
-        vorbis_info_clear(&info);
-        return false;
+        frames[i * 2] = left[i];
+        frames[i * 2 + 1] = right[i];
     }
-    vorbis_comment comment;
-    vorbis_comment_init(&comment);
-    vorbis_comment_add_tag(&comment, "TITLE", "Ode to Joy");
-    vorbis_comment_add_tag(&comment, "ARTIST", "Ludwig van Beethoven (melody)");
-    vorbis_dsp_state dsp;
-    vorbis_block block;
-    vorbis_analysis_init(&dsp, &info);
-    vorbis_block_init(&dsp, &block);
-    ogg_stream_state stream;
-    // A fixed serial number keeps the file the same from run to run.
-    ogg_stream_init(&stream, 0x546F6C76);
-
-    ogg_packet header, headerComment, headerCode;
-    vorbis_analysis_headerout(&dsp, &comment, &header, &headerComment, &headerCode);
-    ogg_stream_packetin(&stream, &header);
-    ogg_stream_packetin(&stream, &headerComment);
-    ogg_stream_packetin(&stream, &headerCode);
-    ogg_page page;
-    while (ogg_stream_flush(&stream, &page) != 0)
-        AppendPage(out, page);
-
-    const size_t chunk = 1024;
-    size_t done = 0;
-    bool finished = false;
-    while (!finished)
-    {
-        const size_t count = std::min(chunk, left.size() - done);
-        if (count == 0)
-            vorbis_analysis_wrote(&dsp, 0);
-        else
-        {
-            float** buffer = vorbis_analysis_buffer(&dsp, static_cast<int>(count));
-            std::copy(left.begin() + done, left.begin() + done + count, buffer[0]);
-            std::copy(right.begin() + done, right.begin() + done + count, buffer[1]);
-            vorbis_analysis_wrote(&dsp, static_cast<int>(count));
-            done += count;
-        }
-        while (vorbis_analysis_blockout(&dsp, &block) == 1)
-        {
-            vorbis_analysis(&block, nullptr);
-            vorbis_bitrate_addblock(&block);
-            ogg_packet packet;
-            while (vorbis_bitrate_flushpacket(&dsp, &packet) == 1)
-            {
-                ogg_stream_packetin(&stream, &packet);
-                while (ogg_stream_pageout(&stream, &page) != 0)
-                {
-                    AppendPage(out, page);
-                    if (ogg_page_eos(&page))
-                        finished = true;
-                }
-            }
-        }
-        if (count == 0)
-            finished = true;
-    }
-
-    ogg_stream_clear(&stream);
-    vorbis_block_clear(&block);
-    vorbis_dsp_clear(&dsp);
-    vorbis_comment_clear(&comment);
-    vorbis_info_clear(&info);
-    return true;
+    return frames;
 }
 } // namespace
 
@@ -218,8 +146,12 @@ bool WriteMusic(const std::string& folder)
     std::vector<float> left;
     std::vector<float> right;
     Synthesise(left, right);
-    std::vector<uint8_t> bytes;
-    if (!Encode(left, right, bytes))
-        return false;
-    return WriteFileBytes(folder + "/data/music/freude.ogg", bytes);
+    VorbisSettings settings;
+    settings.quality = 0.1f;
+    // A fixed serial number keeps the file the same from run to run.
+    settings.serial = 0x546F6C76;
+    settings.tags = {{"TITLE", "Ode to Joy"}, {"ARTIST", "Ludwig van Beethoven (melody)"}};
+    const std::vector<uint8_t> bytes =
+        EncodeVorbis(Interleave(left, right), kChannels, kRate, settings);
+    return !bytes.empty() && SaveFile(folder + "/data/music/freude.ogg", bytes);
 }

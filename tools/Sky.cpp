@@ -2,7 +2,6 @@
 // the faces meet without seams wherever the game's cube puts them.
 #include "MakeData.h"
 #include "Noise.h"
-#include "TdsWriter.h"
 
 #include <algorithm>
 #include <cmath>

@@ -7,6 +7,7 @@
 #include "net/NetworkSubsystem.h"
 #include "net/Server.h"
 #include "platform/TestHooks.h"
+#include "support/ScratchFolder.h"
 #include "support/TextFiles.h"
 
 #include <cstdlib>
@@ -29,8 +30,8 @@ size_t IndexOf(const std::vector<std::string>& lines, const std::string& line, s
 
 TEST(KernelNetworkTest, NetworkStartsAfterTheLogAndStopsBeforeTheLastDeletion)
 {
-    char pattern[] = "/tmp/tolvi-kernel-net-XXXXXX";
-    std::string dir = mkdtemp(pattern);
+    ScratchFolder scratch("kernel-net");
+    const std::string& dir = scratch.path;
     pid_t child = fork();
     ASSERT_GE(child, 0);
     if (child == 0)
@@ -47,7 +48,6 @@ TEST(KernelNetworkTest, NetworkStartsAfterTheLogAndStopsBeforeTheLastDeletion)
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
 
     std::vector<std::string> lines = ReadLines(dir + "/tolvi.log");
-    std::system(("rm -rf " + dir).c_str());
     size_t opened = IndexOf(lines, " tolvi.log opened");
     size_t init = IndexOf(lines, " Initializing Network Subsystem", opened);
     ASSERT_LT(init + 4, lines.size());

@@ -1,5 +1,6 @@
 #include "core/Log.h"
 #include "support/LogCapture.h"
+#include "support/ScratchFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -104,18 +105,13 @@ TEST(Log, DeepNestingIsCappedNotOverrun)
 class LogFileTest : public ::testing::Test
 {
 protected:
-    void SetUp() override
-    {
-        char pattern[] = "/tmp/tolvi-logfile-XXXXXX";
-        dir = mkdtemp(pattern);
-    }
-    void TearDown() override { system(("rm -rf " + dir).c_str()); }
     std::string Read(const std::string& path)
     {
         std::ifstream in(path);
         return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
     }
-    std::string dir;
+    ScratchFolder scratch{"logfile"};
+    std::string dir = scratch.path;
 };
 
 TEST_F(LogFileTest, TruncatesOrAppendsAndWritesAtOnce)

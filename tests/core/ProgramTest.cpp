@@ -1,5 +1,6 @@
 // Runs the real program headless in a scratch folder and stops it as a user's
 // session would, by SIGTERM.
+#include "support/ScratchFolder.h"
 #include "support/TextFiles.h"
 
 #include <gtest/gtest.h>
@@ -58,13 +59,6 @@ int WaitExit(pid_t pid, int seconds)
 class ProgramTest : public ::testing::Test
 {
 protected:
-    void SetUp() override
-    {
-        char pattern[] = "/tmp/tolvi-program-XXXXXX";
-        dir = mkdtemp(pattern);
-    }
-    void TearDown() override { std::system(("rm -rf " + dir).c_str()); }
-
     // Waits until the program's log shows the main loop running.
     bool WaitForMainloop(int seconds)
     {
@@ -76,7 +70,8 @@ protected:
         }
         return false;
     }
-    std::string dir;
+    ScratchFolder scratch{"program"};
+    std::string dir = scratch.path;
 };
 } // namespace
 

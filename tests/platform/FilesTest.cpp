@@ -1,11 +1,11 @@
 #include "platform/Files.h"
+#include "support/ScratchFolder.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <string>
-#include <sys/stat.h>
 #include <unistd.h>
 
 namespace
@@ -15,14 +15,11 @@ class FilesTest : public ::testing::Test
 protected:
     void SetUp() override
     {
-        char pattern[] = "/tmp/tolvi-files-XXXXXX";
-        dir = mkdtemp(pattern);
-        mkdir((dir + "/data").c_str(), 0755);
-        mkdir((dir + "/data/Textures").c_str(), 0755);
+        std::filesystem::create_directories(dir + "/data/Textures");
         std::ofstream(dir + "/data/Textures/Crate.PNG") << "x";
     }
-    void TearDown() override { std::system(("rm -rf " + dir).c_str()); }
-    std::string dir;
+    ScratchFolder scratch{"files"};
+    std::string dir = scratch.path;
 };
 } // namespace
 

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "platform/SoundTestHooks.h"
+#include "support/ScratchFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -15,8 +16,6 @@ class AudioTest : public ::testing::Test
 protected:
     void SetUp() override
     {
-        char pattern[] = "/tmp/tolvi-audio-XXXXXX";
-        dir = mkdtemp(pattern);
         SetEnv("SDL_AUDIODRIVER", "dummy");
         TestSetManualMixing(true);
     }
@@ -30,7 +29,6 @@ protected:
             else
                 unsetenv(saved.first.c_str());
         }
-        std::system(("rm -rf " + dir).c_str());
     }
 
     void SetEnv(const char* name, const char* value)
@@ -65,6 +63,8 @@ protected:
         return out;
     }
 
-    std::string dir;
+    ScratchFolder scratch{"audio"};
+    // The scratch folder's path, where the test's files go.
+    std::string dir = scratch.path;
     std::vector<std::pair<std::string, std::pair<bool, std::string>>> savedEnv;
 };

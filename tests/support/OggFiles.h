@@ -1,10 +1,12 @@
-// Ogg Vorbis files made in the test from a known signal (libvorbisenc), the
-// reference decode of a file (vorbisfile, as the stream decodes it), and a
-// watchdog that ends the test process rather than let a test hang.
+// Ogg Vorbis files made in the test from a known signal (the asset library's
+// encoder), the reference decode of a file (vorbisfile, as the stream decodes
+// it), and a watchdog that ends the test process rather than let a test hang.
 #pragma once
 
+#include "assets/Files.h"
+#include "assets/VorbisEncoder.h"
+
 #include <ogg/ogg.h>
-#include <vorbis/vorbisenc.h>
 #include <vorbis/vorbisfile.h>
 
 #include <algorithm>
@@ -14,7 +16,6 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -55,86 +56,17 @@ inline std::vector<float> Tone(int frames, int channels, int rate, double hz)
     return signal;
 }
 
-inline void AppendPage(std::string& out, const ogg_page& page)
-{
-    out.append(reinterpret_cast<const char*>(page.header), static_cast<size_t>(page.header_len));
-    out.append(reinterpret_cast<const char*>(page.body), static_cast<size_t>(page.body_len));
-}
-
-// Encodes the interleaved signal; with headersOnly the file ends after the
-// three header packets.
+// Encodes the interleaved signal at quality 0.5; with headersOnly the file
+// ends after the three header packets.
 inline std::string Encode(const std::vector<float>& signal, int channels, int rate,
                           bool headersOnly = false)
 {
-    std::string out;
-    vorbis_info info;
-    vorbis_info_init(&info);
-    if (vorbis_encode_init_vbr(&info, channels, rate, 0.5f) != 0)
-    {
-        vorbis_info_clear(&info);
-        return out;
-    }
-    vorbis_comment comment;
-    vorbis_comment_init(&comment);
-    vorbis_dsp_state dsp;
-    vorbis_analysis_init(&dsp, &info);
-    vorbis_block block;
-    vorbis_block_init(&dsp, &block);
-    ogg_stream_state stream;
-    ogg_stream_init(&stream, 0x746f6c76);
-
-    ogg_packet header, headerComment, headerCode;
-    vorbis_analysis_headerout(&dsp, &comment, &header, &headerComment, &headerCode);
-    ogg_stream_packetin(&stream, &header);
-    ogg_stream_packetin(&stream, &headerComment);
-    ogg_stream_packetin(&stream, &headerCode);
-    ogg_page page;
-    while (ogg_stream_flush(&stream, &page) != 0)
-        AppendPage(out, page);
-
-    if (!headersOnly)
-    {
-        auto drain = [&]
-        {
-            while (vorbis_analysis_blockout(&dsp, &block) == 1)
-            {
-                vorbis_analysis(&block, nullptr);
-                vorbis_bitrate_addblock(&block);
-                ogg_packet packet;
-                while (vorbis_bitrate_flushpacket(&dsp, &packet))
-                {
-                    ogg_stream_packetin(&stream, &packet);
-                    while (ogg_stream_pageout(&stream, &page) != 0)
-                        AppendPage(out, page);
-                }
-            }
-        };
-        const int frames = static_cast<int>(signal.size() / static_cast<size_t>(channels));
-        const int chunk = 1024;
-        for (int start = 0; start < frames; start += chunk)
-        {
-            int n = std::min(chunk, frames - start);
-            float** buffer = vorbis_analysis_buffer(&dsp, n);
-            for (int i = 0; i < n; i++)
-            {
-                for (int c = 0; c < channels; c++)
-                    buffer[c][i] = signal[static_cast<size_t>(start + i) * channels + c];
-            }
-            vorbis_analysis_wrote(&dsp, n);
-            drain();
-        }
-        vorbis_analysis_wrote(&dsp, 0);
-        drain();
-        while (ogg_stream_flush(&stream, &page) != 0)
-            AppendPage(out, page);
-    }
-
-    ogg_stream_clear(&stream);
-    vorbis_block_clear(&block);
-    vorbis_dsp_clear(&dsp);
-    vorbis_comment_clear(&comment);
-    vorbis_info_clear(&info);
-    return out;
+    assets::VorbisSettings settings;
+    settings.quality = 0.5f;
+    settings.serial = 0x746f6c76;
+    settings.headersOnly = headersOnly;
+    const std::vector<uint8_t> bytes = assets::EncodeVorbis(signal, channels, rate, settings);
+    return std::string(bytes.begin(), bytes.end());
 }
 
 // Rewrites the sample rate in the identification header (the first page)
@@ -161,39 +93,61 @@ inline std::string WithRate(std::string file, uint32_t rate)
 
 inline void Write(const std::string& path, const std::string& bytes)
 {
-    std::ofstream(path, std::ios::binary)
-        .write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    assets::SaveFile(path, bytes.data(), bytes.size());
 }
 
-// Decodes the whole file as the stream does (16-bit signed little-endian).
-inline std::vector<int16_t> Decode(const std::string& path, int* channels = nullptr,
-                                   long* rate = nullptr)
+// A whole file decoded as the stream decodes it (16-bit signed
+// little-endian, interleaved).
+struct Decoded
 {
     std::vector<int16_t> pcm;
+    int channels = 0;
+    long rate = 0;
+    // Frames the file's last granule position declares; -1 when unknown.
+    long long declaredFrames = -1;
+    // The file opened and decoded to its end without an error.
+    bool complete = false;
+};
+
+inline Decoded DecodeFile(const std::string& path)
+{
+    Decoded out;
     FILE* file = fopen(path.c_str(), "rb");
     if (!file)
-        return pcm;
+        return out;
     OggVorbis_File decoder;
     if (ov_open(file, &decoder, nullptr, 0) < 0)
     {
         fclose(file);
-        return pcm;
+        return out;
     }
     vorbis_info* info = ov_info(&decoder, -1);
-    if (channels)
-        *channels = info->channels;
-    if (rate)
-        *rate = info->rate;
+    out.channels = info->channels;
+    out.rate = info->rate;
+    out.declaredFrames = ov_pcm_total(&decoder, -1);
     char chunk[4096];
     int section = 0;
     long r;
     while ((r = ov_read(&decoder, chunk, sizeof(chunk), 0, 2, 1, &section)) > 0)
     {
         const int16_t* samples = reinterpret_cast<const int16_t*>(chunk);
-        pcm.insert(pcm.end(), samples, samples + r / 2);
+        out.pcm.insert(out.pcm.end(), samples, samples + r / 2);
     }
+    out.complete = r == 0;
     ov_clear(&decoder);
-    return pcm;
+    return out;
+}
+
+// The samples of DecodeFile, with the channel count and rate when asked for.
+inline std::vector<int16_t> Decode(const std::string& path, int* channels = nullptr,
+                                   long* rate = nullptr)
+{
+    Decoded decoded = DecodeFile(path);
+    if (channels && decoded.channels)
+        *channels = decoded.channels;
+    if (rate && decoded.rate)
+        *rate = decoded.rate;
+    return std::move(decoded.pcm);
 }
 
 // Ends the process with a failure if not destroyed within the time limit, so

@@ -2,6 +2,7 @@
 #include "tds/TdsReader.h"
 
 #include "support/LogCapture.h"
+#include "support/ScratchFolder.h"
 #include "support/TdsSamples.h"
 
 #include <gtest/gtest.h>
@@ -227,8 +228,8 @@ TEST(TdsReader, ObjectWhoseFirstChildIsNoKnownKindAddsNothing)
 
 TEST(TdsReader, LoadFileFailuresAreLogged)
 {
-    char pattern[] = "/tmp/tolvi-tds-XXXXXX";
-    std::string dir = mkdtemp(pattern);
+    ScratchFolder scratch("tds");
+    const std::string& dir = scratch.path;
     LogCapture log;
     TdsReader reader;
 
@@ -257,5 +258,4 @@ TEST(TdsReader, LoadFileFailuresAreLogged)
     ASSERT_TRUE(TdsWriter::Save(tds_samples::SceneFile(), dir + "/Scene.3DS"));
     EXPECT_TRUE(reader.LoadFile((dir + "\\scene.3ds").c_str()));
     EXPECT_EQ(reader.GetMeshCount(), 4u);
-    std::system(("rm -rf " + dir).c_str());
 }

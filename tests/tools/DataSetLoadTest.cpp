@@ -13,7 +13,9 @@
 #include "scene/SkyBox.h"
 #include "scene/StaticModel.h"
 #include "support/AudioFixture.h"
+#include "support/ImageFiles.h"
 #include "support/LogCapture.h"
+#include "support/OggFiles.h"
 #include "tds/TdsReader.h"
 #include "video/Model.h"
 #include "video/ResourceManager.h"
@@ -22,7 +24,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <png.h>
 #include <unistd.h>
 
 namespace
@@ -97,7 +98,7 @@ protected:
         char cwd[4096];
         ASSERT_NE(getcwd(cwd, sizeof cwd), nullptr);
         oldFolder = cwd;
-        ASSERT_EQ(chdir(DataSet()->folder.c_str()), 0);
+        ASSERT_EQ(chdir(DataSet()->path.c_str()), 0);
         entered = true;
     }
     void TearDown() override
@@ -241,37 +242,15 @@ TEST_F(DataSetLoadTest, SkyBoxLoadsAllSixFaces)
 
 namespace
 {
-// An RGB picture read from a PNG file.
-struct Rgb
+// Mean of one channel (0 red, 1 green, 2 blue) of a decoded picture over the
+// pixels [x0, x1) by [y0, y1).
+double Mean(const DecodedImage& image, int channel, int x0, int x1, int y0, int y1)
 {
-    int width = 0;
-    int height = 0;
-    std::vector<uint8_t> pixels; // three bytes a pixel, top row first
-
-    // Mean of one channel over the pixels [x0, x1) by [y0, y1).
-    double Mean(int channel, int x0, int x1, int y0, int y1) const
-    {
-        double sum = 0.0;
-        for (int y = y0; y < y1; ++y)
-            for (int x = x0; x < x1; ++x)
-                sum += pixels[(static_cast<size_t>(y) * width + x) * 3 + channel];
-        return sum / ((x1 - x0) * (y1 - y0));
-    }
-};
-
-bool ReadRgb(const std::string& path, Rgb& out)
-{
-    png_image image = {};
-    image.version = PNG_IMAGE_VERSION;
-    if (!png_image_begin_read_from_file(&image, path.c_str()))
-        return false;
-    image.format = PNG_FORMAT_RGB;
-    out.pixels.resize(PNG_IMAGE_SIZE(image));
-    if (!png_image_finish_read(&image, nullptr, out.pixels.data(), 0, nullptr))
-        return false;
-    out.width = static_cast<int>(image.width);
-    out.height = static_cast<int>(image.height);
-    return true;
+    double sum = 0.0;
+    for (int y = y0; y < y1; ++y)
+        for (int x = x0; x < x1; ++x)
+            sum += image.bgra[(static_cast<size_t>(y) * image.width + x) * 4 + 2 - channel];
+    return sum / ((x1 - x0) * (y1 - y0));
 }
 
 // The screen pixel (column, row) the camera puts a world point on.
@@ -302,8 +281,8 @@ uint8_t Channel(uint32_t argb, int channel)
 // show the picture mirrored.
 TEST_F(DataSetLoadTest, CrateShowsItsTextureTheRightWayRoundOnEverySide)
 {
-    Rgb texture;
-    ASSERT_TRUE(ReadRgb("data/textures/crate.png", texture));
+    DecodedImage texture;
+    ASSERT_TRUE(ReadImage("data/textures/crate.png", texture));
     ASSERT_EQ(texture.width, 128);
     ASSERT_EQ(texture.height, 128);
 
@@ -381,8 +360,8 @@ TEST_F(DataSetLoadTest, CrateShowsItsTextureTheRightWayRoundOnEverySide)
                             sum += Channel(frame.At(x, y), c);
                     const double shown = sum / ((x1 - x0) * (y1 - y0));
                     auto block = [&](int bi, int bj) {
-                        return texture.Mean(c, bi * 16 + 3, bi * 16 + 13, bj * 16 + 3,
-                                            bj * 16 + 13);
+                        return Mean(texture, c, bi * 16 + 3, bi * 16 + 13, bj * 16 + 3,
+                                    bj * 16 + 13);
                     };
                     straight += std::fabs(shown - block(i, j));
                     mirrored += std::fabs(shown - block(cells - 1 - i, j));
@@ -427,19 +406,16 @@ protected:
 TEST_F(DataSetMusicTest, MusicOpensAsStereoAt22050Hertz)
 {
     ASSERT_NE(DataSet(), nullptr);
-    const std::string path = DataSet()->Path("data/music/freude.ogg");
+    const std::string path = DataSet()->File("data/music/freude.ogg");
     LogCapture log;
     OggStream stream;
     ASSERT_EQ(stream.Open(path.c_str()), 0) << log.Text();
     // A quarter second of 16-bit frames: 22050 / 4 frames of two channels.
     EXPECT_EQ(stream.GetHalfSize(), (22050u / 4u) * 2u * 2u);
 
-    OggVorbis_File decoder;
-    FILE* file = fopen(path.c_str(), "rb");
-    ASSERT_NE(file, nullptr);
-    ASSERT_EQ(ov_open(file, &decoder, nullptr, 0), 0);
-    vorbis_info* info = ov_info(&decoder, -1);
-    EXPECT_EQ(info->channels, 2);
-    EXPECT_EQ(info->rate, 22050);
-    ov_clear(&decoder);
+    int channels = 0;
+    long rate = 0;
+    EXPECT_FALSE(oggfiles::Decode(path, &channels, &rate).empty());
+    EXPECT_EQ(channels, 2);
+    EXPECT_EQ(rate, 22050);
 }

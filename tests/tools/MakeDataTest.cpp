@@ -2,17 +2,15 @@
 // every run, pictures decode at their designed sizes, level.txt scans line by
 // line and the music decodes as a loopable Ogg Vorbis stream.
 #include "MakerRun.h"
-
-#include <png.h>
-#include <vorbis/vorbisfile.h>
+#include "support/ImageFiles.h"
+#include "support/OggFiles.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
-#include <cstring>
+#include <filesystem>
+#include <fstream>
 #include <set>
-// jpeglib.h needs size_t and FILE declared before it.
-#include <jpeglib.h>
 
 namespace
 {
@@ -51,102 +49,33 @@ const char* const kExpectedFiles[] = {
     "data/textures/ground.jpg",
 };
 
-struct Picture
-{
-    int width = 0;
-    int height = 0;
-    bool alpha = false;
-    std::vector<uint8_t> rgba; // top row first
-};
-
-bool ReadPng(const std::string& path, Picture& out)
-{
-    png_image image{};
-    image.version = PNG_IMAGE_VERSION;
-    if (!png_image_begin_read_from_file(&image, path.c_str()))
-        return false;
-    out.width = static_cast<int>(image.width);
-    out.height = static_cast<int>(image.height);
-    out.alpha = (image.format & PNG_FORMAT_FLAG_ALPHA) != 0;
-    image.format = PNG_FORMAT_RGBA;
-    out.rgba.resize(PNG_IMAGE_SIZE(image));
-    return png_image_finish_read(&image, nullptr, out.rgba.data(), 0, nullptr) != 0;
-}
-
-bool ReadJpeg(const std::string& path, Picture& out)
-{
-    FILE* file = std::fopen(path.c_str(), "rb");
-    if (!file)
-        return false;
-    jpeg_decompress_struct info{};
-    jpeg_error_mgr errors{};
-    info.err = jpeg_std_error(&errors);
-    jpeg_create_decompress(&info);
-    jpeg_stdio_src(&info, file);
-    jpeg_read_header(&info, TRUE);
-    info.out_color_space = JCS_RGB;
-    jpeg_start_decompress(&info);
-    out.width = static_cast<int>(info.output_width);
-    out.height = static_cast<int>(info.output_height);
-    std::vector<uint8_t> row(static_cast<size_t>(out.width) * 3);
-    while (info.output_scanline < info.output_height)
-    {
-        JSAMPROW line = row.data();
-        jpeg_read_scanlines(&info, &line, 1);
-        for (int x = 0; x < out.width; ++x)
-        {
-            out.rgba.insert(out.rgba.end(), &row[x * 3], &row[x * 3] + 3);
-            out.rgba.push_back(255);
-        }
-    }
-    jpeg_finish_decompress(&info);
-    jpeg_destroy_decompress(&info);
-    std::fclose(file);
-    return out.rgba.size() == static_cast<size_t>(out.width) * out.height * 4;
-}
-
 uint32_t Le32(const std::vector<uint8_t>& b, size_t at)
 {
     return b[at] | (b[at + 1] << 8) | (b[at + 2] << 16) | (static_cast<uint32_t>(b[at + 3]) << 24);
 }
 
-// Only the header is checked here: the pixels are read in the sky box test.
-bool ReadBmp(const std::string& path, Picture& out)
+// The header of an uncompressed 24-bit BMP whose size field is the file's
+// size and whose pixel rows lie inside the file.
+bool IsPlainBmp(const std::vector<uint8_t>& b)
 {
-    const std::vector<uint8_t> b = ReadBytes(path);
     if (b.size() < 54 || b[0] != 'B' || b[1] != 'M' || Le32(b, 2) != b.size())
         return false;
     const uint32_t offset = Le32(b, 10);
-    out.width = static_cast<int>(Le32(b, 18));
-    out.height = static_cast<int>(Le32(b, 22));
+    const int32_t width = static_cast<int32_t>(Le32(b, 18));
+    const int32_t height = static_cast<int32_t>(Le32(b, 22));
     const int bits = b[28] | (b[29] << 8);
-    if (bits != 24 || Le32(b, 30) != 0 || out.width <= 0 || out.height <= 0)
+    if (bits != 24 || Le32(b, 30) != 0 || width <= 0 || height <= 0)
         return false;
-    const size_t rowBytes = (static_cast<size_t>(out.width) * 3 + 3) & ~size_t{3};
-    if (offset + rowBytes * out.height > b.size())
-        return false;
-    for (int y = 0; y < out.height; ++y)
-    {
-        const size_t row = offset + rowBytes * (out.height - 1 - y);
-        for (int x = 0; x < out.width; ++x)
-        {
-            out.rgba.push_back(b[row + x * 3 + 2]);
-            out.rgba.push_back(b[row + x * 3 + 1]);
-            out.rgba.push_back(b[row + x * 3]);
-            out.rgba.push_back(255);
-        }
-    }
-    return true;
+    const size_t rowBytes = (static_cast<size_t>(width) * 3 + 3) & ~size_t{3};
+    return offset + rowBytes * height <= b.size();
 }
 
-bool ReadPicture(const std::string& path, Picture& out)
+// Reads a picture with the engine's decoder; BMP files must be plain ones.
+bool ReadPicture(const std::string& path, DecodedImage& out)
 {
-    const std::string ext = path.substr(path.size() - 3);
-    if (ext == "png")
-        return ReadPng(path, out);
-    if (ext == "jpg")
-        return ReadJpeg(path, out);
-    return ReadBmp(path, out);
+    if (path.substr(path.size() - 3) == "bmp" && !IsPlainBmp(ReadBytes(path)))
+        return false;
+    return ReadImage(path, out);
 }
 } // namespace
 
@@ -159,19 +88,19 @@ TEST(MakeDataTest, WritesEveryFileTheSameOnEveryRun)
     ASSERT_TRUE(second.Make());
 
     std::set<std::string> written;
-    for (const auto& entry : std::filesystem::recursive_directory_iterator(first.folder))
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(first.path))
     {
         if (entry.is_regular_file())
-            written.insert(std::filesystem::relative(entry.path(), first.folder).string());
+            written.insert(std::filesystem::relative(entry.path(), first.path).string());
     }
     for (const char* name : kExpectedFiles)
         EXPECT_EQ(written.count(name), 1u) << name << " is missing";
 
     for (const std::string& name : written)
     {
-        const std::vector<uint8_t> a = ReadBytes(first.Path(name));
+        const std::vector<uint8_t> a = ReadBytes(first.File(name));
         EXPECT_FALSE(a.empty()) << name;
-        EXPECT_TRUE(a == ReadBytes(second.Path(name))) << name << " differs between two runs";
+        EXPECT_TRUE(a == ReadBytes(second.File(name))) << name << " differs between two runs";
     }
 }
 
@@ -183,9 +112,9 @@ TEST(MakeDataTest, RefusesAMissingFolderArgumentAndAnUnwritableFolder)
     EXPECT_NE(std::system(bare.c_str()), 0);
     MakerRun run;
     // A plain file where the folder should be: nothing can be created below it.
-    std::ofstream(run.Path("blocked")) << "x";
+    std::ofstream(run.File("blocked")) << "x";
     const std::string blocked =
-        std::string("\"") + TOLVI_MAKEDATA + "\" \"" + run.Path("blocked") + "\" 2>/dev/null";
+        std::string("\"") + TOLVI_MAKEDATA + "\" \"" + run.File("blocked") + "\" 2>/dev/null";
     EXPECT_NE(std::system(blocked.c_str()), 0);
 #endif
 }
@@ -218,24 +147,24 @@ TEST(MakeDataTest, PicturesDecodeAtTheirDesignedSizes)
     };
     for (const Expected& e : expected)
     {
-        Picture picture;
-        ASSERT_TRUE(ReadPicture(run.Path(std::string("data/textures/") + e.name), picture))
+        DecodedImage picture;
+        ASSERT_TRUE(ReadPicture(run.File(std::string("data/textures/") + e.name), picture))
             << e.name;
         EXPECT_EQ(picture.width, e.width) << e.name;
         EXPECT_EQ(picture.height, e.height) << e.name;
-        EXPECT_EQ(picture.alpha, e.alpha) << e.name;
+        EXPECT_EQ(picture.hasAlpha, e.alpha) << e.name;
     }
 
     // The smoke puff fades out before the border; the cursor's hot point is
     // its top-left pixel.
-    Picture smoke;
-    ASSERT_TRUE(ReadPng(run.Path("data/textures/smoke.png"), smoke));
-    EXPECT_EQ(smoke.rgba[3], 0);
-    EXPECT_GT(smoke.rgba[(32 * 64 + 32) * 4 + 3], 100);
-    Picture cursor;
-    ASSERT_TRUE(ReadPng(run.Path("data/textures/cursor.png"), cursor));
-    EXPECT_EQ(cursor.rgba[3], 255);
-    EXPECT_EQ(cursor.rgba[(31 * 32 + 31) * 4 + 3], 0);
+    DecodedImage smoke;
+    ASSERT_TRUE(ReadImage(run.File("data/textures/smoke.png"), smoke));
+    EXPECT_EQ(smoke.bgra[3], 0);
+    EXPECT_GT(smoke.bgra[(32 * 64 + 32) * 4 + 3], 100);
+    DecodedImage cursor;
+    ASSERT_TRUE(ReadImage(run.File("data/textures/cursor.png"), cursor));
+    EXPECT_EQ(cursor.bgra[3], 255);
+    EXPECT_EQ(cursor.bgra[(31 * 32 + 31) * 4 + 3], 0);
 }
 
 TEST(MakeDataTest, FontHasADistinctGlyphForEveryPrintableCharacter)
@@ -243,8 +172,8 @@ TEST(MakeDataTest, FontHasADistinctGlyphForEveryPrintableCharacter)
     TOLVI_REQUIRE_MAKER();
     MakerRun run;
     ASSERT_TRUE(run.Make());
-    Picture font;
-    ASSERT_TRUE(ReadPng(run.Path("data/textures/font.png"), font));
+    DecodedImage font;
+    ASSERT_TRUE(ReadImage(run.File("data/textures/font.png"), font));
     ASSERT_EQ(font.width, 128);
     // Glyph of byte c: column c mod 16, row c / 16, 8 by 8 pixels, ink in alpha.
     auto glyph = [&](int c)
@@ -255,7 +184,7 @@ TEST(MakeDataTest, FontHasADistinctGlyphForEveryPrintableCharacter)
             for (int x = 0; x < 8; ++x)
             {
                 const size_t at = ((c / 16 * 8 + y) * 128 + c % 16 * 8 + x) * 4;
-                ink.push_back(font.rgba[at + 3] > 127);
+                ink.push_back(font.bgra[at + 3] > 127);
             }
         }
         return ink;
@@ -270,11 +199,11 @@ TEST(MakeDataTest, FontHasADistinctGlyphForEveryPrintableCharacter)
         EXPECT_GT(inked(g), 0) << "no glyph for '" << static_cast<char>(c) << "'";
         EXPECT_TRUE(seen.insert(g).second) << "'" << static_cast<char>(c) << "' repeats a glyph";
     }
-    for (size_t i = 0; i < font.rgba.size(); i += 4)
+    for (size_t i = 0; i < font.bgra.size(); i += 4)
     {
-        ASSERT_EQ(font.rgba[i], 255);
-        ASSERT_EQ(font.rgba[i + 1], 255);
-        ASSERT_EQ(font.rgba[i + 2], 255);
+        ASSERT_EQ(font.bgra[i], 255);
+        ASSERT_EQ(font.bgra[i + 1], 255);
+        ASSERT_EQ(font.bgra[i + 2], 255);
     }
 }
 
@@ -283,7 +212,7 @@ TEST(MakeDataTest, LevelListsObstaclesAheadOfTheTankInTheScannedFormat)
     TOLVI_REQUIRE_MAKER();
     MakerRun run;
     ASSERT_TRUE(run.Make());
-    const std::vector<uint8_t> bytes = ReadBytes(run.Path("level.txt"));
+    const std::vector<uint8_t> bytes = ReadBytes(run.File("level.txt"));
     ASSERT_FALSE(bytes.empty());
     EXPECT_EQ(bytes.back(), '\n');
     const std::string text(bytes.begin(), bytes.end());
@@ -302,7 +231,7 @@ TEST(MakeDataTest, LevelListsObstaclesAheadOfTheTankInTheScannedFormat)
         int flag = 0;
         ASSERT_EQ(std::sscanf(line.c_str(), "%199s %f %f %f %d", model, &x, &z, &turns, &flag), 5)
             << line;
-        EXPECT_TRUE(std::filesystem::exists(run.Path(model))) << model;
+        EXPECT_TRUE(std::filesystem::exists(run.File(model))) << model;
         // The tank starts at (-37, -191), 6.4 long, facing +z.
         EXPECT_GT(z, -191.0f + 3.2f + 4.0f) << line;
         EXPECT_LT(std::fabs(x + 37.0f), 40.0f) << line;
@@ -312,7 +241,7 @@ TEST(MakeDataTest, LevelListsObstaclesAheadOfTheTankInTheScannedFormat)
     EXPECT_GT(dynamic, 0);
     EXPECT_LT(dynamic, lines);
 
-    const std::vector<uint8_t> heights = ReadBytes(run.Path("data/terrain.raw"));
+    const std::vector<uint8_t> heights = ReadBytes(run.File("data/terrain.raw"));
     ASSERT_EQ(heights.size(), 513u * 513u);
     const auto [low, high] = std::minmax_element(heights.begin(), heights.end());
     EXPECT_GT(*high - *low, 100) << "the terrain is nearly flat";
@@ -323,29 +252,16 @@ TEST(MakeDataTest, MusicDecodesAndLoopsWithoutAClick)
     TOLVI_REQUIRE_MAKER();
     MakerRun run;
     ASSERT_TRUE(run.Make());
-    OggVorbis_File file;
-    ASSERT_EQ(ov_fopen(run.Path("data/music/freude.ogg").c_str(), &file), 0);
-    const vorbis_info* info = ov_info(&file, -1);
-    ASSERT_NE(info, nullptr);
-    EXPECT_EQ(info->channels, 2);
-    EXPECT_EQ(info->rate, 22050);
-    const double seconds = ov_time_total(&file, -1);
+    const oggfiles::Decoded music = oggfiles::DecodeFile(run.File("data/music/freude.ogg"));
+    EXPECT_EQ(music.channels, 2);
+    EXPECT_EQ(music.rate, 22050);
+    ASSERT_GT(music.rate, 0);
+    const double seconds = static_cast<double>(music.declaredFrames) / music.rate;
     EXPECT_GE(seconds, 20.0);
     EXPECT_LE(seconds, 60.0);
-
-    std::vector<int16_t> samples;
-    char buffer[8192];
-    int section = 0;
-    long got = 0;
-    while ((got = ov_read(&file, buffer, sizeof buffer, 0, 2, 1, &section)) > 0)
-    {
-        const size_t old = samples.size();
-        samples.resize(old + got / 2);
-        std::memcpy(&samples[old], buffer, static_cast<size_t>(got));
-    }
-    EXPECT_EQ(got, 0) << "decoding error";
-    EXPECT_EQ(static_cast<long long>(samples.size()) / 2, ov_pcm_total(&file, -1));
-    ov_clear(&file);
+    EXPECT_TRUE(music.complete) << "decoding error";
+    const std::vector<int16_t>& samples = music.pcm;
+    EXPECT_EQ(static_cast<long long>(samples.size()) / 2, music.declaredFrames);
 
     int peak = 0;
     for (int16_t s : samples)
@@ -386,11 +302,11 @@ TEST(MakeDataTest, SkyBoxFacesMeetWithoutSeams)
         {{-1, 1, -1, lo, hi}, {1, 1, -1, lo, lo}, {1, 1, 1, hi, lo}, {-1, 1, 1, hi, hi}},
         {{-1, -1, 1, hi, lo}, {1, -1, 1, hi, hi}, {1, -1, -1, lo, hi}, {-1, -1, -1, lo, lo}},
     };
-    Picture pictures[6];
+    DecodedImage pictures[6];
     for (int f = 0; f < 6; ++f)
     {
-        ASSERT_TRUE(ReadBmp(run.Path(std::string("data/textures/cliff") + suffix[f] + ".bmp"),
-                            pictures[f]));
+        ASSERT_TRUE(ReadPicture(run.File(std::string("data/textures/cliff") + suffix[f] + ".bmp"),
+                                pictures[f]));
         ASSERT_EQ(pictures[f].width, 256);
         ASSERT_EQ(pictures[f].height, 256);
     }
@@ -407,7 +323,7 @@ TEST(MakeDataTest, SkyBoxFacesMeetWithoutSeams)
     auto texel = [&](int f, int tx, int ty)
     {
         const size_t at = (static_cast<size_t>(ty) * 256 + tx) * 4;
-        return &pictures[f].rgba[at];
+        return &pictures[f].bgra[at];
     };
 
     long long sum = 0;

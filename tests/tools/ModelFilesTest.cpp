@@ -1,98 +1,59 @@
-// The maker's .3ds files, read chunk by chunk by a small checker of our own:
-// well-formed chunk tree, one mesh per file, every face in exactly one
-// face-material chunk, smoothing groups and mapping coordinates present, faces
-// wound outwards, and the tank, ground and obstacles sized as the game uses them.
+// The maker's .3ds files read back with the engine's 3DS reader: one mesh per
+// file, each material naming a texture of the data set, faces wound outwards,
+// and the tank, ground and obstacles sized as the game uses them. What the
+// reader forgives but the maker must not write is checked with the reader's
+// own chunk calls: a well-formed chunk tree, mapping coordinates and smoothing
+// groups for every vertex and face, and every face in exactly one
+// face-material chunk.
 #include "MakerRun.h"
 
+#include "math/Vector3.h"
+#include "support/LogCapture.h"
+#include "tds/TdsReader.h"
+
+#include <algorithm>
 #include <cmath>
-#include <cstring>
-#include <set>
+#include <filesystem>
 
 namespace
 {
-struct Vec
+// What the chunk walk found; error is empty while the tree is well-formed.
+struct ChunkTree
 {
-    float x, y, z;
+    std::string error;
+    uint32_t vertices = 0;
+    uint32_t uvs = 0;
+    uint32_t faces = 0;
+    uint32_t smoothing = 0;
+    std::vector<std::string> faceMaterials; // in file order
+    std::vector<int> faceUse;               // per face: how many face-material chunks list it
 };
 
-struct Mesh
+uint32_t Count(TdsReader& reader)
 {
-    std::vector<std::string> materials;
-    std::vector<std::string> maps;
-    std::string objectName;
-    std::vector<Vec> vertices; // as stored: z up
-    size_t uvCount = 0;
-    std::vector<uint16_t> faces; // three indices per face
-    std::vector<std::string> faceMaterialNames;
-    std::vector<int> faceUse; // per face: how many face-material chunks list it
-    size_t smoothingCount = 0;
-    int objects = 0;
-};
+    return static_cast<uint16_t>(reader.ReadShort());
+}
 
-class ChunkReader
+// Walks the chunks in [from, end) and every container among them.
+void Walk(TdsReader& reader, uint32_t from, uint32_t end, ChunkTree& tree)
 {
-public:
-    explicit ChunkReader(std::vector<uint8_t> bytes) : b(std::move(bytes)) {}
-
-    // Reads the whole file; false with a reason when the chunk tree is broken.
-    bool Read(Mesh& mesh, std::string& error)
+    reader.Seek(from, kTdsSeekStart);
+    while (tree.error.empty() && reader.GetPosition() < end)
     {
-        if (b.size() < 6 || U16(0) != 0x4D4D || U32(2) != b.size())
-            return Fail(error, "the main chunk does not span the file");
-        return Walk(6, b.size(), mesh, error, 0x4D4D);
-    }
-
-private:
-    uint16_t U16(size_t at) const { return static_cast<uint16_t>(b[at] | (b[at + 1] << 8)); }
-    uint32_t U32(size_t at) const
-    {
-        return b[at] | (b[at + 1] << 8) | (b[at + 2] << 16) |
-               (static_cast<uint32_t>(b[at + 3]) << 24);
-    }
-    float F32(size_t at) const
-    {
-        uint32_t bits = U32(at);
-        float f;
-        std::memcpy(&f, &bits, 4);
-        return f;
-    }
-    std::string Text(size_t at, size_t end, size_t& next) const
-    {
-        std::string s;
-        while (at < end && b[at] != 0)
-            s += static_cast<char>(b[at++]);
-        next = at + 1;
-        return s;
-    }
-    static bool Fail(std::string& error, const std::string& why)
-    {
-        error = why;
-        return false;
-    }
-
-    // Walks the child chunks in [at, end) of a chunk of id `parent`.
-    bool Walk(size_t at, size_t end, Mesh& mesh, std::string& error, uint16_t parent)
-    {
-        while (at < end)
+        if (end - reader.GetPosition() < 6)
         {
-            if (at + 6 > end)
-                return Fail(error, "a chunk header crosses its parent's end");
-            const uint16_t id = U16(at);
-            const uint32_t length = U32(at + 2);
-            if (length < 6 || at + length > end)
-                return Fail(error, "a chunk crosses its parent's end");
-            if (!Handle(id, at + 6, at + length, mesh, error, parent))
-                return false;
-            at += length;
+            tree.error = "a chunk header crosses its parent's end";
+            return;
         }
-        return true;
-    }
-
-    bool Handle(uint16_t id, size_t start, size_t end, Mesh& mesh, std::string& error,
-                uint16_t parent)
-    {
-        size_t next = start;
-        switch (id)
+        const TdsChunk chunk = reader.ReadChunk();
+        if (chunk.end < chunk.start || chunk.end > end)
+        {
+            tree.error = "a chunk crosses its parent's end";
+            return;
+        }
+        const uint32_t length = chunk.end - chunk.start;
+        char name[100];
+        switch (chunk.id)
         {
         case 0x3D3D:
         case 0xAFFF:
@@ -103,103 +64,93 @@ private:
         case 0xA040:
         case 0xA050:
         case 0xA200:
-            return Walk(start, end, mesh, error, id);
-        case 0xA000:
-            mesh.materials.push_back(Text(start, end, next));
-            return true;
-        case 0xA300:
-            if (parent == 0xA200)
-                mesh.maps.push_back(Text(start, end, next));
-            return true;
+            Walk(reader, chunk.start, chunk.end, tree);
+            break;
         case 0x4000:
-            ++mesh.objects;
-            mesh.objectName = Text(start, end, next);
-            return Walk(next, end, mesh, error, id);
+            reader.ReadASCIIZ(name, sizeof name);
+            Walk(reader, reader.GetPosition(), chunk.end, tree);
+            break;
         case 0x4110:
-        {
-            const uint16_t n = U16(start);
-            if (start + 2 + n * 12u != end)
-                return Fail(error, "vertex chunk length");
-            for (uint16_t i = 0; i < n; ++i)
-            {
-                const size_t at = start + 2 + i * 12u;
-                mesh.vertices.push_back(Vec{F32(at), F32(at + 4), F32(at + 8)});
-            }
-            return true;
-        }
+            tree.vertices = Count(reader);
+            if (length != 2 + tree.vertices * 12)
+                tree.error = "vertex chunk length";
+            break;
         case 0x4140:
-            mesh.uvCount = U16(start);
-            if (start + 2 + mesh.uvCount * 8 != end)
-                return Fail(error, "mapping chunk length");
-            return true;
+            tree.uvs = Count(reader);
+            if (length != 2 + tree.uvs * 8)
+                tree.error = "mapping chunk length";
+            break;
         case 0x4120:
-        {
-            const uint16_t n = U16(start);
-            if (start + 2 + n * 8u > end)
-                return Fail(error, "face chunk length");
-            for (uint16_t i = 0; i < n; ++i)
+            tree.faces = Count(reader);
+            if (length < 2 + tree.faces * 8)
             {
-                for (int k = 0; k < 3; ++k)
-                    mesh.faces.push_back(U16(start + 2 + i * 8u + k * 2u));
+                tree.error = "face chunk length";
+                break;
             }
-            mesh.faceUse.assign(n, 0);
-            return Walk(start + 2 + n * 8u, end, mesh, error, id);
-        }
+            for (uint32_t i = 0; i < tree.faces * 4; ++i)
+            {
+                // Three corners, then the edge flags.
+                const uint32_t value = Count(reader);
+                if (i % 4 != 3 && value >= tree.vertices)
+                    tree.error = "a face's corner is no vertex";
+            }
+            tree.faceUse.assign(tree.faces, 0);
+            Walk(reader, reader.GetPosition(), chunk.end, tree);
+            break;
         case 0x4130:
         {
-            mesh.faceMaterialNames.push_back(Text(start, end, next));
-            const uint16_t n = U16(next);
-            if (next + 2 + n * 2u != end)
-                return Fail(error, "face-material chunk length");
-            for (uint16_t i = 0; i < n; ++i)
+            reader.ReadASCIIZ(name, sizeof name);
+            tree.faceMaterials.push_back(name);
+            const uint32_t listed = Count(reader);
+            if (reader.GetPosition() + listed * 2 != chunk.end)
+                tree.error = "face-material chunk length";
+            for (uint32_t i = 0; i < listed && tree.error.empty(); ++i)
             {
-                const uint16_t face = U16(next + 2 + i * 2u);
-                if (face >= mesh.faceUse.size())
-                    return Fail(error, "face-material index out of range");
-                ++mesh.faceUse[face];
+                const uint32_t face = Count(reader);
+                if (face >= tree.faceUse.size())
+                    tree.error = "face-material index out of range";
+                else
+                    ++tree.faceUse[face];
             }
-            return true;
+            break;
         }
         case 0x4150:
-            mesh.smoothingCount = (end - start) / 4;
-            return true;
+            tree.smoothing = length / 4;
+            break;
         default:
-            return true;
+            break;
         }
+        reader.Seek(chunk.end, kTdsSeekStart);
     }
+}
 
-    std::vector<uint8_t> b;
-};
-
-// Bounding box in the game's space (the importer swaps y and z).
+// The model's bounding box in the game's space (the importer swaps y and z).
 struct Box
 {
-    Vec min{1e9f, 1e9f, 1e9f};
-    Vec max{-1e9f, -1e9f, -1e9f};
+    Vector3 min{1e9f, 1e9f, 1e9f};
+    Vector3 max{-1e9f, -1e9f, -1e9f};
 };
 
-Box GameBox(const Mesh& mesh)
+Box GameBox(const TdsMesh& mesh)
 {
     Box box;
-    for (const Vec& v : mesh.vertices)
+    for (uint32_t i = 0; i < mesh.GetVertexCount(); ++i)
     {
-        const Vec g{v.x, v.z, v.y};
-        box.min = Vec{std::min(box.min.x, g.x), std::min(box.min.y, g.y), std::min(box.min.z, g.z)};
-        box.max = Vec{std::max(box.max.x, g.x), std::max(box.max.y, g.y), std::max(box.max.z, g.z)};
+        const TdsVertex& v = mesh.GetVertex(i);
+        box.min =
+            Vector3(std::min(box.min.x, v.x), std::min(box.min.y, v.z), std::min(box.min.z, v.y));
+        box.max =
+            Vector3(std::max(box.max.x, v.x), std::max(box.max.y, v.z), std::max(box.max.z, v.y));
     }
     return box;
 }
 
-// The face normal as the reader computes it, in the file's space.
-Vec FaceNormal(const Mesh& mesh, size_t face)
+// A model file read by the engine's reader.
+struct ModelFile
 {
-    const Vec a = mesh.vertices[mesh.faces[face * 3]];
-    const Vec b = mesh.vertices[mesh.faces[face * 3 + 1]];
-    const Vec c = mesh.vertices[mesh.faces[face * 3 + 2]];
-    const Vec e1{c.x - b.x, c.y - b.y, c.z - b.z};
-    const Vec e2{a.x - b.x, a.y - b.y, a.z - b.z};
-    return Vec{e1.y * e2.z - e1.z * e2.y, e1.z * e2.x - e1.x * e2.z, e1.x * e2.y - e1.y * e2.x};
-}
+    TdsReader reader;
+    TdsMesh* mesh = nullptr;
+};
 
 class ModelFilesTest : public testing::Test
 {
@@ -220,53 +171,69 @@ protected:
         ASSERT_TRUE(made);
     }
 
-    // Reads and checks the structure every model shares.
-    static Mesh Load(const std::string& name)
+    // Reads the file and checks the structure every model shares; the mesh
+    // stays null when the reader finds none.
+    static void Load(const std::string& name, ModelFile& model)
     {
-        Mesh mesh;
-        std::string error;
-        ChunkReader reader(ReadBytes(run->Path(name)));
-        EXPECT_TRUE(reader.Read(mesh, error)) << name << ": " << error;
-        EXPECT_EQ(mesh.objects, 1) << name;
-        EXPECT_FALSE(mesh.objectName.empty()) << name;
-        EXPECT_LE(mesh.objectName.size(), 10u) << name;
-        EXPECT_FALSE(mesh.vertices.empty()) << name;
-        EXPECT_EQ(mesh.uvCount, mesh.vertices.size()) << name;
-        EXPECT_EQ(mesh.smoothingCount, mesh.faces.size() / 3) << name;
-        for (uint16_t index : mesh.faces)
-            EXPECT_LT(index, mesh.vertices.size()) << name;
+        const std::vector<uint8_t> bytes = ReadBytes(run->File(name));
+        ASSERT_FALSE(bytes.empty()) << name;
+        const uint32_t size = static_cast<uint32_t>(bytes.size());
+        TdsReader& reader = model.reader;
+
+        ChunkTree tree;
+        reader.SetBuffer(bytes.data(), size);
+        const TdsChunk main = reader.ReadChunk();
+        if (main.id != 0x4D4D || main.end != size)
+            tree.error = "the main chunk does not span the file";
+        else
+            Walk(reader, main.start, main.end, tree);
+        EXPECT_EQ(tree.error, "") << name;
+        EXPECT_GT(tree.vertices, 0u) << name;
+        EXPECT_EQ(tree.uvs, tree.vertices) << name;
+        EXPECT_EQ(tree.smoothing, tree.faces) << name;
+        for (size_t i = 0; i < tree.faceUse.size(); ++i)
+            EXPECT_EQ(tree.faceUse[i], 1) << name << " face " << i;
+
+        LogCapture log;
+        ASSERT_TRUE(reader.LoadMemory(bytes.data(), size)) << name << log.Text();
+        ASSERT_EQ(reader.GetMeshCount(), 1u) << name;
+        EXPECT_EQ(reader.GetLightCount() + reader.GetCameraCount(), 0u) << name;
+        model.mesh = reader.GetMesh(0);
+        const std::string objectName = model.mesh->GetName();
+        EXPECT_FALSE(objectName.empty()) << name;
+        EXPECT_LE(objectName.size(), 10u) << name;
+        EXPECT_EQ(model.mesh->GetTriangleCount(), tree.faces) << name;
         // One face-material chunk per material, in material order, and each
-        // face in exactly one of them.
-        EXPECT_EQ(mesh.faceMaterialNames, mesh.materials) << name;
-        for (size_t i = 0; i < mesh.faceUse.size(); ++i)
-            EXPECT_EQ(mesh.faceUse[i], 1) << name << " face " << i;
-        EXPECT_EQ(mesh.maps.size(), mesh.materials.size()) << name;
-        for (const std::string& material : mesh.materials)
-            EXPECT_LE(material.size(), 19u) << name;
-        for (const std::string& map : mesh.maps)
+        // material with a texture of the data set.
+        std::vector<std::string> materials;
+        for (uint32_t m = 0; m < reader.GetMaterialCount(); ++m)
         {
+            const TdsMaterial* material = reader.GetMaterial(m);
+            materials.push_back(material->GetName());
+            EXPECT_LE(materials.back().size(), 19u) << name;
+            const std::string map = material->GetTextureMap1().fileName;
+            EXPECT_FALSE(map.empty()) << name << " material " << m << " names no texture";
             EXPECT_LE(map.size(), 19u) << name;
-            EXPECT_TRUE(std::filesystem::exists(run->Path("data/textures/" + map)))
+            EXPECT_TRUE(std::filesystem::exists(run->File("data/textures/" + map)))
                 << name << " names a missing texture " << map;
         }
-        return mesh;
+        EXPECT_EQ(tree.faceMaterials, materials) << name;
     }
 
     // Every face of a box-shaped model points away from the box's centre.
-    static void ExpectOutwardFaces(const Mesh& mesh, const std::string& name)
+    static void ExpectOutwardFaces(const TdsMesh& mesh, const std::string& name)
     {
-        Vec centre{0, 0, 0};
-        for (const Vec& v : mesh.vertices)
-            centre = Vec{centre.x + v.x, centre.y + v.y, centre.z + v.z};
-        const float n = static_cast<float>(mesh.vertices.size());
-        centre = Vec{centre.x / n, centre.y / n, centre.z / n};
-        for (size_t f = 0; f < mesh.faces.size() / 3; ++f)
+        const Box box = GameBox(mesh);
+        // Back in the file's space, where the reader computes face normals.
+        const TdsVector centre((box.min.x + box.max.x) / 2, (box.min.z + box.max.z) / 2,
+                               (box.min.y + box.max.y) / 2);
+        for (uint32_t f = 0; f < mesh.GetTriangleCount(); ++f)
         {
-            const Vec normal = FaceNormal(mesh, f);
-            const Vec a = mesh.vertices[mesh.faces[f * 3]];
-            const float away = normal.x * (a.x - centre.x) + normal.y * (a.y - centre.y) +
-                               normal.z * (a.z - centre.z);
-            EXPECT_GT(away, 0.0f) << name << " face " << f << " is wound inwards";
+            const TdsTriangle2 face = mesh.GetTriangle2(f);
+            const TdsVector out = face.vertexA.Position() - centre;
+            const TdsVector& n = face.faceNormal;
+            EXPECT_GT(n.x * out.x + n.y * out.y + n.z * out.z, 0.0f)
+                << name << " face " << f << " is wound inwards";
         }
     }
 
@@ -277,7 +244,7 @@ protected:
 MakerRun* ModelFilesTest::run = nullptr;
 bool ModelFilesTest::made = false;
 
-void ExpectNear(Vec actual, Vec expected, const char* what)
+void ExpectNear(const Vector3& actual, const Vector3& expected, const char* what)
 {
     EXPECT_NEAR(actual.x, expected.x, 1e-4f) << what;
     EXPECT_NEAR(actual.y, expected.y, 1e-4f) << what;
@@ -287,23 +254,28 @@ void ExpectNear(Vec actual, Vec expected, const char* what)
 
 TEST_F(ModelFilesTest, TankHullCarriesTheWheelLayoutAndTheTurretRing)
 {
-    const Mesh body = Load("tank_body.3ds");
-    const Box box = GameBox(body);
+    ModelFile body;
+    Load("tank_body.3ds", body);
+    ASSERT_NE(body.mesh, nullptr);
+    const Box box = GameBox(*body.mesh);
     // Origin at the bottom centre; the turret sits at height 2.239 on it.
-    ExpectNear(box.min, Vec{-1.8f, 0.0f, -3.2f}, "hull min");
-    ExpectNear(box.max, Vec{1.8f, 2.239f, 3.2f}, "hull max");
+    ExpectNear(box.min, Vector3(-1.8f, 0.0f, -3.2f), "hull min");
+    ExpectNear(box.max, Vector3(1.8f, 2.239f, 3.2f), "hull max");
     // The chassis box is (size.x - 1, size.y - 1, size.z): it must not vanish.
     EXPECT_GT(box.max.x - box.min.x - 1.0f, 1.0f);
     EXPECT_GT(box.max.y - box.min.y - 1.0f, 1.0f);
-    EXPECT_EQ(body.materials.size(), 2u);
+    EXPECT_EQ(body.reader.GetMaterialCount(), 2u);
 }
 
 TEST_F(ModelFilesTest, TurretPivotsAtItsBaseAndHoldsTheGunTrunnion)
 {
-    const Box box = GameBox(Load("tank_torso.3ds"));
+    ModelFile torso;
+    Load("tank_torso.3ds", torso);
+    ASSERT_NE(torso.mesh, nullptr);
+    const Box box = GameBox(*torso.mesh);
     EXPECT_NEAR(box.min.y, 0.0f, 1e-5f);
     EXPECT_NEAR(box.min.x + box.max.x, 0.0f, 1e-4f);
-    const Vec trunnion{0.0f, 0.263f, 1.687f};
+    const Vector3 trunnion(0.0f, 0.263f, 1.687f);
     EXPECT_LT(box.min.z, trunnion.z);
     EXPECT_GT(box.max.z, trunnion.z);
     EXPECT_LT(box.min.y, trunnion.y);
@@ -312,7 +284,10 @@ TEST_F(ModelFilesTest, TurretPivotsAtItsBaseAndHoldsTheGunTrunnion)
 
 TEST_F(ModelFilesTest, GunRunsAlongPlusZToTheMuzzle)
 {
-    const Box box = GameBox(Load("tank_gun.3ds"));
+    ModelFile gun;
+    Load("tank_gun.3ds", gun);
+    ASSERT_NE(gun.mesh, nullptr);
+    const Box box = GameBox(*gun.mesh);
     EXPECT_NEAR(box.max.z, 5.5f, 1e-5f);
     EXPECT_LT(box.min.z, 0.0f);
     EXPECT_NEAR(box.min.x + box.max.x, 0.0f, 1e-4f);
@@ -322,8 +297,10 @@ TEST_F(ModelFilesTest, GunRunsAlongPlusZToTheMuzzle)
 
 TEST_F(ModelFilesTest, GroundIsThePlaneYZeroFacingUpUnderTheWholeDriveArea)
 {
-    const Mesh ground = Load("level_boden.3ds");
-    const Box box = GameBox(ground);
+    ModelFile ground;
+    Load("level_boden.3ds", ground);
+    ASSERT_NE(ground.mesh, nullptr);
+    const Box box = GameBox(*ground.mesh);
     EXPECT_EQ(box.min.y, 0.0f);
     EXPECT_EQ(box.max.y, 0.0f);
     // The tank starts at (-37, -191); the camera sees 1000 units far.
@@ -331,21 +308,31 @@ TEST_F(ModelFilesTest, GroundIsThePlaneYZeroFacingUpUnderTheWholeDriveArea)
     EXPECT_GE(box.max.x, -37.0f + 500.0f);
     EXPECT_LE(box.min.z, -191.0f - 400.0f);
     EXPECT_GE(box.max.z, -191.0f + 700.0f);
-    for (size_t f = 0; f < ground.faces.size() / 3; ++f)
-        EXPECT_GT(FaceNormal(ground, f).z, 0.0f) << "face " << f << " faces down";
+    // Up is +z in the file's space.
+    for (uint32_t f = 0; f < ground.mesh->GetTriangleCount(); ++f)
+        EXPECT_GT(ground.mesh->GetTriangle2(f).faceNormal.z, 0.0f) << "face " << f << " faces down";
 }
 
 TEST_F(ModelFilesTest, ObstaclesAreBoxesThatFillTheirBoundsWithOutwardFaces)
 {
-    const Mesh crate = Load("crate.3ds");
-    ExpectNear(GameBox(crate).min, Vec{-1.0f, 0.0f, -1.0f}, "crate min");
-    ExpectNear(GameBox(crate).max, Vec{1.0f, 2.0f, 1.0f}, "crate max");
-    EXPECT_EQ(crate.faces.size(), 12u * 3u);
-    ExpectOutwardFaces(crate, "crate.3ds");
-
-    const Mesh wall = Load("wall.3ds");
-    ExpectNear(GameBox(wall).min, Vec{-4.0f, 0.0f, -0.5f}, "wall min");
-    ExpectNear(GameBox(wall).max, Vec{4.0f, 3.0f, 0.5f}, "wall max");
-    EXPECT_EQ(wall.faces.size(), 12u * 3u);
-    ExpectOutwardFaces(wall, "wall.3ds");
+    struct Obstacle
+    {
+        const char* file;
+        Vector3 min;
+        Vector3 max;
+    };
+    const Obstacle obstacles[] = {
+        {"crate.3ds", Vector3(-1.0f, 0.0f, -1.0f), Vector3(1.0f, 2.0f, 1.0f)},
+        {"wall.3ds", Vector3(-4.0f, 0.0f, -0.5f), Vector3(4.0f, 3.0f, 0.5f)},
+    };
+    for (const Obstacle& obstacle : obstacles)
+    {
+        ModelFile model;
+        Load(obstacle.file, model);
+        ASSERT_NE(model.mesh, nullptr) << obstacle.file;
+        ExpectNear(GameBox(*model.mesh).min, obstacle.min, obstacle.file);
+        ExpectNear(GameBox(*model.mesh).max, obstacle.max, obstacle.file);
+        EXPECT_EQ(model.mesh->GetTriangleCount(), 12u) << obstacle.file;
+        ExpectOutwardFaces(*model.mesh, obstacle.file);
+    }
 }

@@ -4,13 +4,14 @@
 #pragma once
 
 #include "core/RefObject.h"
+#include "support/ScratchFolder.h"
 #include "support/TdsSamples.h"
 #include "support/TdsWriter.h"
 #include "video/VideoTestSupport.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
+#include <filesystem>
 #include <string>
 #include <unistd.h>
 #include <vector>
@@ -66,22 +67,17 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(VideoTestSupport::Start());
-        char pattern[] = "/tmp/tolvi-model-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        folder = pattern;
         char cwd[4096];
         ASSERT_NE(getcwd(cwd, sizeof cwd), nullptr);
         oldFolder = cwd;
         ASSERT_EQ(chdir(folder.c_str()), 0);
-        ASSERT_EQ(system("mkdir -p data/textures"), 0);
+        ASSERT_TRUE(std::filesystem::create_directories("data/textures"));
     }
 
     void TearDown() override
     {
         RefObject::CollectGarbage();
         EXPECT_EQ(chdir(oldFolder.c_str()), 0);
-        std::string remove = "rm -rf '" + folder + "'";
-        EXPECT_EQ(system(remove.c_str()), 0);
     }
 
     // Writes the bytes under the test folder; returns the name.
@@ -91,6 +87,7 @@ protected:
         return name;
     }
 
-    std::string folder;
+    ScratchFolder scratch{"model"};
+    std::string folder = scratch.path;
     std::string oldFolder;
 };

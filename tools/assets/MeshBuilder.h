@@ -5,13 +5,16 @@
 // groups.
 #pragma once
 
-#include "Image.h"
+#include "assets/Image.h"
 
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
+namespace assets
+{
 struct Vec3
 {
     float x = 0.0f;
@@ -115,6 +118,4 @@ private:
     int currentMaterial = 0;
     uint32_t groupCounter = 0;
 };
-
-// Writes bytes to a file; false (and a message on stderr) on failure.
-bool WriteFileBytes(const std::string& path, const std::vector<uint8_t>& bytes);
+} // namespace assets

@@ -1,11 +1,13 @@
-// RGBA pictures the data maker draws into, with writers for the three file
-// kinds the game reads: PNG (libpng), JPEG (libjpeg) and 24-bit BMP.
+// RGBA pictures to draw into, with writers for the three file kinds the game
+// reads: PNG (libpng), JPEG (libjpeg) and 24-bit BMP.
 #pragma once
 
 #include <cstdint>
 #include <string>
 #include <vector>
 
+namespace assets
+{
 struct Rgba
 {
     uint8_t r = 0;
@@ -50,6 +52,10 @@ private:
 // Each writer returns false (after a message on stderr) when the file cannot
 // be written. PNG keeps the alpha channel when withAlpha is set, else RGB.
 bool WritePng(const Image& image, const std::string& path, bool withAlpha);
+// Baseline JPEG of the colour channels, quality 0..100 as libjpeg takes it.
 bool WriteJpeg(const Image& image, const std::string& path, int quality);
-// Uncompressed 24-bit BMP, rows stored bottom-up as the format wants.
+// The bytes of an uncompressed 24-bit BMP (alpha dropped), rows stored
+// bottom-up as the format wants, each padded to four bytes.
+std::vector<uint8_t> BmpBytes(const Image& image);
 bool WriteBmp(const Image& image, const std::string& path);
+} // namespace assets

@@ -1,13 +1,19 @@
-#include "Image.h"
+#include "assets/Image.h"
+
+#include "assets/Files.h"
 
 #include <png.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 // jpeglib.h needs size_t and FILE declared before it.
 #include <jpeglib.h>
 
+namespace assets
+{
 namespace
 {
 uint8_t ToByte(float v)
@@ -126,7 +132,7 @@ bool WritePng(const Image& image, const std::string& path, bool withAlpha)
     png.format = withAlpha ? PNG_FORMAT_RGBA : PNG_FORMAT_RGB;
     if (!png_image_write_to_file(&png, path.c_str(), 0, bytes.data(), 0, nullptr))
     {
-        std::fprintf(stderr, "tolvi_makedata: cannot write %s: %s\n", path.c_str(), png.message);
+        std::fprintf(stderr, "cannot write %s: %s\n", path.c_str(), png.message);
         png_image_free(&png);
         return false;
     }
@@ -138,7 +144,8 @@ bool WriteJpeg(const Image& image, const std::string& path, int quality)
     FILE* file = std::fopen(path.c_str(), "wb");
     if (!file)
     {
-        std::fprintf(stderr, "tolvi_makedata: cannot open %s for writing\n", path.c_str());
+        std::fprintf(stderr, "cannot open %s for writing: %s\n", path.c_str(),
+                     std::strerror(errno));
         return false;
     }
     std::vector<uint8_t> bytes = PackRows(image, false);
@@ -164,11 +171,11 @@ bool WriteJpeg(const Image& image, const std::string& path, int quality)
     jpeg_destroy_compress(&info);
     const bool ok = std::fclose(file) == 0;
     if (!ok)
-        std::fprintf(stderr, "tolvi_makedata: cannot write %s\n", path.c_str());
+        std::fprintf(stderr, "cannot write %s\n", path.c_str());
     return ok;
 }
 
-bool WriteBmp(const Image& image, const std::string& path)
+std::vector<uint8_t> BmpBytes(const Image& image)
 {
     const uint32_t rowBytes = (static_cast<uint32_t>(image.Width()) * 3 + 3) & ~3u;
     const uint32_t pixelBytes = rowBytes * static_cast<uint32_t>(image.Height());
@@ -202,18 +209,11 @@ bool WriteBmp(const Image& image, const std::string& path)
         }
         out.resize(start + rowBytes, 0);
     }
-    FILE* file = std::fopen(path.c_str(), "wb");
-    if (!file)
-    {
-        std::fprintf(stderr, "tolvi_makedata: cannot open %s for writing\n", path.c_str());
-        return false;
-    }
-    const bool written = std::fwrite(out.data(), 1, out.size(), file) == out.size();
-    const bool closed = std::fclose(file) == 0;
-    if (!written || !closed)
-    {
-        std::fprintf(stderr, "tolvi_makedata: cannot write %s\n", path.c_str());
-        return false;
-    }
-    return true;
+    return out;
 }
+
+bool WriteBmp(const Image& image, const std::string& path)
+{
+    return SaveFile(path, BmpBytes(image));
+}
+} // namespace assets

@@ -1,10 +1,12 @@
-#include "TdsWriter.h"
+#include "assets/MeshBuilder.h"
+
+#include "assets/TdsWriter.h"
 
 #include <cassert>
 #include <cmath>
-#include <cstdio>
-#include <cstring>
 
+namespace assets
+{
 namespace
 {
 // 3DS chunk ids written here.
@@ -12,8 +14,6 @@ constexpr uint16_t kMain = 0x4D4D;
 constexpr uint16_t kVersion = 0x0002;
 constexpr uint16_t kEditor = 0x3D3D;
 constexpr uint16_t kMeshVersion = 0x3D3E;
-constexpr uint16_t kColorBytes = 0x0011;
-constexpr uint16_t kPercentShort = 0x0030;
 constexpr uint16_t kMaterial = 0xAFFF;
 constexpr uint16_t kMaterialName = 0xA000;
 constexpr uint16_t kAmbient = 0xA010;
@@ -34,68 +34,6 @@ constexpr uint16_t kSmoothing = 0x4150;
 constexpr uint16_t kLocalMatrix = 0x4160;
 constexpr uint16_t kKeyframer = 0xB000;
 constexpr uint16_t kKeyframerHeader = 0xB00A;
-
-class ChunkWriter
-{
-public:
-    void U8(uint8_t v) { bytes.push_back(v); }
-    void U16(uint16_t v)
-    {
-        U8(static_cast<uint8_t>(v & 0xFF));
-        U8(static_cast<uint8_t>(v >> 8));
-    }
-    void U32(uint32_t v)
-    {
-        U16(static_cast<uint16_t>(v & 0xFFFF));
-        U16(static_cast<uint16_t>(v >> 16));
-    }
-    void I16(int16_t v) { U16(static_cast<uint16_t>(v)); }
-    void F32(float v)
-    {
-        uint32_t bits;
-        std::memcpy(&bits, &v, 4);
-        U32(bits);
-    }
-    void Text(const std::string& s)
-    {
-        bytes.insert(bytes.end(), s.begin(), s.end());
-        U8(0);
-    }
-    // Starts a chunk; the returned mark goes to End, which fills in the length.
-    size_t Begin(uint16_t id)
-    {
-        const size_t mark = bytes.size();
-        U16(id);
-        U32(0);
-        return mark;
-    }
-    void End(size_t mark)
-    {
-        const uint32_t length = static_cast<uint32_t>(bytes.size() - mark);
-        for (int i = 0; i < 4; ++i)
-            bytes[mark + 2 + i] = static_cast<uint8_t>((length >> (8 * i)) & 0xFF);
-    }
-    void ColorChunk(uint16_t id, Rgba c)
-    {
-        const size_t outer = Begin(id);
-        const size_t inner = Begin(kColorBytes);
-        U8(c.r);
-        U8(c.g);
-        U8(c.b);
-        End(inner);
-        End(outer);
-    }
-    void PercentChunk(uint16_t id, int16_t percent)
-    {
-        const size_t outer = Begin(id);
-        const size_t inner = Begin(kPercentShort);
-        I16(percent);
-        End(inner);
-        End(outer);
-    }
-
-    std::vector<uint8_t> bytes;
-};
 
 // Game space (x right, y up, z forward) to file space (z up, y forward).
 Vec3 ToFile(Vec3 p)
@@ -124,6 +62,34 @@ Vec3 PolygonNormal(const std::vector<Vec3>& points)
         n.z += (a.x - b.x) * (a.y + b.y);
     }
     return Normalized(n);
+}
+
+// A material colour chunk holding the colour as three bytes.
+void ColorChunk(TdsWriter& w, uint16_t id, Rgba c)
+{
+    w.Begin(id).ColorBytes(c.r, c.g, c.b).End();
+}
+
+// A material percentage chunk holding the value as a short.
+void PercentChunk(TdsWriter& w, uint16_t id, int16_t percent)
+{
+    w.Begin(id).PercentShort(percent).End();
+}
+
+// The solid between two convex outlines of the same corner count, corner i
+// of one joined to corner i of the other: both as caps, then a side between
+// each pair of neighbouring corners.
+void AddSolid(MeshBuilder& mesh, const std::vector<Vec3>& a, const std::vector<Vec3>& b,
+              const UvMap& uv)
+{
+    const Vec3 inside = (Centroid(a) + Centroid(b)) * 0.5f;
+    mesh.AddPolygon(a, inside, uv);
+    mesh.AddPolygon(b, inside, uv);
+    for (size_t i = 0; i < a.size(); ++i)
+    {
+        const size_t j = (i + 1) % a.size();
+        mesh.AddPolygon({a[i], a[j], b[j], b[i]}, inside, uv);
+    }
 }
 } // namespace
 
@@ -244,14 +210,7 @@ void MeshBuilder::AddPrismX(const std::vector<std::pair<float, float>>& outlineZ
         left.push_back(Vec3{x0, y, z});
         right.push_back(Vec3{x1, y, z});
     }
-    const Vec3 inside = (Centroid(left) + Centroid(right)) * 0.5f;
-    AddPolygon(left, inside, uv);
-    AddPolygon(right, inside, uv);
-    for (size_t i = 0; i < left.size(); ++i)
-    {
-        const size_t j = (i + 1) % left.size();
-        AddPolygon({left[i], left[j], right[j], right[i]}, inside, uv);
-    }
+    AddSolid(*this, left, right, uv);
 }
 
 void MeshBuilder::AddLoftY(const std::vector<std::pair<float, float>>& lowerXZ, float y0,
@@ -265,14 +224,7 @@ void MeshBuilder::AddLoftY(const std::vector<std::pair<float, float>>& lowerXZ, 
         lower.push_back(Vec3{x, y0, z});
     for (const auto& [x, z] : upperXZ)
         upper.push_back(Vec3{x, y1, z});
-    const Vec3 inside = (Centroid(lower) + Centroid(upper)) * 0.5f;
-    AddPolygon(lower, inside, uv);
-    AddPolygon(upper, inside, uv);
-    for (size_t i = 0; i < lower.size(); ++i)
-    {
-        const size_t j = (i + 1) % lower.size();
-        AddPolygon({lower[i], lower[j], upper[j], upper[i]}, inside, uv);
-    }
+    AddSolid(*this, lower, upper, uv);
 }
 
 void MeshBuilder::AddCylinderZ(float cx, float cy, float z0, float z1, float radius, int sides,
@@ -319,82 +271,48 @@ void MeshBuilder::AddCylinderZ(float cx, float cy, float z0, float z1, float rad
 std::vector<uint8_t> MeshBuilder::Write(const std::string& objectName) const
 {
     assert(objectName.size() <= 10 && "3D Studio object names have at most 10 characters");
-    ChunkWriter w;
-    const size_t main = w.Begin(kMain);
-    const size_t version = w.Begin(kVersion);
-    w.U32(3);
-    w.End(version);
+    TdsWriter w;
+    w.Begin(kMain);
+    w.Begin(kVersion).U32(3).End();
 
-    const size_t editor = w.Begin(kEditor);
-    const size_t meshVersion = w.Begin(kMeshVersion);
-    w.U32(3);
-    w.End(meshVersion);
-
+    w.Begin(kEditor);
+    w.Begin(kMeshVersion).U32(3).End();
     for (const Material& m : materials)
     {
-        const size_t material = w.Begin(kMaterial);
-        const size_t name = w.Begin(kMaterialName);
-        w.Text(m.name);
-        w.End(name);
-        w.ColorChunk(kAmbient, Shade(m.diffuse, 0.4f));
-        w.ColorChunk(kDiffuse, m.diffuse);
-        w.ColorChunk(kSpecular, Rgba{64, 64, 64, 255});
-        w.PercentChunk(kShininess, 20);
-        w.PercentChunk(kTransparency, 0);
-        const size_t shading = w.Begin(kShading);
-        w.I16(3); // Phong
-        w.End(shading);
-        const size_t map = w.Begin(kTextureMap);
-        const size_t strength = w.Begin(kPercentShort);
-        w.I16(100);
-        w.End(strength);
-        const size_t file = w.Begin(kMapFile);
-        w.Text(m.textureFile);
-        w.End(file);
-        w.End(map);
-        w.End(material);
+        w.Begin(kMaterial);
+        w.StringChunk(kMaterialName, m.name);
+        ColorChunk(w, kAmbient, Shade(m.diffuse, 0.4f));
+        ColorChunk(w, kDiffuse, m.diffuse);
+        ColorChunk(w, kSpecular, Rgba{64, 64, 64, 255});
+        PercentChunk(w, kShininess, 20);
+        PercentChunk(w, kTransparency, 0);
+        w.Begin(kShading).I16(3).End(); // Phong
+        w.Begin(kTextureMap).PercentShort(100).StringChunk(kMapFile, m.textureFile).End();
+        w.End();
     }
 
-    const size_t object = w.Begin(kObject);
-    w.Text(objectName);
-    const size_t mesh = w.Begin(kTriMesh);
+    w.Begin(kObject).String(objectName);
+    w.Begin(kTriMesh);
 
-    const size_t vertexList = w.Begin(kVertices);
-    w.U16(static_cast<uint16_t>(vertices.size()));
+    w.Begin(kVertices).U16(static_cast<uint16_t>(vertices.size()));
     for (const Vertex& v : vertices)
     {
         const Vec3 p = ToFile(v.position);
-        w.F32(p.x);
-        w.F32(p.y);
-        w.F32(p.z);
+        w.Floats({p.x, p.y, p.z});
     }
-    w.End(vertexList);
+    w.End();
 
     // The importer flips v (it uses 1 - v), as 3D Studio counts v upwards.
-    const size_t mapping = w.Begin(kMapping);
-    w.U16(static_cast<uint16_t>(vertices.size()));
+    w.Begin(kMapping).U16(static_cast<uint16_t>(vertices.size()));
     for (const Vertex& v : vertices)
-    {
-        w.F32(v.uv.u);
-        w.F32(1.0f - v.uv.v);
-    }
-    w.End(mapping);
+        w.Floats({v.uv.u, 1.0f - v.uv.v});
+    w.End();
 
-    const size_t matrix = w.Begin(kLocalMatrix);
-    const float identity[12] = {1, 0, 0, 0, 1, 0, 0, 0, 1, 0, 0, 0};
-    for (float f : identity)
-        w.F32(f);
-    w.End(matrix);
+    w.Begin(kLocalMatrix).Floats({1, 0, 0, 0, 1, 0, 0, 0, 1, 0, 0, 0}).End();
 
-    const size_t faceList = w.Begin(kFaces);
-    w.U16(static_cast<uint16_t>(faces.size()));
+    w.Begin(kFaces).U16(static_cast<uint16_t>(faces.size()));
     for (const Face& f : faces)
-    {
-        w.U16(f.a);
-        w.U16(f.b);
-        w.U16(f.c);
-        w.U16(0x0007); // all three edges visible
-    }
+        w.U16(f.a).U16(f.b).U16(f.c).U16(0x0007); // all three edges visible
     for (size_t m = 0; m < materials.size(); ++m)
     {
         std::vector<uint16_t> used;
@@ -404,51 +322,28 @@ std::vector<uint8_t> MeshBuilder::Write(const std::string& objectName) const
                 used.push_back(static_cast<uint16_t>(i));
         }
         assert(!used.empty() && "a material without faces would give the model an empty group");
-        const size_t faceMaterial = w.Begin(kFaceMaterial);
-        w.Text(materials[m].name);
-        w.U16(static_cast<uint16_t>(used.size()));
+        w.Begin(kFaceMaterial).String(materials[m].name).U16(static_cast<uint16_t>(used.size()));
         for (uint16_t i : used)
             w.U16(i);
-        w.End(faceMaterial);
+        w.End();
     }
-    const size_t smoothing = w.Begin(kSmoothing);
+    w.Begin(kSmoothing);
     for (const Face& f : faces)
         w.U32(f.smoothing);
-    w.End(smoothing);
-    w.End(faceList);
+    w.End();
+    w.End(); // faces
 
-    w.End(mesh);
-    w.End(object);
-    w.End(editor);
+    w.End(); // mesh
+    w.End(); // object
+    w.End(); // editor
 
     // A keyframer with its header only, as 3D Studio writes after the editor
     // data; it also means no chunk of the mesh ends exactly at the end of the
     // file, so readers that look one header past a chunk find a real one.
-    const size_t keyframer = w.Begin(kKeyframer);
-    const size_t keyframerHeader = w.Begin(kKeyframerHeader);
-    w.U16(5);
-    w.Text(objectName);
-    w.U32(100);
-    w.End(keyframerHeader);
-    w.End(keyframer);
-    w.End(main);
-    return w.bytes;
+    w.Begin(kKeyframer);
+    w.Begin(kKeyframerHeader).U16(5).String(objectName).U32(100).End();
+    w.End();
+    w.End(); // main
+    return w.Bytes();
 }
-
-bool WriteFileBytes(const std::string& path, const std::vector<uint8_t>& bytes)
-{
-    FILE* file = std::fopen(path.c_str(), "wb");
-    if (!file)
-    {
-        std::fprintf(stderr, "tolvi_makedata: cannot open %s for writing\n", path.c_str());
-        return false;
-    }
-    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
-    const bool closed = std::fclose(file) == 0;
-    if (!written || !closed)
-    {
-        std::fprintf(stderr, "tolvi_makedata: cannot write %s\n", path.c_str());
-        return false;
-    }
-    return true;
-}
+} // namespace assets

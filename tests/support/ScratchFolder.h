@@ -1,0 +1,60 @@
+// A fresh folder under the system's temporary folder for one test's files,
+// removed with everything in it when the object goes; and whole files read
+// and written as bytes.
+#pragma once
+
+#include "assets/Files.h"
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <system_error>
+#include <vector>
+
+class ScratchFolder
+{
+public:
+    // The folder is named "tolvi-<prefix>-" and six unique characters. A test
+    // cannot go on without its folder, so failing to make one ends the process.
+    explicit ScratchFolder(const std::string& prefix = "test")
+    {
+        std::string pattern =
+            (std::filesystem::temp_directory_path() / ("tolvi-" + prefix + "-XXXXXX")).string();
+        if (!mkdtemp(pattern.data()))
+        {
+            std::perror(("cannot create a folder like " + pattern).c_str());
+            std::abort();
+        }
+        path = pattern;
+    }
+    ~ScratchFolder()
+    {
+        std::error_code ignored;
+        std::filesystem::remove_all(path, ignored);
+    }
+    ScratchFolder(const ScratchFolder&) = delete;
+    ScratchFolder& operator=(const ScratchFolder&) = delete;
+
+    // The path of a file or folder inside, relative to the folder.
+    std::string File(const std::string& name) const { return path + "/" + name; }
+
+    std::string path;
+};
+
+// The whole file; empty when it cannot be read.
+inline std::vector<uint8_t> ReadBytes(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::vector<uint8_t>(std::istreambuf_iterator<char>(in),
+                                std::istreambuf_iterator<char>());
+}
+
+// Writes the bytes as the whole file; false when it cannot.
+inline bool WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes)
+{
+    return assets::SaveFile(path, bytes);
+}
