@@ -8,7 +8,7 @@
 #include "scene/Light.h"
 #include "scene/SceneGraph.h"
 #include "video/DeviceMath.h"
-#include "video/ScreenVertex.h"
+#include "video/RenderPresets.h"
 
 #include <cstring>
 
@@ -187,22 +187,9 @@ void Video::Render()
     device->Present(nullptr, nullptr, nullptr, nullptr);
 }
 
-void Video::Set2DState()
-{
-    device->SetVertexShader(nullptr);
-    device->SetSamplerState(0, D3DSAMP_MINFILTER, D3DTEXF_POINT);
-    device->SetSamplerState(0, D3DSAMP_MAGFILTER, D3DTEXF_POINT);
-    device->SetSamplerState(0, D3DSAMP_MIPFILTER, D3DTEXF_NONE);
-    device->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
-    device->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
-    device->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
-}
-
 void Video::RenderGui()
 {
-    Set2DState();
-    device->SetTextureStageState(1, D3DTSS_COLOROP, D3DTOP_DISABLE);
-    device->SetFVF(kScreenVertexFvf);
+    ApplyRenderPreset(device, RenderPreset::Screen);
 }
 
 void Video::SetupLights()
