@@ -737,7 +737,7 @@ void TdsReader::ReadFaceList(const TdsChunk& chunk, TdsMesh& mesh)
         face.c = static_cast<uint16_t>(ReadShort());
         ReadShort();
         face.smoothing = 1;
-        face.materialId = 0;
+        face.materialId = kTdsNoMaterial;
         mesh.SetTriangleEx(face, i);
     }
 
