@@ -3,6 +3,7 @@
 #include "core/Log.h"
 #include "core/Shell.h"
 #include "math/D3DXMath.h"
+#include "math/FloatBits.h"
 #include "math/Vector3.h"
 #include "scene/Camera.h"
 #include "scene/Light.h"
@@ -16,13 +17,6 @@ namespace
 {
 // Start-up setting: windowed at the main window's client size.
 const bool kFullscreen = false;
-
-DWORD FloatBits(float value)
-{
-    DWORD bits;
-    memcpy(&bits, &value, sizeof(bits));
-    return bits;
-}
 } // namespace
 
 Video& Video::Instance()
