@@ -15,6 +15,11 @@ struct GlPixelFormat
     GLenum type;
 };
 
+bool HasRgb565()
+{
+    return epoxy_gl_version() >= 41 || epoxy_has_gl_extension("GL_ARB_ES2_compatibility");
+}
+
 bool GlFormatOf(D3DFORMAT format, GlPixelFormat& out)
 {
     switch (format)
@@ -30,7 +35,8 @@ bool GlFormatOf(D3DFORMAT format, GlPixelFormat& out)
         out = {GL_RGB8, GL_BGR, GL_UNSIGNED_BYTE};
         return true;
     case D3DFMT_R5G6B5:
-        out = {GL_RGB5, GL_RGB, GL_UNSIGNED_SHORT_5_6_5};
+        // GL_RGB5 may keep five bits of green; GL_RGB565 keeps all six.
+        out = {HasRgb565() ? GL_RGB565 : GL_RGB5, GL_RGB, GL_UNSIGNED_SHORT_5_6_5};
         return true;
     case D3DFMT_A4R4G4B4:
         out = {GL_RGBA4, GL_BGRA, GL_UNSIGNED_SHORT_4_4_4_4_REV};
