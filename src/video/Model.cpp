@@ -91,6 +91,110 @@ bool IsForest(Bone* bones, int count)
     }
     return true;
 }
+
+// The vertices in the model's format, and their bounding box; the running box
+// starts at +-99999, so a mesh without vertices keeps that inverted box.
+void FillVertices(const ImportedMesh& imported, ModelMesh& mesh, Vector3& boxMin, Vector3& boxMax)
+{
+    mesh.vertexCount = static_cast<int32_t>(imported.vertices.size());
+    mesh.vertices.resize(imported.vertices.size());
+    boxMin = Vector3(99999.0f, 99999.0f, 99999.0f);
+    boxMax = Vector3(-99999.0f, -99999.0f, -99999.0f);
+    for (size_t i = 0; i < imported.vertices.size(); ++i)
+    {
+        const ImportedVertex& from = imported.vertices[i];
+        const Vector3& p = from.position;
+        const Vector3& n = from.normal;
+        mesh.vertices[i] = {p.x, p.y, p.z, n.x, n.y, n.z, 0xFFFFFFFF, from.u, from.v};
+        boxMin = Vector3(std::min(boxMin.x, p.x), std::min(boxMin.y, p.y), std::min(boxMin.z, p.z));
+        boxMax = Vector3(std::max(boxMax.x, p.x), std::max(boxMax.y, p.y), std::max(boxMax.z, p.z));
+    }
+}
+
+// One group per material the mesh names, in its order (a material named twice
+// gets one group), then one without a texture for the faces that name none.
+// Groups without faces are left out. materials[i] is reader material i.
+void FillGroups(const TdsMesh& tdsMesh, const ImportedMesh& imported, ModelMaterial* materials,
+                ModelMesh& mesh)
+{
+    std::vector<int32_t> ids;
+    for (uint32_t k = 0; k < tdsMesh.GetMaterialCount(); ++k)
+    {
+        int32_t id = static_cast<int32_t>(tdsMesh.GetMaterial(k));
+        if (std::find(ids.begin(), ids.end(), id) == ids.end())
+            ids.push_back(id);
+    }
+    ids.push_back(kNoImportedMaterial);
+    auto hasFaces = [&imported](int32_t id)
+    {
+        return std::any_of(imported.triangles.begin(), imported.triangles.end(),
+                           [id](const ImportedTriangle& t) { return t.material == id; });
+    };
+    ids.erase(std::remove_if(ids.begin(), ids.end(), [&](int32_t id) { return !hasFaces(id); }),
+              ids.end());
+
+    mesh.groupCount = static_cast<int32_t>(ids.size());
+    mesh.groups.reset(new MaterialGroup[ids.size()]);
+    for (size_t k = 0; k < ids.size(); ++k)
+    {
+        MaterialGroup& group = mesh.groups[k];
+        int32_t id = ids[k];
+        // Every id but the last is one of the reader's materials.
+        if (id != kNoImportedMaterial && id < static_cast<int32_t>(imported.textureNames.size()))
+            group.material = &materials[id];
+        group.minIndex = mesh.vertexCount;
+        group.maxIndex = 0;
+        for (const ImportedTriangle& triangle : imported.triangles)
+        {
+            if (triangle.material != id)
+                continue;
+            for (uint16_t index : triangle.indices)
+            {
+                group.indices.push_back(index);
+                group.minIndex = std::min<int32_t>(group.minIndex, index);
+                group.maxIndex = std::max<int32_t>(group.maxIndex, index);
+            }
+            ++group.faceCount;
+        }
+    }
+}
+
+// The vertex buffer and each group's index buffer, filled from the copies in
+// system memory; false when one cannot be made. A failed lock leaves that
+// buffer unfilled.
+bool CreateBuffers(IDirect3DDevice9* device, ModelMesh& mesh)
+{
+    if (FAILED(device->CreateVertexBuffer(static_cast<UINT>(mesh.vertexCount) * sizeof(ModelVertex),
+                                          D3DUSAGE_WRITEONLY, kModelVertexFvf, D3DPOOL_MANAGED,
+                                          &mesh.vertexBuffer, nullptr)))
+    {
+        mesh.vertexBuffer = nullptr;
+        return false;
+    }
+    void* data = nullptr;
+    if (SUCCEEDED(mesh.vertexBuffer->Lock(0, 0, &data, D3DLOCK_DISCARD)))
+    {
+        std::memcpy(data, mesh.vertices.data(), mesh.vertices.size() * sizeof(ModelVertex));
+        mesh.vertexBuffer->Unlock();
+    }
+    for (int k = 0; k < mesh.groupCount; ++k)
+    {
+        MaterialGroup& group = mesh.groups[k];
+        if (FAILED(device->CreateIndexBuffer(static_cast<UINT>(group.faceCount) * 6,
+                                             D3DUSAGE_WRITEONLY, D3DFMT_INDEX16, D3DPOOL_MANAGED,
+                                             &group.indexBuffer, nullptr)))
+        {
+            group.indexBuffer = nullptr;
+            return false;
+        }
+        if (SUCCEEDED(group.indexBuffer->Lock(0, 0, &data, D3DLOCK_DISCARD)))
+        {
+            std::memcpy(data, group.indices.data(), group.indices.size() * sizeof(uint16_t));
+            group.indexBuffer->Unlock();
+        }
+    }
+    return true;
+}
 } // namespace
 
 MaterialGroup::~MaterialGroup()
@@ -168,100 +272,12 @@ int Model::ImportFrom(TdsLoaderBase& reader, const char* fileName)
     meshCount = 1;
     meshes.reset(new ModelMesh[1]);
     ModelMesh& mesh = meshes[0];
-    mesh.vertexCount = static_cast<int32_t>(imported.vertices.size());
-    mesh.vertices.resize(imported.vertices.size());
-    Vector3 lowest(99999.0f, 99999.0f, 99999.0f);
-    Vector3 highest(-99999.0f, -99999.0f, -99999.0f);
-    for (size_t i = 0; i < imported.vertices.size(); ++i)
+    FillVertices(imported, mesh, boxMin, boxMax);
+    FillGroups(tdsMesh, imported, materials.get(), mesh);
+    if (!CreateBuffers(device, mesh))
     {
-        const ImportedVertex& from = imported.vertices[i];
-        mesh.vertices[i] = {from.position.x, from.position.y, from.position.z,
-                            from.normal.x,   from.normal.y,   from.normal.z,
-                            0xFFFFFFFF,      from.u,          from.v};
-        lowest = Vector3(std::min(lowest.x, from.position.x), std::min(lowest.y, from.position.y),
-                         std::min(lowest.z, from.position.z));
-        highest =
-            Vector3(std::max(highest.x, from.position.x), std::max(highest.y, from.position.y),
-                    std::max(highest.z, from.position.z));
-    }
-    boxMin = lowest;
-    boxMax = highest;
-
-    if (FAILED(device->CreateVertexBuffer(static_cast<UINT>(mesh.vertexCount) * sizeof(ModelVertex),
-                                          D3DUSAGE_WRITEONLY, kModelVertexFvf, D3DPOOL_MANAGED,
-                                          &mesh.vertexBuffer, nullptr)))
-    {
-        mesh.vertexBuffer = nullptr;
         Clear();
         return -1;
-    }
-    void* vertexData = nullptr;
-    if (SUCCEEDED(mesh.vertexBuffer->Lock(0, 0, &vertexData, D3DLOCK_DISCARD)))
-    {
-        std::memcpy(vertexData, mesh.vertices.data(), mesh.vertices.size() * sizeof(ModelVertex));
-        mesh.vertexBuffer->Unlock();
-    }
-
-    // One group per material the mesh names, in its order (a material named
-    // twice gets one group), then one without a texture for the faces that
-    // name none. Groups without faces are left out.
-    std::vector<int32_t> groupMaterials;
-    for (uint32_t k = 0; k < tdsMesh.GetMaterialCount(); ++k)
-    {
-        int32_t id = static_cast<int32_t>(tdsMesh.GetMaterial(k));
-        if (std::find(groupMaterials.begin(), groupMaterials.end(), id) == groupMaterials.end())
-            groupMaterials.push_back(id);
-    }
-    groupMaterials.push_back(kNoImportedMaterial);
-
-    std::vector<std::unique_ptr<MaterialGroup>> built;
-    for (int32_t id : groupMaterials)
-    {
-        std::unique_ptr<MaterialGroup> group(new MaterialGroup());
-        if (id != kNoImportedMaterial && id < static_cast<int32_t>(imported.textureNames.size()))
-            group->material = &materials[id];
-        group->minIndex = mesh.vertexCount;
-        group->maxIndex = 0;
-        for (const ImportedTriangle& triangle : imported.triangles)
-        {
-            if (triangle.material != id)
-                continue;
-            for (uint16_t index : triangle.indices)
-            {
-                group->indices.push_back(index);
-                group->minIndex = std::min<int32_t>(group->minIndex, index);
-                group->maxIndex = std::max<int32_t>(group->maxIndex, index);
-            }
-            ++group->faceCount;
-        }
-        if (group->faceCount > 0)
-            built.push_back(std::move(group));
-    }
-
-    mesh.groupCount = static_cast<int32_t>(built.size());
-    mesh.groups.reset(new MaterialGroup[built.size()]);
-    for (size_t k = 0; k < built.size(); ++k)
-    {
-        MaterialGroup& group = mesh.groups[k];
-        group.material = built[k]->material;
-        group.minIndex = built[k]->minIndex;
-        group.maxIndex = built[k]->maxIndex;
-        group.faceCount = built[k]->faceCount;
-        group.indices.swap(built[k]->indices);
-        if (FAILED(device->CreateIndexBuffer(static_cast<UINT>(group.faceCount) * 6,
-                                             D3DUSAGE_WRITEONLY, D3DFMT_INDEX16, D3DPOOL_MANAGED,
-                                             &group.indexBuffer, nullptr)))
-        {
-            group.indexBuffer = nullptr;
-            Clear();
-            return -1;
-        }
-        void* indexData = nullptr;
-        if (SUCCEEDED(group.indexBuffer->Lock(0, 0, &indexData, D3DLOCK_DISCARD)))
-        {
-            std::memcpy(indexData, group.indices.data(), group.indices.size() * sizeof(uint16_t));
-            group.indexBuffer->Unlock();
-        }
     }
 
     ImportBones(reader);
