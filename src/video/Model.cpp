@@ -6,6 +6,7 @@
 #include "platform/D3D9.h"
 #include "tds/TdsReader.h"
 #include "video/ResourceManager.h"
+#include "video/TdsImport.h"
 #include "video/Video.h"
 
 #include <algorithm>
@@ -14,8 +15,6 @@
 
 namespace
 {
-constexpr const char* kTextureFolder = "data\\textures\\";
-
 bool EndsWithIgnoringCase(const char* text, const char* suffix)
 {
     size_t textLength = std::strlen(text);
@@ -92,6 +91,110 @@ bool IsForest(Bone* bones, int count)
     }
     return true;
 }
+
+// The vertices in the model's format, and their bounding box; the running box
+// starts at +-99999, so a mesh without vertices keeps that inverted box.
+void FillVertices(const ImportedMesh& imported, ModelMesh& mesh, Vector3& boxMin, Vector3& boxMax)
+{
+    mesh.vertexCount = static_cast<int32_t>(imported.vertices.size());
+    mesh.vertices.resize(imported.vertices.size());
+    boxMin = Vector3(99999.0f, 99999.0f, 99999.0f);
+    boxMax = Vector3(-99999.0f, -99999.0f, -99999.0f);
+    for (size_t i = 0; i < imported.vertices.size(); ++i)
+    {
+        const ImportedVertex& from = imported.vertices[i];
+        const Vector3& p = from.position;
+        const Vector3& n = from.normal;
+        mesh.vertices[i] = {p.x, p.y, p.z, n.x, n.y, n.z, 0xFFFFFFFF, from.u, from.v};
+        boxMin = Vector3(std::min(boxMin.x, p.x), std::min(boxMin.y, p.y), std::min(boxMin.z, p.z));
+        boxMax = Vector3(std::max(boxMax.x, p.x), std::max(boxMax.y, p.y), std::max(boxMax.z, p.z));
+    }
+}
+
+// One group per material the mesh names, in its order (a material named twice
+// gets one group), then one without a texture for the faces that name none.
+// Groups without faces are left out. materials[i] is reader material i.
+void FillGroups(const TdsMesh& tdsMesh, const ImportedMesh& imported, ModelMaterial* materials,
+                ModelMesh& mesh)
+{
+    std::vector<int32_t> ids;
+    for (uint32_t k = 0; k < tdsMesh.GetMaterialCount(); ++k)
+    {
+        int32_t id = static_cast<int32_t>(tdsMesh.GetMaterial(k));
+        if (std::find(ids.begin(), ids.end(), id) == ids.end())
+            ids.push_back(id);
+    }
+    ids.push_back(kNoImportedMaterial);
+    auto hasFaces = [&imported](int32_t id)
+    {
+        return std::any_of(imported.triangles.begin(), imported.triangles.end(),
+                           [id](const ImportedTriangle& t) { return t.material == id; });
+    };
+    ids.erase(std::remove_if(ids.begin(), ids.end(), [&](int32_t id) { return !hasFaces(id); }),
+              ids.end());
+
+    mesh.groupCount = static_cast<int32_t>(ids.size());
+    mesh.groups.reset(new MaterialGroup[ids.size()]);
+    for (size_t k = 0; k < ids.size(); ++k)
+    {
+        MaterialGroup& group = mesh.groups[k];
+        int32_t id = ids[k];
+        // Every id but the last is one of the reader's materials.
+        if (id != kNoImportedMaterial && id < static_cast<int32_t>(imported.textureNames.size()))
+            group.material = &materials[id];
+        group.minIndex = mesh.vertexCount;
+        group.maxIndex = 0;
+        for (const ImportedTriangle& triangle : imported.triangles)
+        {
+            if (triangle.material != id)
+                continue;
+            for (uint16_t index : triangle.indices)
+            {
+                group.indices.push_back(index);
+                group.minIndex = std::min<int32_t>(group.minIndex, index);
+                group.maxIndex = std::max<int32_t>(group.maxIndex, index);
+            }
+            ++group.faceCount;
+        }
+    }
+}
+
+// The vertex buffer and each group's index buffer, filled from the copies in
+// system memory; false when one cannot be made. A failed lock leaves that
+// buffer unfilled.
+bool CreateBuffers(IDirect3DDevice9* device, ModelMesh& mesh)
+{
+    if (FAILED(device->CreateVertexBuffer(static_cast<UINT>(mesh.vertexCount) * sizeof(ModelVertex),
+                                          D3DUSAGE_WRITEONLY, kModelVertexFvf, D3DPOOL_MANAGED,
+                                          &mesh.vertexBuffer, nullptr)))
+    {
+        mesh.vertexBuffer = nullptr;
+        return false;
+    }
+    void* data = nullptr;
+    if (SUCCEEDED(mesh.vertexBuffer->Lock(0, 0, &data, D3DLOCK_DISCARD)))
+    {
+        std::memcpy(data, mesh.vertices.data(), mesh.vertices.size() * sizeof(ModelVertex));
+        mesh.vertexBuffer->Unlock();
+    }
+    for (int k = 0; k < mesh.groupCount; ++k)
+    {
+        MaterialGroup& group = mesh.groups[k];
+        if (FAILED(device->CreateIndexBuffer(static_cast<UINT>(group.faceCount) * 6,
+                                             D3DUSAGE_WRITEONLY, D3DFMT_INDEX16, D3DPOOL_MANAGED,
+                                             &group.indexBuffer, nullptr)))
+        {
+            group.indexBuffer = nullptr;
+            return false;
+        }
+        if (SUCCEEDED(group.indexBuffer->Lock(0, 0, &data, D3DLOCK_DISCARD)))
+        {
+            std::memcpy(data, group.indices.data(), group.indices.size() * sizeof(uint16_t));
+            group.indexBuffer->Unlock();
+        }
+    }
+    return true;
+}
 } // namespace
 
 MaterialGroup::~MaterialGroup()
@@ -155,166 +258,26 @@ int Model::ImportFrom(TdsLoaderBase& reader, const char* fileName)
     if (!device)
         return -1;
 
+    const TdsMesh& tdsMesh = *reader.GetMesh(0);
+    ImportedMesh imported = ImportTdsMesh(reader, tdsMesh);
+
+    // Model material i stands for reader material i, the index a triangle's
+    // material gives; a file without materials gets one without textures.
+    materialCount = std::max<int32_t>(1, static_cast<int32_t>(imported.textureNames.size()));
+    materials.reset(new ModelMaterial[static_cast<size_t>(materialCount)]);
+    for (size_t i = 0; i < imported.textureNames.size(); ++i)
+        materials[i].textures[0] =
+            ResourceManager::Instance().GetTexture(imported.textureNames[i].c_str());
+
     meshCount = 1;
     meshes.reset(new ModelMesh[1]);
     ModelMesh& mesh = meshes[0];
-
-    // Model material i stands for reader material i; the reader's material ids
-    // are indices into its list, so materialIds maps an id to a model material.
-    std::vector<uint32_t> materialIds;
-    if (reader.GetMaterialCount() == 0)
+    FillVertices(imported, mesh, boxMin, boxMax);
+    FillGroups(tdsMesh, imported, materials.get(), mesh);
+    if (!CreateBuffers(device, mesh))
     {
-        materialCount = 1;
-        materials.reset(new ModelMaterial[1]);
-        materialIds.push_back(0);
-    }
-    else
-    {
-        materialCount = static_cast<int32_t>(reader.GetMaterialCount());
-        materials.reset(new ModelMaterial[static_cast<size_t>(materialCount)]);
-        for (int i = 0; i < materialCount; ++i)
-        {
-            TdsMaterial* tdsMaterial = reader.GetMaterial(static_cast<uint32_t>(i));
-            materialIds.push_back(tdsMaterial->GetID());
-            std::string textureName = kTextureFolder;
-            textureName += tdsMaterial->GetTextureMap1().fileName;
-            materials[i].textures[0] = ResourceManager::Instance().GetTexture(textureName.c_str());
-        }
-    }
-
-    TdsMesh* tdsMesh = reader.GetMesh(0);
-    mesh.vertexCount = static_cast<int32_t>(tdsMesh->GetVertexCount());
-    mesh.vertices.resize(static_cast<size_t>(mesh.vertexCount));
-    Vector3 lowest(99999.0f, 99999.0f, 99999.0f);
-    Vector3 highest(-99999.0f, -99999.0f, -99999.0f);
-    for (uint32_t i = 0; i < tdsMesh->GetVertexCount(); ++i)
-    {
-        const auto& position = tdsMesh->GetVertex(i);
-        const auto& normal = tdsMesh->GetNormal(i);
-        const auto& uv = tdsMesh->GetUV(i);
-        ModelVertex& vertex = mesh.vertices[i];
-        // The file is z-up; the engine is y-up.
-        vertex.x = position.x;
-        vertex.y = position.z;
-        vertex.z = position.y;
-        vertex.nx = normal.x;
-        vertex.ny = normal.z;
-        vertex.nz = normal.y;
-        vertex.diffuse = 0xFFFFFFFF;
-        vertex.u = uv.u;
-        vertex.v = 1.0f - uv.v;
-        lowest.x = std::min(lowest.x, vertex.x);
-        lowest.y = std::min(lowest.y, vertex.y);
-        lowest.z = std::min(lowest.z, vertex.z);
-        highest.x = std::max(highest.x, vertex.x);
-        highest.y = std::max(highest.y, vertex.y);
-        highest.z = std::max(highest.z, vertex.z);
-    }
-    boxMin = lowest;
-    boxMax = highest;
-
-    if (FAILED(device->CreateVertexBuffer(static_cast<UINT>(mesh.vertexCount) * sizeof(ModelVertex),
-                                          D3DUSAGE_WRITEONLY, kModelVertexFvf, D3DPOOL_MANAGED,
-                                          &mesh.vertexBuffer, nullptr)))
-    {
-        mesh.vertexBuffer = nullptr;
         Clear();
         return -1;
-    }
-    void* vertexData = nullptr;
-    if (SUCCEEDED(mesh.vertexBuffer->Lock(0, 0, &vertexData, D3DLOCK_DISCARD)))
-    {
-        std::memcpy(vertexData, mesh.vertices.data(), mesh.vertices.size() * sizeof(ModelVertex));
-        mesh.vertexBuffer->Unlock();
-    }
-
-    // Group k holds the faces whose material id is the mesh's material k (a
-    // material the mesh names twice gets one group); a mesh that names none
-    // draws all its faces in one untextured group. Groups without faces are
-    // left out, and so are faces that index past the vertices.
-    struct GroupPlan
-    {
-        bool anyMaterial;
-        uint32_t materialId;
-    };
-    std::vector<GroupPlan> plans;
-    uint32_t meshMaterials = tdsMesh->GetMaterialCount();
-    if (meshMaterials == 0)
-        plans.push_back({true, 0});
-    for (uint32_t k = 0; k < meshMaterials; ++k)
-    {
-        uint32_t id = tdsMesh->GetMaterial(k);
-        bool seen = false;
-        for (const GroupPlan& plan : plans)
-            seen = seen || plan.materialId == id;
-        if (!seen)
-            plans.push_back({false, id});
-    }
-
-    uint32_t triangleCount = tdsMesh->GetTriangleCount();
-    std::vector<std::unique_ptr<MaterialGroup>> built;
-    for (const GroupPlan& plan : plans)
-    {
-        std::unique_ptr<MaterialGroup> group(new MaterialGroup());
-        if (!plan.anyMaterial)
-        {
-            for (int i = 0; i < materialCount; ++i)
-            {
-                if (materialIds[static_cast<size_t>(i)] == plan.materialId)
-                {
-                    group->material = &materials[i];
-                    break;
-                }
-            }
-        }
-        group->minIndex = mesh.vertexCount;
-        group->maxIndex = 0;
-        for (uint32_t t = 0; t < triangleCount; ++t)
-        {
-            if (!plan.anyMaterial && tdsMesh->GetTriangleEx(t).materialId != plan.materialId)
-                continue;
-            const auto& triangle = tdsMesh->GetTriangle(t);
-            if (triangle.a >= mesh.vertexCount || triangle.b >= mesh.vertexCount ||
-                triangle.c >= mesh.vertexCount)
-                continue;
-            // Reversed, so the file's winding faces the camera under the
-            // swapped axes.
-            for (uint16_t index : {triangle.c, triangle.b, triangle.a})
-            {
-                group->indices.push_back(index);
-                group->minIndex = std::min<int32_t>(group->minIndex, index);
-                group->maxIndex = std::max<int32_t>(group->maxIndex, index);
-            }
-            ++group->faceCount;
-        }
-        if (group->faceCount > 0)
-            built.push_back(std::move(group));
-    }
-
-    mesh.groupCount = static_cast<int32_t>(built.size());
-    mesh.groups.reset(new MaterialGroup[built.size()]);
-    for (size_t k = 0; k < built.size(); ++k)
-    {
-        MaterialGroup& group = mesh.groups[k];
-        group.material = built[k]->material;
-        group.minIndex = built[k]->minIndex;
-        group.maxIndex = built[k]->maxIndex;
-        group.faceCount = built[k]->faceCount;
-        group.indices.swap(built[k]->indices);
-        if (FAILED(device->CreateIndexBuffer(static_cast<UINT>(group.faceCount) * 6,
-                                             D3DUSAGE_WRITEONLY, D3DFMT_INDEX16, D3DPOOL_MANAGED,
-                                             &group.indexBuffer, nullptr)))
-        {
-            group.indexBuffer = nullptr;
-            Clear();
-            return -1;
-        }
-        void* indexData = nullptr;
-        if (SUCCEEDED(group.indexBuffer->Lock(0, 0, &indexData, D3DLOCK_DISCARD)))
-        {
-            std::memcpy(indexData, group.indices.data(), group.indices.size() * sizeof(uint16_t));
-            group.indexBuffer->Unlock();
-        }
     }
 
     ImportBones(reader);

@@ -121,6 +121,9 @@ public:
     // cannot be made, in which case the model is left empty and draws nothing.
     int Import3DS(const char* fileName);
     // The import from a file the caller has read; fileName names it in the log.
+    // Mesh 0 comes through ImportTdsMesh (video/TdsImport.h), the conversion
+    // the level loader shares; faces without a material form a last,
+    // untextured group.
     int ImportFrom(TdsLoaderBase& reader, const char* fileName);
     // Draws the current mesh under the world transform the caller has set.
     void Render(IDirect3DDevice9* device);
