@@ -12,6 +12,7 @@
 #include "scene/SceneGraph.h"
 #include "scene/SkyBox.h"
 #include "scene/StaticModel.h"
+#include "scene/Terrain.h"
 #include "support/AudioFixture.h"
 #include "support/LogCapture.h"
 #include "tds/TdsReader.h"
@@ -23,6 +24,7 @@
 #include <algorithm>
 #include <cmath>
 #include <png.h>
+#include <set>
 #include <unistd.h>
 
 namespace
@@ -404,6 +406,103 @@ TEST_F(DataSetLoadTest, CrateShowsItsTextureTheRightWayRoundOnEverySide)
     for (SceneNode* node : nodes)
         root->RemoveChild(node);
 }
+namespace
+{
+// The distinct steps of the patches the camera's frustum keeps.
+std::set<int> VisibleSteps(const Terrain& terrain, const Camera& camera)
+{
+    std::set<int> steps;
+    for (const TerrainPatch& patch : terrain.patches)
+    {
+        const Vector3 min(static_cast<float>(patch.x0), patch.minHeight,
+                          static_cast<float>(patch.z0));
+        const Vector3 max(static_cast<float>(patch.x1), patch.maxHeight,
+                          static_cast<float>(patch.z1));
+        if (camera.frustum.IsBoxVisible(min, max))
+            steps.insert(patch.step);
+    }
+    return steps;
+}
+} // namespace
+
+// The data set's heightmap seen from above, straight down and tilted, and
+// from low down fills the whole picture: no background shows through between
+// patches of different steps. Level and looking along +x, the patches behind
+// the camera are not drawn.
+TEST_F(DataSetLoadTest, TerrainCoversTheViewWithoutCracksAndSkipsWhatLiesBehind)
+{
+    LogCapture log;
+    SmartPtr<Terrain> terrain = new Terrain("data\\terrain.raw", 513, 513);
+    ASSERT_EQ(terrain->patches.size(), 256u);
+    ASSERT_NE(terrain->shadingTexture.Get(), nullptr);
+    EXPECT_EQ(log.Text().find("Dummy"), std::string::npos) << log.Text();
+    SmartPtr<Camera> camera = new Camera();
+    SceneNode* root = MainSceneGraph.GetRoot();
+    root->AddChild(terrain.Get());
+    root->AddChild(camera.Get());
+    Video::Instance().SetCamera(camera.Get());
+    auto look = [&](const Vector3& eye, float pitch, float yaw)
+    {
+        camera->position = eye;
+        camera->pitch = 0.0f;
+        camera->yaw = 0.0f;
+        camera->AddPitch(pitch);
+        camera->AddYaw(yaw);
+        root->UpdateTree(Matrix(), 0.0f);
+        Video::Instance().Render();
+        return VideoTestSupport::Frame();
+    };
+
+    // Low ground around (160, 128), close enough for fine steps from above.
+    float low = 0.0f;
+    for (int x = 120; x <= 200; ++x)
+        for (int z = 88; z <= 168; ++z)
+            low = std::max(low, terrain->Height(x, z));
+    const struct
+    {
+        const char* view;
+        Vector3 eye;
+        float pitch;
+        float yaw;
+    } views[] = {
+        {"straight down", Vector3(160, low + 15.0f, 128), 1.5707964f, 0.0f},
+        {"tilted", Vector3(160, low + 10.0f, 128), 1.1f, 0.0f},
+        {"tilted, turned", Vector3(160, low + 20.0f, 128), 1.0f, 3.0f},
+        {"low down", Vector3(300, terrain->Height(300, 200) + 6.0f, 200), 0.7f, 2.0f},
+    };
+    for (const auto& view : views)
+    {
+        const TestFrame frame = look(view.eye, view.pitch, view.yaw);
+        const auto background = std::count(frame.pixels.begin(), frame.pixels.end(), 0xFF222244u);
+        EXPECT_EQ(background, 0) << view.view;
+        EXPECT_GE(VisibleSteps(*terrain, *camera).size(), 2u) << view.view;
+    }
+
+    // x = 256 is a patch boundary: each patch lies wholly behind or ahead.
+    const TestFrame frame =
+        look(Vector3(256, terrain->Height(256, 256) + 6.0f, 256), 0.0f, 1.5707964f);
+    EXPECT_NE(frame.At(frame.width / 2, frame.height - 1), 0xFF222244u);
+    int ahead = 0;
+    int behind = 0;
+    std::vector<TerrainVertex> vertices;
+    for (const TerrainPatch& patch : terrain->patches)
+    {
+        vertices.clear();
+        (patch.x1 <= 256 ? behind : ahead) += terrain->BuildPatch(patch, vertices);
+    }
+    IDirect3DDevice9* device = VideoTestSupport::Device();
+    device->BeginScene();
+    const int drawn = terrain->DrawPatches(device, camera->frustum);
+    device->EndScene();
+    EXPECT_GT(behind, 0);
+    EXPECT_GT(drawn, 0);
+    EXPECT_LE(drawn, ahead);
+
+    Video::Instance().SetCamera(nullptr);
+    root->RemoveChild(terrain.Get());
+    root->RemoveChild(camera.Get());
+}
+
 namespace
 {
 class DataSetMusicTest : public AudioTest
