@@ -77,7 +77,8 @@ std::vector<Quad> Quads(const Terrain& terrain, const TerrainPatch& patch)
     const int count = terrain.BuildPatch(patch, vertices);
     EXPECT_EQ(vertices.size(), static_cast<size_t>(count) * 4);
     std::vector<Quad> quads(static_cast<size_t>(count));
-    std::copy(vertices.begin(), vertices.end(), &quads[0].v[0]);
+    for (size_t i = 0; i < vertices.size(); ++i)
+        quads[i / 4].v[i % 4] = vertices[i];
     return quads;
 }
 } // namespace
