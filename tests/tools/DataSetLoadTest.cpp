@@ -406,25 +406,6 @@ TEST_F(DataSetLoadTest, CrateShowsItsTextureTheRightWayRoundOnEverySide)
     for (SceneNode* node : nodes)
         root->RemoveChild(node);
 }
-namespace
-{
-// The distinct steps of the patches the camera's frustum keeps.
-std::set<int> VisibleSteps(const Terrain& terrain, const Camera& camera)
-{
-    std::set<int> steps;
-    for (const TerrainPatch& patch : terrain.patches)
-    {
-        const Vector3 min(static_cast<float>(patch.x0), patch.minHeight,
-                          static_cast<float>(patch.z0));
-        const Vector3 max(static_cast<float>(patch.x1), patch.maxHeight,
-                          static_cast<float>(patch.z1));
-        if (camera.frustum.IsBoxVisible(min, max))
-            steps.insert(patch.step);
-    }
-    return steps;
-}
-} // namespace
-
 // The data set's heightmap seen from above, straight down and tilted, and
 // from low down fills the whole picture: no background shows through between
 // patches of different steps. Level and looking along +x, the patches behind
@@ -444,8 +425,7 @@ TEST_F(DataSetLoadTest, TerrainCoversTheViewWithoutCracksAndSkipsWhatLiesBehind)
     auto look = [&](const Vector3& eye, float pitch, float yaw)
     {
         camera->position = eye;
-        camera->pitch = 0.0f;
-        camera->yaw = 0.0f;
+        camera->pitch = camera->yaw = 0.0f;
         camera->AddPitch(pitch);
         camera->AddYaw(yaw);
         root->UpdateTree(Matrix(), 0.0f);
@@ -458,24 +438,23 @@ TEST_F(DataSetLoadTest, TerrainCoversTheViewWithoutCracksAndSkipsWhatLiesBehind)
     for (int x = 120; x <= 200; ++x)
         for (int z = 88; z <= 168; ++z)
             low = std::max(low, terrain->Height(x, z));
-    const struct
-    {
-        const char* view;
-        Vector3 eye;
-        float pitch;
-        float yaw;
-    } views[] = {
-        {"straight down", Vector3(160, low + 15.0f, 128), 1.5707964f, 0.0f},
-        {"tilted", Vector3(160, low + 10.0f, 128), 1.1f, 0.0f},
-        {"tilted, turned", Vector3(160, low + 20.0f, 128), 1.0f, 3.0f},
-        {"low down", Vector3(300, terrain->Height(300, 200) + 6.0f, 200), 0.7f, 2.0f},
+    const float views[][5] = {
+        {160, low + 15, 128, 1.5707964f, 0}, // x, y, z, pitch, yaw
+        {160, low + 10, 128, 1.1f, 0},
+        {160, low + 20, 128, 1.0f, 3.0f},
+        {300, terrain->Height(300, 200) + 6, 200, 0.7f, 2.0f},
     };
     for (const auto& view : views)
     {
-        const TestFrame frame = look(view.eye, view.pitch, view.yaw);
-        const auto background = std::count(frame.pixels.begin(), frame.pixels.end(), 0xFF222244u);
-        EXPECT_EQ(background, 0) << view.view;
-        EXPECT_GE(VisibleSteps(*terrain, *camera).size(), 2u) << view.view;
+        const TestFrame frame = look(Vector3(view[0], view[1], view[2]), view[3], view[4]);
+        EXPECT_EQ(std::count(frame.pixels.begin(), frame.pixels.end(), 0xFF222244u), 0)
+            << view[0] << ", " << view[1] << ", " << view[2];
+        std::set<int> steps; // of the patches the frustum keeps
+        for (const TerrainPatch& p : terrain->patches)
+            if (camera->frustum.IsBoxVisible(Vector3(float(p.x0), p.minHeight, float(p.z0)),
+                                             Vector3(float(p.x1), p.maxHeight, float(p.z1))))
+                steps.insert(p.step);
+        EXPECT_GE(steps.size(), 2u);
     }
 
     // x = 256 is a patch boundary: each patch lies wholly behind or ahead.
@@ -484,10 +463,9 @@ TEST_F(DataSetLoadTest, TerrainCoversTheViewWithoutCracksAndSkipsWhatLiesBehind)
     EXPECT_NE(frame.At(frame.width / 2, frame.height - 1), 0xFF222244u);
     int ahead = 0;
     int behind = 0;
-    std::vector<TerrainVertex> vertices;
     for (const TerrainPatch& patch : terrain->patches)
     {
-        vertices.clear();
+        std::vector<TerrainVertex> vertices;
         (patch.x1 <= 256 ? behind : ahead) += terrain->BuildPatch(patch, vertices);
     }
     IDirect3DDevice9* device = VideoTestSupport::Device();
