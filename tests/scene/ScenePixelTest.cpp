@@ -1,11 +1,13 @@
 // Pictures of the scene read back from the real renderer: a model's material
-// groups with their textures, the sky box's faces around a turned camera, and
-// directional light on the faces it faces.
+// groups with their textures, the sky box's faces around a turned camera,
+// directional light on the faces it faces, and the terrain's colour map under
+// its shading.
 #include "scene/Camera.h"
 #include "scene/Light.h"
 #include "scene/SceneGraph.h"
 #include "scene/SkyBox.h"
 #include "scene/StaticModel.h"
+#include "scene/Terrain.h"
 #include "support/DeviceWindow.h"
 #include "support/ImageFiles.h"
 #include "video/ModelTestSupport.h"
@@ -248,4 +250,39 @@ TEST_F(ScenePixelTest, EverythingDrawnAfterTheSkyBoxCoversItHoweverFar)
     TestFrame frame = Draw();
     EXPECT_TRUE(ColorNear(Centre(frame), 0xFFFF0000));
     EXPECT_TRUE(ColorNear(frame.At(10, 10), 0xFF0000FF));
+}
+
+TEST_F(ScenePixelTest, TerrainStretchesItsColourMapOverTheFieldUnderItsShading)
+{
+    // Colour map quarters: red, green on the first row (small z), blue, white.
+    ASSERT_TRUE(WritePng("data/textures/colormap.png", 2, 2,
+                         {0xFFFF0000, 0xFF00FF00, 0xFF0000FF, 0xFFFFFFFF}, false));
+    ASSERT_TRUE(WriteBytes("flat.raw", std::vector<uint8_t>(65 * 65, 10)));
+    Terrain* terrain = new Terrain("flat.raw", 65, 65);
+    Add(terrain);
+    camera->position = Vector3(32, 60, 32);
+    camera->AddPitch(kPi / 2);
+
+    // Flat ground shades every colour at 0.5 + 0.5 / sqrt(3), 201 of 255;
+    // texel centres lie a quarter of the field in from its edges.
+    TestFrame frame = Draw();
+    const float quarter = 65.0f / 4.0f;
+    const float threeQuarters = 3.0f * quarter;
+    EXPECT_TRUE(ColorNear(At(frame, Vector3(quarter, 10, quarter)), 0xFFC90000));
+    EXPECT_TRUE(ColorNear(At(frame, Vector3(threeQuarters, 10, quarter)), 0xFF00C900));
+    EXPECT_TRUE(ColorNear(At(frame, Vector3(quarter, 10, threeQuarters)), 0xFF0000C9));
+    EXPECT_TRUE(ColorNear(At(frame, Vector3(threeQuarters, 10, threeQuarters)), 0xFFC9C9C9));
+    // Seen from above the field's edge, the ground ends there.
+    camera->position = Vector3(64, 60, 32);
+    frame = Draw();
+    EXPECT_FALSE(ColorNear(At(frame, Vector3(63, 10, 16)), kClearColour));
+    EXPECT_TRUE(ColorNear(At(frame, Vector3(66, 10, 16)), kClearColour));
+    // The node's position carries the field and the boxes its patches are
+    // culled by.
+    terrain->position = Vector3(-500, 0, 300);
+    camera->position = Vector3(-468, 60, 332);
+    frame = Draw();
+    EXPECT_TRUE(ColorNear(At(frame, Vector3(quarter - 500, 10, quarter + 300)), 0xFFC90000));
+    EXPECT_TRUE(
+        ColorNear(At(frame, Vector3(threeQuarters - 500, 10, threeQuarters + 300)), 0xFFC9C9C9));
 }

@@ -12,6 +12,7 @@
 #include "scene/SceneGraph.h"
 #include "scene/SkyBox.h"
 #include "scene/StaticModel.h"
+#include "scene/Terrain.h"
 #include "support/AudioFixture.h"
 #include "support/ImageFiles.h"
 #include "support/LogCapture.h"
@@ -24,6 +25,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <set>
 #include <unistd.h>
 
 namespace
@@ -383,6 +385,81 @@ TEST_F(DataSetLoadTest, CrateShowsItsTextureTheRightWayRoundOnEverySide)
     for (SceneNode* node : nodes)
         root->RemoveChild(node);
 }
+// The data set's heightmap seen from above, straight down and tilted, and
+// from low down fills the whole picture: no background shows through between
+// patches of different steps. Level and looking along +x, the patches behind
+// the camera are not drawn.
+TEST_F(DataSetLoadTest, TerrainCoversTheViewWithoutCracksAndSkipsWhatLiesBehind)
+{
+    LogCapture log;
+    SmartPtr<Terrain> terrain = new Terrain("data\\terrain.raw", 513, 513);
+    ASSERT_EQ(terrain->patches.size(), 256u);
+    ASSERT_NE(terrain->shadingTexture.Get(), nullptr);
+    EXPECT_EQ(log.Text().find("Dummy"), std::string::npos) << log.Text();
+    SmartPtr<Camera> camera = new Camera();
+    SceneNode* root = MainSceneGraph.GetRoot();
+    root->AddChild(terrain.Get());
+    root->AddChild(camera.Get());
+    Video::Instance().SetCamera(camera.Get());
+    auto look = [&](const Vector3& eye, float pitch, float yaw)
+    {
+        camera->position = eye;
+        camera->pitch = camera->yaw = 0.0f;
+        camera->AddPitch(pitch);
+        camera->AddYaw(yaw);
+        root->UpdateTree(Matrix(), 0.0f);
+        Video::Instance().Render();
+        return VideoTestSupport::Frame();
+    };
+
+    // Low ground around (160, 128), close enough for fine steps from above.
+    float low = 0.0f;
+    for (int x = 120; x <= 200; ++x)
+        for (int z = 88; z <= 168; ++z)
+            low = std::max(low, terrain->Height(x, z));
+    const float views[][5] = {
+        {160, low + 15, 128, 1.5707964f, 0}, // x, y, z, pitch, yaw
+        {160, low + 10, 128, 1.1f, 0},
+        {160, low + 20, 128, 1.0f, 3.0f},
+        {300, terrain->Height(300, 200) + 6, 200, 0.7f, 2.0f},
+    };
+    for (const auto& view : views)
+    {
+        const TestFrame frame = look(Vector3(view[0], view[1], view[2]), view[3], view[4]);
+        EXPECT_EQ(std::count(frame.pixels.begin(), frame.pixels.end(), 0xFF222244u), 0)
+            << view[0] << ", " << view[1] << ", " << view[2];
+        std::set<int> steps; // of the patches the frustum keeps
+        for (const TerrainPatch& p : terrain->patches)
+            if (camera->frustum.IsBoxVisible(Vector3(float(p.x0), p.minHeight, float(p.z0)),
+                                             Vector3(float(p.x1), p.maxHeight, float(p.z1))))
+                steps.insert(p.step);
+        EXPECT_GE(steps.size(), 2u);
+    }
+
+    // x = 256 is a patch boundary: each patch lies wholly behind or ahead.
+    const TestFrame frame =
+        look(Vector3(256, terrain->Height(256, 256) + 6.0f, 256), 0.0f, 1.5707964f);
+    EXPECT_NE(frame.At(frame.width / 2, frame.height - 1), 0xFF222244u);
+    int ahead = 0;
+    int behind = 0;
+    for (const TerrainPatch& patch : terrain->patches)
+    {
+        std::vector<TerrainVertex> vertices;
+        (patch.x1 <= 256 ? behind : ahead) += terrain->BuildPatch(patch, vertices);
+    }
+    IDirect3DDevice9* device = VideoTestSupport::Device();
+    device->BeginScene();
+    const int drawn = terrain->DrawPatches(device, camera->frustum);
+    device->EndScene();
+    EXPECT_GT(behind, 0);
+    EXPECT_GT(drawn, 0);
+    EXPECT_LE(drawn, ahead);
+
+    Video::Instance().SetCamera(nullptr);
+    root->RemoveChild(terrain.Get());
+    root->RemoveChild(camera.Get());
+}
+
 namespace
 {
 class DataSetMusicTest : public AudioTest
