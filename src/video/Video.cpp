@@ -2,6 +2,7 @@
 
 #include "core/Log.h"
 #include "core/Shell.h"
+#include "game/Physics.h"
 #include "math/D3DXMath.h"
 #include "math/Vector3.h"
 #include "scene/Camera.h"
@@ -16,6 +17,8 @@ namespace
 {
 // Start-up setting: windowed at the main window's client size.
 const bool kFullscreen = false;
+// Start-up setting: the physics geoms are outlined after the HUD.
+const bool kDrawPhysicsDebug = true;
 
 DWORD FloatBits(float value)
 {
@@ -183,6 +186,8 @@ void Video::Render()
     DrawOverlay();
     RenderGui();
     DrawHud();
+    if (kDrawPhysicsDebug)
+        Physics::Instance()->DebugDraw(device);
     device->EndScene();
     device->Present(nullptr, nullptr, nullptr, nullptr);
 }
