@@ -5,11 +5,11 @@
 // loaded from 3DS models, which needs a display or SDL_VIDEODRIVER=offscreen.
 #include "core/RefObject.h"
 #include "core/Shell.h"
+#include "game/BoxModelFile.h"
 #include "game/Physics.h"
 #include "game/PhysicsBox.h"
 #include "scene/SceneGraph.h"
 #include "support/ImageFiles.h"
-#include "support/TdsSamples.h"
 #include "video/Video.h"
 
 #include <benchmark/benchmark.h>
@@ -27,26 +27,6 @@ struct Obstacle
     bool dynamic;
 };
 
-// A 3DS box model spanning min to max in the engine's space (the file is z-up).
-std::string WriteBox(const ScratchFolder& folder, const char* name, const Vector3& min,
-                     const Vector3& max)
-{
-    tds_samples::Cube cube = tds_samples::MakeCube();
-    std::vector<float> positions;
-    for (size_t i = 0; i < cube.positions.size(); i += 3)
-    {
-        positions.push_back(cube.positions[i] ? max.x : min.x);
-        positions.push_back(cube.positions[i + 1] ? max.z : min.z);
-        positions.push_back(cube.positions[i + 2] ? max.y : min.y);
-    }
-    std::string path = folder.File(name);
-    TdsWriter::Save(
-        tds_samples::EditorFile([&](TdsWriter& w)
-                                { tds_samples::WriteMesh(w, name, positions, cube.faces, {}); }),
-        path);
-    return path;
-}
-
 // Steps a fresh world holding the obstacles (y is the base above the ground;
 // dynamic ones start 0.1 higher, as the level reader places them).
 void StepWorld(benchmark::State& state, const std::vector<Obstacle>& obstacles)
@@ -56,10 +36,12 @@ void StepWorld(benchmark::State& state, const std::vector<Obstacle>& obstacles)
     if (!Video::Instance().device)
         Video::Instance().Initialize();
     ScratchFolder folder;
-    std::string crate = WriteBox(folder, "crate.3ds", Vector3(-1, 0, -1), Vector3(1, 2, 1));
-    std::string wall = WriteBox(folder, "wall.3ds", Vector3(-4, 0, -0.5f), Vector3(4, 3, 0.5f));
-    std::string cube =
-        WriteBox(folder, "cube.3ds", Vector3(-0.5f, 0, -0.5f), Vector3(0.5f, 1, 0.5f));
+    std::string crate = folder.File("crate.3ds");
+    std::string wall = folder.File("wall.3ds");
+    std::string cube = folder.File("cube.3ds");
+    WriteBoxFile(crate, Vector3(-1, 0, -1), Vector3(1, 2, 1));
+    WriteBoxFile(wall, Vector3(-4, 0, -0.5f), Vector3(4, 3, 0.5f));
+    WriteBoxFile(cube, Vector3(-0.5f, 0, -0.5f), Vector3(0.5f, 1, 0.5f));
 
     Physics* physics = Physics::Instance();
     physics->Init();

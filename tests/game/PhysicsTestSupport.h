@@ -4,12 +4,12 @@
 
 #include "core/RefObject.h"
 #include "core/Timer.h"
+#include "game/BoxModelFile.h"
 #include "game/Physics.h"
 #include "game/PhysicsBox.h"
 #include "platform/TestHooks.h"
 #include "scene/SceneGraph.h"
 #include "support/ImageFiles.h"
-#include "support/TdsSamples.h"
 #include "video/VideoTestSupport.h"
 
 #include <gtest/gtest.h>
@@ -51,31 +51,19 @@ protected:
         RefObject::CollectGarbage();
     }
 
-    // A 3DS file of one box mesh spanning min to max in the engine's space
-    // (the file itself is z-up); returns its path.
+    // A box model spanning min to max; returns its path.
     std::string BoxModel(const std::string& name, const Vector3& min, const Vector3& max)
     {
-        tds_samples::Cube cube = tds_samples::MakeCube();
-        std::vector<float> positions;
-        for (size_t i = 0; i < cube.positions.size(); i += 3)
-        {
-            positions.push_back(cube.positions[i] ? max.x : min.x);
-            positions.push_back(cube.positions[i + 1] ? max.z : min.z);
-            positions.push_back(cube.positions[i + 2] ? max.y : min.y);
-        }
-        return Model(name, positions, cube.faces);
+        EXPECT_TRUE(WriteBoxFile(folder.File(name), min, max));
+        return folder.File(name);
     }
 
-    // A 3DS file of one mesh with these file-space vertices and faces.
+    // A model of one mesh of these file-space vertices and faces.
     std::string Model(const std::string& name, const std::vector<float>& positions,
                       const std::vector<uint16_t>& faces)
     {
-        std::string path = folder.File(name);
-        EXPECT_TRUE(TdsWriter::Save(
-            tds_samples::EditorFile([&](TdsWriter& w)
-                                    { tds_samples::WriteMesh(w, name, positions, faces, {}); }),
-            path));
-        return path;
+        EXPECT_TRUE(WriteMeshFile(folder.File(name), positions, faces));
+        return folder.File(name);
     }
 
     // Loads, places and turns a box as the level reader does: its base on

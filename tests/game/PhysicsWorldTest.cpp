@@ -8,7 +8,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-TEST(FrameSlicesTest, FrameTimeIsCutIntoStepsOfAtMostOneTwentiethOfASecond)
+TEST(FrameSlicesTest, FrameTimeIsCutIntoTwentiethsOfASecondAndOneLastSlice)
 {
     const float inf = std::numeric_limits<float>::infinity();
     const struct
