@@ -5,6 +5,7 @@
 #include "core/RefObject.h"
 #include "core/Shell.h"
 #include "core/Timer.h"
+#include "game/Physics.h"
 #include "input/InputSystem.h"
 #include "net/NetClient.h"
 #include "net/NetworkSubsystem.h"
@@ -38,6 +39,7 @@ void Kernel::Init()
     soundSystem->Init();
     NetworkSubsystem::Instance()->Init();
     Timer::Instance()->Initialize();
+    Physics::Instance()->Init();
 }
 
 void Kernel::Update()
@@ -50,6 +52,7 @@ void Kernel::Update()
         g_lastServerUpdate = timeGetTime();
         Server::Instance()->Update();
     }
+    Physics::Instance()->Update();
     NetClient::Instance()->Update();
     MainSceneGraph.Update();
     SecondarySceneGraph.Move();
@@ -62,6 +65,7 @@ void Kernel::Update()
 void Kernel::Shutdown()
 {
     LogScope scope("Shutting Down Kernel");
+    Physics::Instance()->Shutdown();
     Timer::Instance()->Shutdown();
     NetworkSubsystem::Instance()->Shutdown();
     if (g_soundSystem)

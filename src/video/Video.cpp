@@ -2,6 +2,7 @@
 
 #include "core/Log.h"
 #include "core/Shell.h"
+#include "game/Physics.h"
 #include "math/D3DXMath.h"
 #include "math/FloatBits.h"
 #include "math/Vector3.h"
@@ -17,6 +18,8 @@ namespace
 {
 // Start-up setting: windowed at the main window's client size.
 const bool kFullscreen = false;
+// Start-up setting: the physics geoms are outlined after the HUD.
+const bool kDrawPhysicsDebug = true;
 } // namespace
 
 Video& Video::Instance()
@@ -177,6 +180,8 @@ void Video::Render()
     DrawOverlay();
     RenderGui();
     DrawHud();
+    if (kDrawPhysicsDebug)
+        Physics::Instance()->DebugDraw(device);
     device->EndScene();
     device->Present(nullptr, nullptr, nullptr, nullptr);
 }

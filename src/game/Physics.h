@@ -1,0 +1,100 @@
+// The rigid-body world: one ODE world, one hash space holding every geom, the
+// group of each step's contact joints and a static ground plane at y = 0. It
+// steps in slices of the scaled frame time and outlines every geom as a wire box.
+#pragma once
+
+#include "core/SmartPtr.h"
+#include "game/PhysicsHandles.h"
+
+#include <cstdint>
+#include <vector>
+
+class IDirect3DDevice9;
+class RigidBody;
+
+// The steps one frame takes: slices of Physics::kStepLength while more than
+// that is left, then one last slice with the remainder, which takes a
+// remainder shorter than Physics::kShortestSlice with it. A frame of zero,
+// less or no finite length takes none.
+class FrameSlices
+{
+public:
+    explicit FrameSlices(float frameTime);
+    // The next slice into `length`; false when the frame is used up.
+    bool Next(float& length);
+
+private:
+    float left;
+};
+
+class Physics
+{
+public:
+    static Physics* Instance();
+
+    // Slice length of the fixed-step update, in seconds.
+    static constexpr float kStepLength = 0.05f;
+    // No slice after a full one is shorter: ODE turns the penetration a full
+    // step leaves into a velocity inversely proportional to the next step, and
+    // a sliver of a step (float rounding leaves 7e-9 s of a 0.15 s frame)
+    // throws resting boxes into the sky.
+    static constexpr float kShortestSlice = kStepLength / 4.0f;
+    // Most contacts one pair of geoms yields in a step.
+    static constexpr int kMaxContacts = 10;
+    // Friction of every contact.
+    static constexpr float kFriction = 20000.0f;
+    // Colour of the debug outlines: ARGB, alpha 0xF0, blue.
+    static constexpr uint32_t kDebugColor = 0xF00000FF;
+
+    // Starts ODE and makes the world with gravity (0, -9.81, 0), the space, the
+    // contact group and the ground plane. Called by Kernel::Init after the
+    // Timer; a second call while the world exists does nothing.
+    void Init();
+    // Destroys every ODE object (the world's bodies and joints, the space's
+    // geoms) and closes ODE: the handles the tank and the boxes hold are dead
+    // from here on. Called by Kernel::Shutdown; nothing without a world.
+    void Shutdown();
+    // Advances the world by the Timer's scaled frame time (FrameSlices).
+    // Called by Kernel::Update after the input and before the scene graphs.
+    void Update();
+    // One slice: contacts from the space, a world step of `length` seconds,
+    // contacts removed. Nothing without a world.
+    void Step(float length);
+    // Every box, sphere and capped-cylinder geom of the space as a wire box in
+    // kDebugColor at its pose; planes and other classes are skipped. Called by
+    // the Video frame after the HUD.
+    void DebugDraw(IDirect3DDevice9* device);
+
+    // Handed to dSpaceCollide. Bodies joined by a joint (a wheel and its
+    // chassis) never touch; otherwise up to kMaxContacts contact joints with
+    // friction kFriction, between the bodies of o1 and o2.
+    static void NearCallback(void* data, dGeomID o1, dGeomID o2);
+
+    // Null until Init and after Shutdown. The tank and the boxes make their
+    // bodies, geoms and joints in these.
+    dWorldID GetWorld() const { return world; }
+    dSpaceID GetSpace() const { return space; }
+    dJointGroupID GetContactGroup() const { return contactGroup; }
+    // Counts Init calls that made a world: an ODE handle from an earlier one
+    // is dead.
+    int GetGeneration() const { return generation; }
+
+    // A new RigidBody (with a body in the world when asked), held in `bodies`.
+    RigidBody* CreateBody(bool withBody);
+    // Drops the body from `bodies`; its ODE body goes when the last holder lets go.
+    void DestroyBody(RigidBody* body);
+
+    std::vector<SmartPtr<RigidBody>> bodies;
+
+    ~Physics();
+
+private:
+    Physics() = default;
+    Physics(const Physics&) = delete;
+    Physics& operator=(const Physics&) = delete;
+
+    dWorldID world = nullptr;
+    dSpaceID space = nullptr;
+    dJointGroupID contactGroup = nullptr;
+    int generation = 0;
+};

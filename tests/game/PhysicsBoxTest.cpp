@@ -1,0 +1,154 @@
+// Physics boxes: the geom of the model's size and the node's pose copied from
+// it, models without volume, and the segment test the scene's ray cast uses.
+#include "game/PhysicsTestSupport.h"
+#include "math/BoundingBox.h"
+#include "math/RayHit.h"
+#include "support/LogCapture.h"
+
+namespace
+{
+const Vector3 kCrateMin(-1, 0, -1);
+const Vector3 kCrateMax(1, 2, 1);
+
+float Axis(const Vector3& v, int axis)
+{
+    return axis == 0 ? v.x : axis == 1 ? v.y : v.z;
+}
+} // namespace
+
+TEST_F(PhysicsTest, BoxGeomHasTheModelsSizeAndTheNodeFollowsIt)
+{
+    std::string crate = BoxModel("crate.3ds", kCrateMin, kCrateMax);
+    std::string offCentre = BoxModel("odd.3ds", Vector3(0, 0, 0), Vector3(2, 1, 4));
+    const struct
+    {
+        const std::string& model;
+        bool dynamic;
+        float quarterTurns;
+        Vector3 lengths;
+    } cases[] = {
+        {crate, false, 0.0f, Vector3(2, 2, 2)},
+        {crate, true, 0.0f, Vector3(2, 2, 2)},
+        {offCentre, false, 1.0f, Vector3(2, 1, 4)},
+        {offCentre, true, 0.3f, Vector3(2, 1, 4)},
+    };
+    float x = 0.0f;
+    for (const auto& c : cases)
+    {
+        PhysicsBox* box = AddBox(c.model, c.dynamic, x += 10.0f, 5, c.quarterTurns);
+        ASSERT_NE(box->geom, nullptr);
+        EXPECT_EQ(box->body != nullptr, c.dynamic);
+        dVector3 lengths;
+        dGeomBoxGetLengths(box->geom, lengths);
+        EXPECT_NEAR(lengths[0], c.lengths.x, 1e-6);
+        EXPECT_NEAR(lengths[1], c.lengths.y, 1e-6);
+        EXPECT_NEAR(lengths[2], c.lengths.z, 1e-6);
+
+        // The node carries the model's origin: the model's box under the
+        // node's transform is the geom's world box.
+        UpdateScene();
+        BoundingBox world;
+        std::vector<Vector3> corners;
+        for (int i = 0; i < 8; ++i)
+            corners.push_back(Vector3(i & 1 ? box->boxMax.x : box->boxMin.x,
+                                      i & 2 ? box->boxMax.y : box->boxMin.y,
+                                      i & 4 ? box->boxMax.z : box->boxMin.z)
+                                  .TransformCoord(box->worldMatrix));
+        world.Fit(corners);
+        dReal aabb[6];
+        dGeomGetAABB(box->geom, aabb);
+        for (int axis = 0; axis < 3; ++axis)
+        {
+            EXPECT_NEAR(Axis(world.min, axis), aabb[2 * axis], 1e-4) << "axis " << axis;
+            EXPECT_NEAR(Axis(world.max, axis), aabb[2 * axis + 1], 1e-4) << "axis " << axis;
+        }
+    }
+    // Standing on the ground, the crate's origin is on it.
+    EXPECT_TRUE(static_cast<PhysicsBox*>(added[0])->position == Vector3(10, 0, 5));
+}
+
+TEST_F(PhysicsTest, ModelWithoutVolumeMakesNoGeomAndTheBoxDoesNothing)
+{
+    const std::string models[] = {
+        folder.File("missing.3ds"),
+        Model("empty.3ds", {}, {}),
+        Model("flat.3ds", {0, 0, 0, 1, 0, 0, 0, 1, 0}, {0, 1, 2}),
+    };
+    for (const std::string& model : models)
+    {
+        LogCapture log;
+        PhysicsBox* box = AddBox(model, true, 1, 1);
+        EXPECT_EQ(box->geom, nullptr) << model;
+        EXPECT_EQ(box->body, nullptr) << model;
+        int lines = 0;
+        for (const std::string& line : log.Lines())
+            lines += line.find("PhysicsBox::Load() - model " + model + " has no volume") == 0;
+        EXPECT_EQ(lines, 1) << log.Text();
+
+        UpdateScene();
+        box->Render(VideoTestSupport::Device());
+        RayHit hit;
+        box->IntersectSegment(Vector3(-5, 1, 1), Vector3(5, 1, 1), hit);
+        EXPECT_EQ(hit.distance, kNoHitDistance);
+        EXPECT_TRUE(box->position == Vector3(0, 0, 0));
+    }
+}
+
+TEST_F(PhysicsTest, SegmentHitsTheFaceItEntersBy)
+{
+    PhysicsBox* crate = AddBox(BoxModel("crate.3ds", kCrateMin, kCrateMax), false, 0, 0);
+    // A wall turned a quarter: 1 wide along x, 8 long along z.
+    PhysicsBox* wall =
+        AddBox(BoxModel("wall.3ds", Vector3(-4, 0, -0.5f), Vector3(4, 3, 0.5f)), false, 20, 0, 1);
+    UpdateScene();
+    const struct
+    {
+        PhysicsBox* box;
+        Vector3 from, to;
+        float held;
+        float distance;
+        Vector3 normal;
+    } cases[] = {
+        {crate, Vector3(-3, 1, 0), Vector3(3, 1, 0), kNoHitDistance, 1.0f / 3.0f,
+         Vector3(-1, 0, 0)},
+        {crate, Vector3(0.5f, 5, 0), Vector3(0.5f, -1, 0), kNoHitDistance, 0.5f, Vector3(0, 1, 0)},
+        {crate, Vector3(0, 1, 4), Vector3(0, 1, -4), kNoHitDistance, 0.375f, Vector3(0, 0, 1)},
+        // Inside to inside, ending exactly on a face, passing over the top.
+        {crate, Vector3(-0.5f, 1, 0), Vector3(0.5f, 1, 0), kNoHitDistance, kNoHitDistance, {}},
+        {crate, Vector3(-3, 1, 0), Vector3(-1, 1, 0), kNoHitDistance, kNoHitDistance, {}},
+        {crate, Vector3(-3, 2.5f, 0), Vector3(3, 2.5f, 0), kNoHitDistance, kNoHitDistance, {}},
+        // A nearer hit already held stays.
+        {crate, Vector3(-3, 1, 0), Vector3(3, 1, 0), 0.2f, 0.2f, {}},
+        // The turned wall's faces: hit at x = 19.5, not at 16.
+        {wall, Vector3(17, 1, 0), Vector3(23, 1, 0), kNoHitDistance, 2.5f / 6.0f,
+         Vector3(-1, 0, 0)},
+        {wall, Vector3(20, 1, -6), Vector3(20, 1, 6), kNoHitDistance, 2.0f / 12.0f,
+         Vector3(0, 0, -1)},
+    };
+    for (const auto& c : cases)
+    {
+        RayHit hit;
+        hit.distance = c.held;
+        c.box->IntersectSegment(c.from, c.to, hit);
+        EXPECT_NEAR(hit.distance, c.distance, 1e-5f) << c.from.x << " " << c.from.y;
+        bool hitHere = c.distance < 1.0f && c.held > 1.0f;
+        EXPECT_EQ(hit.object.Get(), hitHere ? c.box : nullptr);
+        if (hitHere)
+        {
+            EXPECT_NEAR((hit.normal - c.normal).Length(), 0.0f, 1e-5f);
+            EXPECT_TRUE(hit.point == c.from + (c.to - c.from) * c.distance);
+        }
+    }
+}
+
+TEST_F(PhysicsTest, ShellRayCastHitsABoxOnTheGroundBeforeTheGround)
+{
+    PhysicsBox* crate = AddBox(BoxModel("crate.3ds", kCrateMin, kCrateMax), true, 0, 0);
+    Simulate(2.0f);
+    SmartPtr<RayHit> onBox = MainSceneGraph.RayCast(Vector3(-1, 4, 0), Vector3(1, -4, 0));
+    EXPECT_EQ(onBox->object.Get(), crate);
+    EXPECT_NEAR(onBox->distance, 0.25f, 0.01f) << "the top face at y = 2, the ground at 0.5";
+    SmartPtr<RayHit> beside = MainSceneGraph.RayCast(Vector3(-1, 4, 5), Vector3(1, -4, 5));
+    EXPECT_EQ(beside->object.Get(), nullptr);
+    EXPECT_NEAR(beside->distance, 0.5f, 1e-5f) << "the ground";
+}

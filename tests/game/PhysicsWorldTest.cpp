@@ -1,0 +1,206 @@
+// The physics world: frame slicing, real ODE behaviour of dropped boxes, the
+// near callback's contacts, the rigid-body wrapper, and the Kernel's calls.
+#include "core/Kernel.h"
+#include "game/PhysicsTestSupport.h"
+#include "game/RigidBody.h"
+
+#include <limits>
+#include <sys/wait.h>
+#include <unistd.h>
+
+TEST(FrameSlicesTest, FrameTimeIsCutIntoTwentiethsOfASecondAndOneLastSlice)
+{
+    const float inf = std::numeric_limits<float>::infinity();
+    const struct
+    {
+        float frame;
+        std::vector<float> slices;
+    } cases[] = {
+        {0.12f, {0.05f, 0.05f, 0.02f}},
+        {0.05f, {0.05f}},
+        {0.1f, {0.05f, 0.05f}},
+        {0.01f, {0.01f}},
+        {1.0f, std::vector<float>(20, 0.05f)},
+        // No sliver of a step after a full one: it goes with the last slice.
+        {0.15f, {0.05f, 0.05f, 0.05f}},
+        {0.06f, {0.06f}},
+        {0.11f, {0.05f, 0.06f}},
+        {0.0f, {}},
+        {-0.1f, {}},
+        {inf, {}},
+        {std::numeric_limits<float>::quiet_NaN(), {}},
+    };
+    for (const auto& c : cases)
+    {
+        FrameSlices slices(c.frame);
+        std::vector<float> taken;
+        float length = 0.0f;
+        while (slices.Next(length) && taken.size() < 100)
+            taken.push_back(length);
+        ASSERT_EQ(taken.size(), c.slices.size()) << "frame " << c.frame;
+        for (size_t i = 0; i < taken.size(); ++i)
+            EXPECT_NEAR(taken[i], c.slices[i], 1e-6f) << "frame " << c.frame;
+    }
+}
+
+// A body in free fall shows how the frame was stepped: velocity sums the
+// slices, the distance fallen depends on how they were cut.
+TEST_F(PhysicsTest, UpdateStepsTheScaledFrameTimeOfTheTimer)
+{
+    dBodyID body = dBodyCreate(Physics::Instance()->GetWorld());
+    const struct
+    {
+        DWORD milliseconds;
+        float scale;
+        double velocity;
+        double fallen;
+    } cases[] = {
+        // 0.05 + 0.05 + 0.02; in one step it would fall 0.141, in 0.06 + 0.06 0.106.
+        {120, 1.0f, -1.1772, -0.097119},
+        // A tenth of a second at a fifth of the speed: one slice of 0.02.
+        {100, 0.2f, -0.1962, -0.003924},
+        // No time, no step.
+        {0, 1.0f, 0.0, 0.0},
+    };
+    for (const auto& c : cases)
+    {
+        dBodySetPosition(body, 0, 10, 0);
+        dBodySetLinearVel(body, 0, 0, 0);
+        Timer::Instance()->SetTimeScale(c.scale);
+        Frame(c.milliseconds);
+        EXPECT_NEAR(dBodyGetLinearVel(body)[1], c.velocity, 1e-4) << c.milliseconds << " ms";
+        EXPECT_NEAR(dBodyGetPosition(body)[1] - 10.0, c.fallen, 1e-4) << c.milliseconds << " ms";
+    }
+}
+
+TEST_F(PhysicsTest, DroppedBoxesSettleOnTheGroundAndOnStaticBoxesAndStay)
+{
+    std::string crate = BoxModel("crate.3ds", Vector3(-1, 0, -1), Vector3(1, 2, 1));
+    std::string wall = BoxModel("wall.3ds", Vector3(-4, 0, -0.5f), Vector3(4, 3, 0.5f));
+    PhysicsBox* onGround = AddBox(crate, true, 0, 0);
+    PhysicsBox* standing = AddBox(wall, false, 10, 0);
+    PhysicsBox* onWall = AddBox(crate, true, 10, 0, 0.0f, 3.0f);
+
+    // Frames of 0.15 s, three steps each: no sliver of a step after them
+    // throws the landing boxes.
+    for (int i = 0; i < 33; ++i)
+        Frame(150);
+    UpdateScene();
+    Vector3 early = onWall->position;
+    Simulate(55.0f);
+    const struct
+    {
+        PhysicsBox* box;
+        Vector3 rest;
+    } boxes[] = {
+        {onGround, Vector3(0, 0, 0)}, {standing, Vector3(10, 0, 0)}, {onWall, Vector3(10, 3, 0)}};
+    for (const auto& b : boxes)
+    {
+        ASSERT_TRUE(IsFiniteVector(dGeomGetPosition(b.box->geom)));
+        EXPECT_NEAR(b.box->position.x, b.rest.x, kRestTolerance);
+        EXPECT_NEAR(b.box->position.y, b.rest.y, kRestTolerance);
+        EXPECT_NEAR(b.box->position.z, b.rest.z, kRestTolerance);
+        EXPECT_NEAR(b.box->orientation.w, 1.0f, 1e-3f) << "the box has not tipped or turned";
+    }
+    EXPECT_EQ(dGeomGetPosition(standing->geom)[1], 1.5) << "a static box never moves";
+    EXPECT_LT((onWall->position - early).Length(), 0.005f) << "no drift once settled";
+    EXPECT_LT(std::fabs(dBodyGetLinearVel(onGround->body)[1]), 0.01);
+}
+
+// Contacts of one collision pass, counted on the bodies before the step: a
+// wheel joined to its chassis never touches it, but touches the ground.
+TEST_F(PhysicsTest, JoinedBodiesMakeNoContactWithEachOther)
+{
+    Physics* physics = Physics::Instance();
+    for (bool joined : {true, false})
+    {
+        dBodyID chassis = dBodyCreate(physics->GetWorld());
+        dGeomSetBody(dCreateBox(physics->GetSpace(), 2, 1, 4), chassis);
+        dBodySetPosition(chassis, 20.0 * joined, 1, 0);
+        dBodyID wheel = dBodyCreate(physics->GetWorld());
+        dGeomSetBody(dCreateSphere(physics->GetSpace(), 0.5), wheel);
+        dBodySetPosition(wheel, 20.0 * joined + 1, 0.45, 0);
+        if (joined)
+            dJointAttach(dJointCreateHinge(physics->GetWorld(), nullptr), chassis, wheel);
+
+        dSpaceCollide(physics->GetSpace(), nullptr, &Physics::NearCallback);
+        int chassisContacts = dBodyGetNumJoints(chassis) - joined;
+        int wheelContacts = dBodyGetNumJoints(wheel) - joined;
+        dJointGroupEmpty(physics->GetContactGroup());
+        EXPECT_EQ(wheelContacts - chassisContacts, 1) << "the wheel's ground contact";
+        EXPECT_EQ(chassisContacts, joined ? 0 : 1) << (joined ? "joined" : "apart");
+    }
+}
+
+TEST_F(PhysicsTest, RigidBodyShapesStayWhereTheyWerePutAndCollide)
+{
+    // A sphere added to a body sits at its offset without moving the body.
+    RigidBody* wheel = Physics::Instance()->CreateBody(true);
+    wheel->SetPosition(Vector3(0, 5, 0));
+    wheel->AddSphere(Vector3(1, 0, 0), 0.5f);
+    EXPECT_TRUE(wheel->GetPosition() == Vector3(0, 5, 0));
+    EXPECT_NEAR(dGeomGetPosition(wheel->geoms[0])[0], 1.0, 1e-6);
+
+    // A box in a geom transform holds its body up: the contacts reach it.
+    RigidBody* crate = Physics::Instance()->CreateBody(true);
+    int data = 0;
+    crate->AddBox(Vector3(0, 0.5f, 0), Vector3(2, 1, 2), &data);
+    crate->SetPosition(Vector3(30, 0.1f, 0));
+    crate->SetQuaternion(Quaternion::FromAxisAngle(Vector3(0, 1, 0), 0.5f));
+    Simulate(10.0f);
+    EXPECT_NEAR(crate->GetPosition().y, 0.0f, kRestTolerance);
+    EXPECT_NEAR(crate->GetQuaternion().y, std::sin(0.25f), 1e-3f) << "(x, y, z, w) order";
+    EXPECT_EQ(dGeomGetData(crate->geoms[0]), &data);
+
+    // Shut down, the world is gone; a body still held lets go harmlessly.
+    SmartPtr<RigidBody> held = crate;
+    Physics::Instance()->DestroyBody(crate);
+    EXPECT_EQ(Physics::Instance()->bodies.size(), 1u);
+    Physics::Instance()->Shutdown();
+    EXPECT_EQ(Physics::Instance()->GetWorld(), nullptr);
+    held = nullptr;
+    RefObject::CollectGarbage();
+}
+
+// The Kernel starts Physics, steps it before the scene's update in each frame
+// and destroys the world at shut-down. Run in a child: the Kernel owns the
+// process's subsystems.
+TEST(PhysicsKernelTest, KernelStartsStepsBeforeTheSceneAndStopsPhysics)
+{
+    class Probe : public SceneNode
+    {
+    public:
+        int GetType() override { return kNodeStaticModel; }
+        void Update(float) override { seen = dBodyGetPosition(body)[1]; }
+        dBodyID body = nullptr;
+        double seen = 0.0;
+    };
+    char pattern[] = "/tmp/tolvi-kernel-physics-XXXXXX";
+    std::string dir = mkdtemp(pattern);
+    pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0)
+    {
+        if (chdir(dir.c_str()) != 0)
+            _exit(1);
+        Kernel::GetInstance()->Init();
+        Physics* physics = Physics::Instance();
+        if (!physics->GetWorld())
+            _exit(2);
+        SmartPtr<Probe> probe = new Probe();
+        probe->body = dBodyCreate(physics->GetWorld());
+        MainSceneGraph.GetRoot()->AddChild(probe.Get());
+        Kernel::GetInstance()->Update();
+        double now = dBodyGetPosition(probe->body)[1];
+        if (!(now < 0.0) || probe->seen != now)
+            _exit(3);
+        Kernel::GetInstance()->Shutdown();
+        _exit(physics->GetWorld() ? 4 : 0);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    std::system(("rm -rf " + dir).c_str());
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0) << "1 no folder, 2 no world, 3 not stepped before the "
+                                         "scene, 4 world left";
+}
