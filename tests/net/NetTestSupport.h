@@ -8,6 +8,7 @@
 #include "net/ModHooks.h"
 #include "net/NetClient.h"
 #include "platform/Winsock.h"
+#include "support/RawPeer.h"
 
 #include <gtest/gtest.h>
 
@@ -97,12 +98,5 @@ protected:
     RecordingSpy spy;
 };
 
-// A plain blocking socket connected to 127.0.0.1:port, or INVALID_SOCKET.
-SOCKET RawConnect(uint16_t port);
-// Sends all bytes on a blocking socket.
-bool RawSend(SOCKET s, const std::vector<uint8_t>& bytes);
-// A frame as the wire carries it.
-std::vector<uint8_t> Frame(uint32_t type, const std::vector<uint8_t>& payload);
-void AppendWord(std::vector<uint8_t>& bytes, uint32_t value);
 // A message of the type with the payload bytes written in.
 Message* MakeMessage(uint32_t type, const std::vector<uint8_t>& payload);
