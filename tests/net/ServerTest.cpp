@@ -198,20 +198,23 @@ TEST_F(ServerTest, StopClosesOnlyTheListener)
         DriveUntil([&] { client.Update(); }, [&] { return spy.Count("ClientMessage") == 1; }));
 }
 
-// Peers that send a negative length, a huge length or garbage are closed and
-// dropped; the server goes on serving a well-behaved client.
+// Peers that send a huge length or garbage are closed and dropped, and so is
+// one that leaves a frame half sent and goes; the server goes on serving a
+// well-behaved client.
 TEST_F(ServerTest, HostilePeersAreDroppedAndTheOthersStillServed)
 {
     NetClient good;
     LinkClient(good);
 
     std::vector<std::vector<uint8_t>> attacks(3);
-    AppendWord(attacks[0], 0xFFFFFFF0u);
+    AppendWord(attacks[0], 0x7FFFFFFFu);
     AppendWord(attacks[0], 0x800);
-    AppendWord(attacks[1], 0x7FFFFFFFu);
-    AppendWord(attacks[1], 0x800);
     for (int i = 0; i < 256; ++i)
-        attacks[2].push_back(static_cast<uint8_t>(i * 37 + 11));
+        attacks[1].push_back(static_cast<uint8_t>(i * 37 + 11));
+    AppendWord(attacks[2], 0xFFFFFFFFu);
+    AppendWord(attacks[2], 100);
+    AppendWord(attacks[2], 0x800);
+    attacks[2].resize(attacks[2].size() + 50, 0xEE);
 
     LogCapture log;
     std::vector<SOCKET> hostile;
@@ -222,6 +225,8 @@ TEST_F(ServerTest, HostilePeersAreDroppedAndTheOthersStillServed)
         ASSERT_TRUE(RawSend(s, bytes));
         hostile.push_back(s);
     }
+    closesocket(hostile.back());
+    hostile.pop_back();
     ASSERT_TRUE(AcceptClients(4));
     ASSERT_TRUE(
         DriveUntil([&] { server.Update(); }, [&] { return spy.Count("ClientDisconnected") == 3; }));
