@@ -25,6 +25,7 @@ void NetTest::TearDown()
     TestUseRealLocalAddresses();
     TestUseRealClock();
     spy.found.clear();
+    spy.then = nullptr;
     RefObject::CollectGarbage();
     NetworkSubsystem::Instance()->Shutdown();
 }

@@ -38,8 +38,8 @@ public:
         HookRecord record;
         record.hook = "ServerFound";
         record.address = info->address;
-        calls.push_back(record);
         found.push_back(info);
+        Add(record);
     }
     void ClientConnected(int clientId) override { RecordId("ClientConnected", clientId); }
     void ClientDisconnected(int clientId) override { RecordId("ClientDisconnected", clientId); }
@@ -64,8 +64,17 @@ public:
 
     std::vector<HookRecord> calls;
     std::vector<SmartPtr<ServerInfo>> found;
+    // Called inside each hook call after it is recorded, for tests that look
+    // at the network's state from within a hook.
+    std::function<void(const HookRecord&)> then;
 
 private:
+    void Add(const HookRecord& record)
+    {
+        calls.push_back(record);
+        if (then)
+            then(record);
+    }
     void Record(const char* hook, Message* message)
     {
         HookRecord record;
@@ -74,14 +83,14 @@ private:
         record.sender = message->sender;
         record.payload.assign(message->GetBuffer(),
                               message->GetBuffer() + message->GetPayloadSize());
-        calls.push_back(record);
+        Add(record);
     }
     void RecordId(const char* hook, int clientId)
     {
         HookRecord record;
         record.hook = hook;
         record.id = clientId;
-        calls.push_back(record);
+        Add(record);
     }
 };
 
