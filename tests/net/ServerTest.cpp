@@ -262,3 +262,132 @@ TEST_F(ServerTest, ClientWithoutALinkSendsNothingAndNullsAreIgnored)
     server.Update();
     EXPECT_TRUE(spy.calls.empty());
 }
+
+// A client that goes is logged, then reported while the game module can still
+// find it, then removed, whether it fell silent or closed its end.
+TEST_F(ServerTest, DroppedClientIsLoggedThenReportedWhileStillListed)
+{
+    const struct
+    {
+        bool timesOut;
+        const char* line;
+    } cases[] = {
+        {true, "Client %d dropped. Reason: timeout limit reached.\n"},
+        {false, "Client %d has disconnected.\n"},
+    };
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.line);
+        TestSetClock(50000);
+        SOCKET peer = RawConnect(port);
+        ASSERT_NE(peer, INVALID_SOCKET);
+        ASSERT_TRUE(AcceptClients(1));
+        const int id = spy.Of("ClientConnected")[0].id;
+
+        LogCapture log;
+        char line[80];
+        std::snprintf(line, sizeof line, c.line, id);
+        bool listed = false;
+        bool logged = false;
+        spy.then = [&](const HookRecord& record)
+        {
+            if (record.hook != "ClientDisconnected")
+                return;
+            listed = server.FindClient(record.id) != nullptr;
+            logged = log.Contains(line);
+        };
+        if (c.timesOut)
+            TestSetClock(50000 + Server::kDefaultTimeout + 1);
+        else
+            closesocket(peer);
+        ASSERT_TRUE(DriveUntil([&] { server.Update(); },
+                               [&] { return spy.Count("ClientDisconnected") == 1; }));
+        EXPECT_TRUE(logged) << log.Text();
+        EXPECT_TRUE(listed);
+        EXPECT_EQ(server.FindClient(id), nullptr);
+        if (c.timesOut)
+            closesocket(peer);
+        spy.then = nullptr;
+        spy.calls.clear();
+    }
+}
+
+// A hook may kick clients, the one it is told about or any other, while the
+// server walks its list.
+TEST_F(ServerTest, HookThatKicksDuringTheDropsDisturbsNothing)
+{
+    TestSetClock(50000);
+    std::vector<SOCKET> peers;
+    for (int i = 0; i < 3; ++i)
+    {
+        peers.push_back(RawConnect(port));
+        ASSERT_TRUE(AcceptClients(i + 1));
+    }
+    spy.then = [&](const HookRecord& record)
+    {
+        if (record.hook != "ClientDisconnected")
+            return;
+        server.Kick(record.id);
+        server.Kick(record.id + 1);
+    };
+    TestSetClock(50000 + Server::kDefaultTimeout + 1);
+    server.Update();
+    std::vector<HookRecord> dropped = spy.Of("ClientDisconnected");
+    ASSERT_EQ(dropped.size(), 2u);
+    EXPECT_EQ(dropped[0].id, 0);
+    EXPECT_EQ(dropped[1].id, 2) << "client 1 was kicked before its turn";
+    EXPECT_EQ(server.GetClientCount(), 0u);
+    for (SOCKET s : peers)
+        closesocket(s);
+}
+
+// A client that keeps sending messages of the server's range gets one warning
+// a second; what is dropped in between is counted in one line, written when
+// the second is over or when the client goes.
+TEST_F(ServerTest, WarningsAboutOneClientComeOnceASecondWithACount)
+{
+    TestSetClock(10000);
+    SOCKET peer = RawConnect(port);
+    ASSERT_NE(peer, INVALID_SOCKET);
+    ASSERT_TRUE(AcceptClients(1));
+    LogCapture log;
+
+    // Sends count frames of the server's range, then one the server takes,
+    // and waits until that one has arrived.
+    auto sendBad = [&](int count)
+    {
+        std::vector<uint8_t> bytes;
+        for (int i = 0; i < count; ++i)
+        {
+            std::vector<uint8_t> frame = Frame(0x3FF, {});
+            bytes.insert(bytes.end(), frame.begin(), frame.end());
+        }
+        std::vector<uint8_t> marker = Frame(0x800, {});
+        bytes.insert(bytes.end(), marker.begin(), marker.end());
+        const int taken = spy.Count("ServerMessage");
+        ASSERT_TRUE(RawSend(peer, bytes));
+        ASSERT_TRUE(DriveUntil([&] { server.Update(); },
+                               [&] { return spy.Count("ServerMessage") == taken + 1; }));
+    };
+    sendBad(10);
+    TestSetClock(10999);
+    server.Update();
+    const std::vector<std::string> first = {
+        "Warning: non-client message from 127.0.0.1 received.",
+    };
+    EXPECT_EQ(log.Lines(), first);
+
+    TestSetClock(11000);
+    server.Update();
+    sendBad(3);
+    closesocket(peer);
+    ASSERT_TRUE(
+        DriveUntil([&] { server.Update(); }, [&] { return spy.Count("ClientDisconnected") == 1; }));
+    EXPECT_EQ(log.Lines(), (std::vector<std::string>{
+                               "Warning: non-client message from 127.0.0.1 received.",
+                               "Warning: 9 more non-client messages from client 0 dropped.",
+                               "Warning: non-client message from 127.0.0.1 received.",
+                               "Warning: 2 more non-client messages from client 0 dropped.",
+                               "Client 0 has disconnected.",
+                           }));
+}
