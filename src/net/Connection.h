@@ -27,15 +27,15 @@ public:
     // The longest payload a frame may announce; a longer positive length
     // closes the connection. A length word with its top bit set is a word by
     // itself and is skipped.
-    static const uint32_t kMaxFrameLength = 4u << 20;
+    static constexpr uint32_t kMaxFrameLength = 4u << 20;
     // Bytes a connection holds for a peer that does not read before it gives
     // up on that peer and closes.
-    static const uint32_t kMaxUnsentBytes = 64u << 20;
+    static constexpr uint32_t kMaxUnsentBytes = 64u << 20;
     // What one update takes from a connected socket at most: bytes read and
     // messages queued. Every connection gets the same, so a peer that floods
     // cannot hold up the others; the rest waits in the socket.
-    static const uint32_t kReadBudget = 256u << 10;
-    static const uint32_t kMessageBudget = 1024;
+    static constexpr uint32_t kReadBudget = 256u << 10;
+    static constexpr uint32_t kMessageBudget = 1024;
 
     Connection();
     ~Connection() override;
