@@ -11,8 +11,12 @@ namespace
 // Bytes read ahead of the frame in progress, so that small frames come in
 // with one read.
 const size_t kReadAhead = 64 * 1024;
-// A queue that runs empty keeps at most this much of its storage.
-const size_t kKeptCapacity = 4 * 1024;
+// A queue that runs empty keeps at most this much of its storage: one
+// read-ahead and the next length word.
+const size_t kKeptCapacity = kReadAhead + 8;
+// Reads of the socket per update: the budget of bytes takes a few; this
+// bounds the calls a peer can cause with words that are skipped.
+const int kMostReads = 16;
 // A length word with this bit set stands by itself.
 const uint32_t kSkippedWordBit = 0x80000000u;
 
@@ -200,35 +204,41 @@ void Connection::Receive()
 {
     size_t bytesLeft = kReadBudget;
     uint32_t messagesLeft = kMessageBudget;
-    for (;;)
+    for (int reads = 0;; ++reads)
     {
         if (!TakeFrames(messagesLeft))
             return;
-        if (messagesLeft == 0 || bytesLeft == 0)
+        if (messagesLeft == 0 || bytesLeft == 0 || reads == kMostReads)
             break;
-        u_long waiting = 0;
-        if (ioctlsocket(socket, FIONREAD, &waiting) == SOCKET_ERROR || waiting == 0)
-        {
-            CheckPeerClosed();
-            break;
-        }
-        const size_t want = std::min({static_cast<size_t>(waiting), bytesLeft, ReadLimit()});
+        const size_t want = std::min(bytesLeft, ReadLimit());
+        // A read of nothing would be taken for a test of the connection.
         if (want == 0)
             break;
         MakeRoom(want);
         const int got = ::recv(socket, reinterpret_cast<char*>(inbox.data() + inboxEnd),
                                static_cast<int>(want), 0);
-        // A failed read leaves the verdict on the stream to CheckPeerClosed.
-        if (got <= 0)
-            break;
-        inboxEnd += static_cast<size_t>(got);
-        bytesLeft -= static_cast<size_t>(got);
+        if (got > 0)
+        {
+            inboxEnd += static_cast<size_t>(got);
+            bytesLeft -= static_cast<size_t>(got);
+            continue;
+        }
+        // The end of the stream (read again at every later update), or a
+        // reset: the peer is gone. What it sent before goes to the owner
+        // first, so the close waits until the queue is empty.
+        if ((got == 0 || WSAGetLastError() != WSAEWOULDBLOCK) && incoming.empty())
+        {
+            Disconnect();
+            return;
+        }
+        break;
     }
     if (inboxStart == inboxEnd)
     {
         inboxStart = 0;
         inboxEnd = 0;
-        GiveBack(inbox);
+        if (inbox.capacity() > kKeptCapacity)
+            std::vector<uint8_t>().swap(inbox);
     }
 }
 
@@ -276,9 +286,11 @@ bool Connection::TakeFrames(uint32_t& messagesLeft)
 size_t Connection::ReadLimit() const
 {
     const size_t unread = inboxEnd - inboxStart;
-    // The length word, or the type and payload of the frame whose length is in.
-    const size_t frame = pendingLength < 0 ? 4 : 4 + static_cast<size_t>(pendingLength);
-    const size_t bound = std::max(frame, kReadAhead);
+    // The length word alone first, so that a large frame's buffer is sized
+    // once; then the frame's type and payload, or a read-ahead of the small
+    // frames that follow it.
+    const size_t bound =
+        pendingLength < 0 ? 4 : std::max(4 + static_cast<size_t>(pendingLength), kReadAhead);
     return unread < bound ? bound - unread : 0;
 }
 
@@ -287,13 +299,12 @@ void Connection::MakeRoom(size_t n)
     if (inbox.size() - inboxEnd >= n)
         return;
     const size_t unread = inboxEnd - inboxStart;
-    if (inboxStart > 0)
+    if (inbox.size() - unread >= n)
     {
         std::memmove(inbox.data(), inbox.data() + inboxStart, unread);
         inboxStart = 0;
         inboxEnd = unread;
-        if (inbox.size() - inboxEnd >= n)
-            return;
+        return;
     }
     // Grow in doubling steps for a large frame that arrives over many
     // updates, but never past what the frame in progress needs.
@@ -301,29 +312,12 @@ void Connection::MakeRoom(size_t n)
     const size_t size = std::max(unread + n, std::min(2 * inbox.size(), bound));
     std::vector<uint8_t> grown;
     grown.reserve(size);
-    grown.assign(inbox.begin(), inbox.begin() + static_cast<std::ptrdiff_t>(unread));
+    grown.assign(inbox.begin() + static_cast<std::ptrdiff_t>(inboxStart),
+                 inbox.begin() + static_cast<std::ptrdiff_t>(inboxEnd));
     grown.resize(size);
     inbox.swap(grown);
-}
-
-void Connection::CheckPeerClosed()
-{
-    // What the peer sent before it closed goes to the owner first.
-    if (!incoming.empty())
-        return;
-    char byte = 0;
-    const int got = ::recv(socket, &byte, 1, 0);
-    if (got > 0)
-    {
-        // A byte that came in since the count was taken.
-        MakeRoom(1);
-        inbox[inboxEnd++] = static_cast<uint8_t>(byte);
-        return;
-    }
-    if (got == SOCKET_ERROR && WSAGetLastError() == WSAEWOULDBLOCK)
-        return;
-    // The end of the stream, or a reset: the peer is gone.
-    Disconnect();
+    inboxStart = 0;
+    inboxEnd = unread;
 }
 
 void Connection::Send(Message* message)

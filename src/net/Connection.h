@@ -98,8 +98,6 @@ private:
     size_t ReadLimit() const;
     // Makes room for n more bytes at the inbox's end.
     void MakeRoom(size_t n);
-    // With nothing waiting: closes when the peer has ended the stream.
-    void CheckPeerClosed();
     void FlushUnsent();
 
     std::list<SmartPtr<Message>> incoming;

@@ -264,7 +264,8 @@ TEST_F(ServerTest, ClientWithoutALinkSendsNothingAndNullsAreIgnored)
 }
 
 // A client that goes is logged, then reported while the game module can still
-// find it, then removed, whether it fell silent or closed its end.
+// find it, then removed, whether it fell silent (a part frame does not count)
+// or closed its end.
 TEST_F(ServerTest, DroppedClientIsLoggedThenReportedWhileStillListed)
 {
     const struct
@@ -283,6 +284,13 @@ TEST_F(ServerTest, DroppedClientIsLoggedThenReportedWhileStillListed)
         ASSERT_NE(peer, INVALID_SOCKET);
         ASSERT_TRUE(AcceptClients(1));
         const int id = spy.Of("ClientConnected")[0].id;
+
+        // Part of a frame: it is read, but only a whole frame counts as heard.
+        std::vector<uint8_t> part = Frame(0x800, std::vector<uint8_t>(64, 1));
+        part.resize(40);
+        ASSERT_TRUE(RawSend(peer, part));
+        ASSERT_TRUE(
+            DriveUntil([&] { server.Update(); }, [&] { return server.GetBufferedBytes() > 0; }));
 
         LogCapture log;
         char line[80];
