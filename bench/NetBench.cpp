@@ -2,13 +2,24 @@
 // connection, driven by updates as the game drives it, against the same bytes
 // through a plain pair of blocking sockets. The counter "vs_plain" is the
 // connection's rate divided by the plain pair's for the same batches.
+// BM_ServerUnderAttack runs the server against hostile peers on 127.0.0.1
+// for a few seconds and reports how a good client fares beside them.
+#include "core/Log.h"
 #include "net/Connection.h"
+#include "net/ModHooks.h"
+#include "net/NetClient.h"
 #include "net/NetworkSubsystem.h"
+#include "net/Server.h"
 #include "platform/Winsock.h"
+#include "support/RawPeer.h"
 
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <memory>
 #include <vector>
 
 namespace
@@ -188,4 +199,233 @@ void BM_PlainSocketPair(benchmark::State& state)
     NetworkSubsystem::Instance()->Shutdown();
 }
 BENCHMARK(BM_PlainSocketPair)->Arg(4)->Arg(64)->Arg(1024)->Arg(16384)->Arg(65536);
+
+// Counts what the log would have written.
+class CountingLogOutput : public LogOutput
+{
+public:
+    void Open() override {}
+    void Close() override {}
+    void Write(const char* text) override { bytes += std::strlen(text); }
+    size_t bytes = 0;
+};
+
+// Echoes the good client's messages at once and counts the other hooks.
+class AttackSpy : public ModHookSpy
+{
+public:
+    explicit AttackSpy(Server* server) : server(server) {}
+    void ServerMessage(Message* message) override
+    {
+        if (message->sender == kGoodId)
+            server->SendToNow(message, kGoodId);
+        else
+            ++floodMessages;
+    }
+    void ClientMessage(Message*) override { ++replies; }
+    void ClientConnected(int) override { ++connected; }
+    void ClientDisconnected(int) override { ++disconnected; }
+
+    static const int kGoodId = 0;
+    Server* server;
+    int connected = 0;
+    int disconnected = 0;
+    int replies = 0;
+    size_t floodMessages = 0;
+};
+
+// A peer that sends half of a 4 MiB frame, holds it, and goes.
+struct HalfFramePeer
+{
+    RawPeer peer;
+    std::chrono::steady_clock::time_point opened;
+};
+
+double Percentile(std::vector<double> values, double fraction)
+{
+    if (values.empty())
+        return 0.0;
+    std::sort(values.begin(), values.end());
+    return values[static_cast<size_t>(fraction * static_cast<double>(values.size() - 1))];
+}
+
+// Arg: the attack's length in milliseconds. Peers that connect and go at once,
+// 32 peers that each send half a large frame and go after 500 ms (and are
+// replaced), and one peer that floods with empty frames, half of them of the
+// server's range. The good client pings and waits for each reply. The series
+// on stderr shows the server's buffered bytes, the process's descriptors and
+// the clients over time.
+void BM_ServerUnderAttack(benchmark::State& state)
+{
+    using Clock = std::chrono::steady_clock;
+    const auto length = std::chrono::milliseconds(state.range(0));
+    const size_t halfFramePeers = 32;
+    // Connects not yet accepted stay within the listen backlog of 5, so no
+    // connect waits for a retry.
+    const int mostWaiting = 4;
+
+    NetworkSubsystem::Instance()->Init();
+    SmartPtr<CountingLogOutput> log(new CountingLogOutput());
+    Log::Instance()->AddOutput(log.Get());
+    Server server;
+    AttackSpy spy(&server);
+    TestSetModHookSpy(&spy);
+    server.SetPort(0);
+    server.Start();
+    const uint16_t port = server.GetListenPort();
+
+    NetClient good;
+    good.Connect("127.0.0.1", port);
+    RawPeer flood;
+    for (int i = 0; i < 100000 && (spy.connected < 1 || !good.GetLink()->IsConnected()); ++i)
+    {
+        server.Update();
+        good.Update();
+    }
+    // The good client's two ends included; the attackers' are not.
+    const int descriptorsBefore = CountOpenDescriptors();
+    const bool ready = flood.Open(port) && good.GetLink()->IsConnected();
+
+    std::vector<uint8_t> burst;
+    for (int i = 0; i < 4096; ++i)
+    {
+        std::vector<uint8_t> frame = Frame(i % 2 ? 0x3FF : 0x800, {});
+        burst.insert(burst.end(), frame.begin(), frame.end());
+    }
+    std::vector<uint8_t> half;
+    AppendWord(half, Connection::kMaxFrameLength);
+    AppendWord(half, 0x800);
+    half.resize(8 + Connection::kMaxFrameLength / 2, 0xAB);
+
+    std::vector<double> rtt;
+    std::vector<int> rttUpdates;
+    size_t bufferedPeak = 0;
+    int descriptorsPeak = 0;
+    int opened = 2;
+    int churned = 0;
+    int64_t updates = 0;
+    std::vector<std::unique_ptr<HalfFramePeer>> holders;
+    SmartPtr<Message> ping(new Message());
+    ping->type = 0x801;
+    ping->WriteInt(0);
+
+    std::fprintf(stderr, "%8s %16s %12s %8s\n", "t_ms", "buffered_bytes", "descriptors", "clients");
+    for (auto _ : state)
+    {
+        if (!ready)
+        {
+            state.SkipWithError("no loopback connection");
+            break;
+        }
+        const Clock::time_point start = Clock::now();
+        Clock::time_point nextSample = start;
+        Clock::time_point pingSent = start;
+        int pingUpdates = 0;
+        int expected = spy.replies;
+        bool waiting = false;
+        while (Clock::now() - start < length)
+        {
+            const Clock::time_point now = Clock::now();
+            for (size_t i = 0; i < holders.size();)
+            {
+                if (now - holders[i]->opened > std::chrono::milliseconds(500))
+                    holders.erase(holders.begin() + static_cast<std::ptrdiff_t>(i));
+                else
+                    holders[i++]->peer.Flush();
+            }
+            if (opened - spy.connected < mostWaiting)
+            {
+                if (holders.size() < halfFramePeers)
+                {
+                    auto holder = std::make_unique<HalfFramePeer>();
+                    holder->opened = now;
+                    if (holder->peer.Open(port))
+                    {
+                        holder->peer.Queue(half);
+                        holders.push_back(std::move(holder));
+                        ++opened;
+                    }
+                }
+                else
+                {
+                    SOCKET s = RawConnect(port);
+                    if (s != INVALID_SOCKET)
+                    {
+                        closesocket(s);
+                        ++churned;
+                        ++opened;
+                    }
+                }
+            }
+            if (flood.Pending() < burst.size())
+                flood.Queue(burst);
+            flood.Flush();
+
+            if (!waiting)
+            {
+                good.SendNow(ping.Get());
+                pingSent = Clock::now();
+                pingUpdates = 0;
+                expected = spy.replies + 1;
+                waiting = true;
+            }
+            server.Update();
+            good.Update();
+            RefObject::CollectGarbage();
+            ++updates;
+            ++pingUpdates;
+            if (waiting && spy.replies >= expected)
+            {
+                rtt.push_back(
+                    std::chrono::duration<double, std::milli>(Clock::now() - pingSent).count());
+                rttUpdates.push_back(pingUpdates);
+                waiting = false;
+            }
+
+            bufferedPeak = std::max(bufferedPeak, server.GetBufferedBytes());
+            if (now >= nextSample)
+            {
+                const int descriptors = CountOpenDescriptors();
+                descriptorsPeak = std::max(descriptorsPeak, descriptors);
+                std::fprintf(stderr, "%8.0f %16zu %12d %8zu\n",
+                             std::chrono::duration<double, std::milli>(now - start).count(),
+                             server.GetBufferedBytes(), descriptors, server.GetClientCount());
+                nextSample += std::chrono::milliseconds(250);
+            }
+        }
+    }
+
+    // The attackers go; what they held must come back.
+    holders.clear();
+    flood.Close();
+    for (int i = 0; i < 100000 && server.GetClientCount() > 1; ++i)
+    {
+        server.Update();
+        RefObject::CollectGarbage();
+    }
+
+    state.counters["rtt_median_ms"] = Percentile(rtt, 0.5);
+    state.counters["rtt_worst_ms"] = Percentile(rtt, 1.0);
+    state.counters["rtt_worst_updates"] =
+        rttUpdates.empty() ? 0 : *std::max_element(rttUpdates.begin(), rttUpdates.end());
+    state.counters["pings"] = static_cast<double>(rtt.size());
+    state.counters["updates"] = static_cast<double>(updates);
+    state.counters["churned"] = churned;
+    state.counters["flood_msgs"] = static_cast<double>(spy.floodMessages);
+    state.counters["log_KiB"] = static_cast<double>(log->bytes) / 1024.0;
+    state.counters["buffered_peak_MiB"] = static_cast<double>(bufferedPeak) / (1 << 20);
+    state.counters["buffered_after_KiB"] = static_cast<double>(server.GetBufferedBytes()) / 1024.0;
+    state.counters["fds_before"] = descriptorsBefore;
+    state.counters["fds_peak"] = descriptorsPeak;
+    state.counters["fds_after"] = CountOpenDescriptors();
+    state.counters["clients_after"] = static_cast<double>(server.GetClientCount());
+
+    TestSetModHookSpy(nullptr);
+    Log::Instance()->RemoveOutput(log.Get());
+    good.Disconnect();
+    server.Stop();
+    RefObject::CollectGarbage();
+    NetworkSubsystem::Instance()->Shutdown();
+}
+BENCHMARK(BM_ServerUnderAttack)->Arg(5000)->Iterations(1)->Unit(benchmark::kMillisecond);
 } // namespace

@@ -3,14 +3,22 @@
 #include "core/Log.h"
 #include "net/NetworkSubsystem.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace
 {
-const size_t kReadChunk = 64 * 1024;
-// Caps one update's reading, so a peer that sends without pause cannot keep
-// the frame in the receive loop.
-const size_t kMaxReadPerUpdate = 4u << 20;
+// Bytes read ahead of the frame in progress, so that small frames come in
+// with one read.
+const size_t kReadAhead = 64 * 1024;
+// A queue that runs empty keeps at most this much of its storage: one
+// read-ahead and the next length word.
+const size_t kKeptCapacity = kReadAhead + 8;
+// Reads of the socket per update: the budget of bytes takes a few; this
+// bounds the calls a peer can cause with words that are skipped.
+const int kMostReads = 16;
+// A length word with this bit set stands by itself.
+const uint32_t kSkippedWordBit = 0x80000000u;
 
 bool SocketsReady()
 {
@@ -40,15 +48,24 @@ sockaddr_in MakeAddress(uint32_t host, uint16_t port)
     return address;
 }
 
+// Gives a queue's storage back, unless it is small enough to keep.
+void GiveBack(std::vector<uint8_t>& bytes)
+{
+    if (bytes.capacity() > kKeptCapacity)
+        std::vector<uint8_t>().swap(bytes);
+    else
+        bytes.clear();
+}
+
 // Drops the consumed front of a byte queue once it is worth the copy.
 void Compact(std::vector<uint8_t>& bytes, size_t& start)
 {
     if (start == bytes.size())
     {
-        bytes.clear();
+        GiveBack(bytes);
         start = 0;
     }
-    else if (start >= kReadChunk && start >= bytes.size() / 2)
+    else if (start >= kReadAhead && start >= bytes.size() / 2)
     {
         bytes.erase(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(start));
         start = 0;
@@ -172,8 +189,8 @@ void Connection::Pump()
 {
     if (!connected)
         return;
-    ReadSocket();
-    if (!TakeFrames())
+    Receive();
+    if (!connected)
         return;
     FlushUnsent();
     while (!outgoing.empty())
@@ -183,45 +200,62 @@ void Connection::Pump()
     }
 }
 
-void Connection::ReadSocket()
+void Connection::Receive()
 {
-    size_t readNow = 0;
-    while (readNow < kMaxReadPerUpdate)
+    size_t bytesLeft = kReadBudget;
+    uint32_t messagesLeft = kMessageBudget;
+    for (int reads = 0;; ++reads)
     {
-        if (inbox.size() - inboxEnd < kReadChunk)
-        {
-            // Move the unread bytes to the front before growing the storage.
-            if (inboxStart > 0)
-            {
-                std::memmove(inbox.data(), inbox.data() + inboxStart, inboxEnd - inboxStart);
-                inboxEnd -= inboxStart;
-                inboxStart = 0;
-            }
-            if (inbox.size() - inboxEnd < kReadChunk)
-                inbox.resize(inboxEnd + kReadChunk > 2 * inbox.size() ? inboxEnd + kReadChunk
-                                                                      : 2 * inbox.size());
-        }
-        int got = ::recv(socket, reinterpret_cast<char*>(inbox.data() + inboxEnd),
-                         static_cast<int>(inbox.size() - inboxEnd), 0);
-        // Would-block, the end of the stream or an error: nothing more now.
-        // A peer's close is not acted on here; owners drop silent peers.
-        if (got <= 0)
+        if (!TakeFrames(messagesLeft))
+            return;
+        if (messagesLeft == 0 || bytesLeft == 0 || reads == kMostReads)
             break;
-        inboxEnd += static_cast<size_t>(got);
-        readNow += static_cast<size_t>(got);
+        const size_t want = std::min(bytesLeft, ReadLimit());
+        // A read of nothing would be taken for a test of the connection.
+        if (want == 0)
+            break;
+        MakeRoom(want);
+        const int got = ::recv(socket, reinterpret_cast<char*>(inbox.data() + inboxEnd),
+                               static_cast<int>(want), 0);
+        if (got > 0)
+        {
+            inboxEnd += static_cast<size_t>(got);
+            bytesLeft -= static_cast<size_t>(got);
+            continue;
+        }
+        // The end of the stream (read again at every later update), or a
+        // reset: the peer is gone. What it sent before goes to the owner
+        // first, so the close waits until the queue is empty.
+        if ((got == 0 || WSAGetLastError() != WSAEWOULDBLOCK) && incoming.empty())
+        {
+            Disconnect();
+            return;
+        }
+        break;
+    }
+    if (inboxStart == inboxEnd)
+    {
+        inboxStart = 0;
+        inboxEnd = 0;
+        if (inbox.capacity() > kKeptCapacity)
+            std::vector<uint8_t>().swap(inbox);
     }
 }
 
-bool Connection::TakeFrames()
+bool Connection::TakeFrames(uint32_t& messagesLeft)
 {
-    for (;;)
+    while (messagesLeft > 0)
     {
         size_t waiting = inboxEnd - inboxStart;
         if (pendingLength < 0)
         {
             if (waiting < 4)
                 break;
-            uint32_t word = DecodeWord(inbox.data() + inboxStart);
+            const uint32_t word = DecodeWord(inbox.data() + inboxStart);
+            inboxStart += 4;
+            waiting -= 4;
+            if (word & kSkippedWordBit)
+                continue;
             if (word > kMaxFrameLength)
             {
                 Log::Printf(Log::Instance(),
@@ -231,8 +265,6 @@ bool Connection::TakeFrames()
                 return false;
             }
             pendingLength = static_cast<int32_t>(word);
-            inboxStart += 4;
-            waiting -= 4;
         }
         const size_t length = static_cast<size_t>(pendingLength);
         if (waiting < 4 + length)
@@ -246,13 +278,46 @@ bool Connection::TakeFrames()
         lastReceive = GetTickCount();
         pendingLength = -1;
         inboxStart += 4 + length;
-    }
-    if (inboxStart == inboxEnd)
-    {
-        inboxStart = 0;
-        inboxEnd = 0;
+        --messagesLeft;
     }
     return true;
+}
+
+size_t Connection::ReadLimit() const
+{
+    const size_t unread = inboxEnd - inboxStart;
+    // The length word alone first, so that a large frame's buffer is sized
+    // once; then the frame's type and payload, or a read-ahead of the small
+    // frames that follow it.
+    const size_t bound =
+        pendingLength < 0 ? 4 : std::max(4 + static_cast<size_t>(pendingLength), kReadAhead);
+    return unread < bound ? bound - unread : 0;
+}
+
+void Connection::MakeRoom(size_t n)
+{
+    if (inbox.size() - inboxEnd >= n)
+        return;
+    const size_t unread = inboxEnd - inboxStart;
+    if (inbox.size() - unread >= n)
+    {
+        std::memmove(inbox.data(), inbox.data() + inboxStart, unread);
+        inboxStart = 0;
+        inboxEnd = unread;
+        return;
+    }
+    // Grow in doubling steps for a large frame that arrives over many
+    // updates, but never past what the frame in progress needs.
+    const size_t bound = unread + ReadLimit();
+    const size_t size = std::max(unread + n, std::min(2 * inbox.size(), bound));
+    std::vector<uint8_t> grown;
+    grown.reserve(size);
+    grown.assign(inbox.begin() + static_cast<std::ptrdiff_t>(inboxStart),
+                 inbox.begin() + static_cast<std::ptrdiff_t>(inboxEnd));
+    grown.resize(size);
+    inbox.swap(grown);
+    inboxStart = 0;
+    inboxEnd = unread;
 }
 
 void Connection::Send(Message* message)
@@ -297,8 +362,7 @@ void Connection::FlushUnsent()
         if (sent == 0 || error == WSAEWOULDBLOCK || error == WSAENOTCONN)
             break;
         // The stream is broken; nothing queued can reach the peer any more.
-        unsent.clear();
-        unsentStart = 0;
+        unsentStart = unsent.size();
         break;
     }
     Compact(unsent, unsentStart);
@@ -330,11 +394,10 @@ void Connection::Disconnect()
     connected = false;
     state = kClosed;
     pendingLength = -1;
-    inbox.clear();
-    inbox.shrink_to_fit();
+    std::vector<uint8_t>().swap(inbox);
     inboxStart = 0;
     inboxEnd = 0;
-    unsent.clear();
+    std::vector<uint8_t>().swap(unsent);
     unsentStart = 0;
 }
 

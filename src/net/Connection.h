@@ -24,12 +24,18 @@ public:
         kClosed = 3
     };
 
-    // The longest payload a frame may announce; a longer (or negative) length
-    // closes the connection.
-    static const uint32_t kMaxFrameLength = 4u << 20;
+    // The longest payload a frame may announce; a longer positive length
+    // closes the connection. A length word with its top bit set is a word by
+    // itself and is skipped.
+    static constexpr uint32_t kMaxFrameLength = 4u << 20;
     // Bytes a connection holds for a peer that does not read before it gives
     // up on that peer and closes.
-    static const uint32_t kMaxUnsentBytes = 64u << 20;
+    static constexpr uint32_t kMaxUnsentBytes = 64u << 20;
+    // What one update takes from a connected socket at most: bytes read and
+    // messages queued. Every connection gets the same, so a peer that floods
+    // cannot hold up the others; the rest waits in the socket.
+    static constexpr uint32_t kReadBudget = 256u << 10;
+    static constexpr uint32_t kMessageBudget = 1024;
 
     Connection();
     ~Connection() override;
@@ -44,7 +50,9 @@ public:
     // while listening or when sockets are not ready.
     void Listen(uint16_t port);
     // The per-frame step: accepts, finishes a connect, or receives and sends.
-    // Returns a newly accepted peer, which the caller takes over, or null.
+    // Returns a newly accepted peer, which the caller takes over, or null. A
+    // peer that has closed its end is noticed once every message it sent has
+    // been taken from the queue: the connection then closes.
     Connection* Update();
 
     // Write the message as one frame at once. Bytes the socket does not take
@@ -71,6 +79,8 @@ public:
     DWORD GetLastReceiveTime() const { return lastReceive; }
     // Bytes of frames sent but not yet taken by the socket.
     size_t GetUnsentBytes() const { return unsent.size() - unsentStart; }
+    // Bytes the connection holds allocated for its receive and send queues.
+    size_t GetBufferedBytes() const { return inbox.capacity() + unsent.capacity(); }
     // Stores s only when no socket is held.
     void AttachSocket(SOCKET s);
 
@@ -78,11 +88,16 @@ private:
     Connection* Accept();
     void CheckConnected();
     void Pump();
-    // Reads what the socket holds into the inbox, without waiting.
-    void ReadSocket();
-    // Cuts complete frames out of the inbox into incoming; false when a bad
-    // length closed the connection.
-    bool TakeFrames();
+    // Reads and cuts frames within this update's budget, without waiting.
+    void Receive();
+    // Cuts complete frames out of the inbox into incoming, at most
+    // messagesLeft of them; false when a bad length closed the connection.
+    bool TakeFrames(uint32_t& messagesLeft);
+    // How many more bytes the inbox may take now: what completes the frame
+    // in progress, or a read-ahead of small frames.
+    size_t ReadLimit() const;
+    // Makes room for n more bytes at the inbox's end.
+    void MakeRoom(size_t n);
     void FlushUnsent();
 
     std::list<SmartPtr<Message>> incoming;
@@ -96,7 +111,9 @@ private:
     int32_t state = kClosed;
     bool connected = false;
 
-    // Received bytes not yet cut into frames: inbox[inboxStart, inboxEnd).
+    // Received bytes not yet cut into frames: inbox[inboxStart, inboxEnd). It
+    // never holds more than the frame in progress or one read-ahead, and is
+    // given back once it runs empty.
     std::vector<uint8_t> inbox;
     size_t inboxStart = 0;
     size_t inboxEnd = 0;

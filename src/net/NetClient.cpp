@@ -47,8 +47,7 @@ void NetClient::Update()
     if (mode != kSearching)
         return;
 
-    // Reported after the walk, so that a hook may start or stop a search.
-    std::vector<SmartPtr<ServerInfo>> found;
+    const uint32_t search = searchNumber;
     for (auto it = probes.begin(); it != probes.end();)
     {
         auto next = std::next(it);
@@ -60,32 +59,33 @@ void NetClient::Update()
             continue;
         }
         probe->Update();
-        while (Message* message = probe->PeekIncoming())
+        SmartPtr<ServerInfo> info;
+        while (!info)
         {
-            if (message->type != kServerReply)
-            {
-                probe->PopIncoming();
-                continue;
-            }
-            SmartPtr<ServerInfo> info(ReadServerReply(message, probe));
+            Message* message = probe->PeekIncoming();
+            if (!message)
+                break;
+            if (message->type == kServerReply)
+                info = ReadServerReply(message, probe);
             probe->PopIncoming();
-            if (!info)
-                continue;
+        }
+        if (info)
+        {
             probe->Disconnect();
             probes.erase(it);
-            found.push_back(info);
-            break;
+            ModHooks::ServerFound(info.Get());
+            // The hook started a new search or stopped this one: its probes are gone.
+            if (searchNumber != search)
+                break;
         }
         it = next;
     }
 
-    if (timeGetTime() - searchStart > searchTimeout)
+    if (mode == kSearching && timeGetTime() - searchStart > searchTimeout)
     {
         mode = kIdle;
         probes.clear();
     }
-    for (const SmartPtr<ServerInfo>& info : found)
-        ModHooks::ServerFound(info.Get());
 }
 
 ServerInfo* NetClient::ReadServerReply(Message* message, Connection* probe) const
@@ -138,6 +138,7 @@ void NetClient::Disconnect()
 void NetClient::SearchLAN()
 {
     probes.clear();
+    ++searchNumber;
 
     SOCKET query = ::socket(AF_INET, SOCK_STREAM, 0);
     if (query == INVALID_SOCKET)
@@ -197,5 +198,6 @@ void NetClient::SearchLAN()
 void NetClient::StopSearch()
 {
     probes.clear();
+    ++searchNumber;
     mode = kIdle;
 }

@@ -45,7 +45,9 @@ public:
     NetClient();
 
     // Once per frame: pumps the link, hands the server's messages to the game
-    // module, and polls the search's probes.
+    // module, and polls the search's probes. A server found is reported as
+    // its probe is removed, before the search's time-out is checked; the hook
+    // may stop the search or start another.
     void Update();
 
     // Null messages are ignored. Without a link the frame goes nowhere.
@@ -78,4 +80,7 @@ private:
     SmartPtr<Connection> link;
     std::list<SmartPtr<Connection>> probes;
     std::list<SmartPtr<Message>> received;
+    // Counts the times the probes were dropped, so that the walk over them
+    // knows when a hook has done so.
+    uint32_t searchNumber = 0;
 };

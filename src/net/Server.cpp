@@ -36,50 +36,8 @@ void Server::Stop()
 
 void Server::Update()
 {
-    // Reported after the walk, so that a hook that kicks cannot disturb it.
-    std::vector<int32_t> dropped;
-    for (auto it = clients.begin(); it != clients.end();)
-    {
-        auto next = std::next(it);
-        RemoteClient* client = it->Get();
-        Connection* connection = client->GetConnection();
-        connection->Update();
-        if (GetTickCount() - connection->GetLastReceiveTime() > timeout)
-        {
-            Log::Printf(Log::Instance(), "Client %d dropped. Reason: timeout limit reached.\n",
-                        client->GetId());
-            dropped.push_back(client->GetId());
-            clients.erase(it);
-        }
-        else if (!connection->IsConnected())
-        {
-            Log::Printf(Log::Instance(), "Client %d has disconnected.\n", client->GetId());
-            dropped.push_back(client->GetId());
-            clients.erase(it);
-        }
-        it = next;
-    }
-    for (int32_t id : dropped)
-        ModHooks::ClientDisconnected(id);
-
-    for (const SmartPtr<RemoteClient>& client : clients)
-    {
-        Connection* connection = client->GetConnection();
-        while (Message* message = connection->PeekIncoming())
-        {
-            if (message->type < 0x400)
-            {
-                Log::Printf(Log::Instance(), "Warning: non-client message from %s received.\n",
-                            connection->GetPeerAddress().c_str());
-            }
-            else
-            {
-                message->sender = client->GetId();
-                received.push_back(message);
-            }
-            connection->PopIncoming();
-        }
-    }
+    CheckClients();
+    TakeMessages();
 
     // Taken out first, so that a hook that sends or kicks cannot disturb the walk.
     std::list<SmartPtr<Message>> messages;
@@ -97,6 +55,116 @@ void Server::Update()
     client->SetId(NextClientId());
     clients.push_back(client);
     ModHooks::ClientConnected(client->GetId());
+}
+
+void Server::CheckClients()
+{
+    // Walked from a copy, so that a hook may kick any client, the one it is
+    // told about included.
+    const std::vector<SmartPtr<RemoteClient>> walk(clients.begin(), clients.end());
+    bool hooked = false;
+    for (const SmartPtr<RemoteClient>& client : walk)
+    {
+        if (hooked && !IsListed(client.Get()))
+            continue;
+        Connection* connection = client->GetConnection();
+        connection->Update();
+        const int32_t id = client->GetId();
+        if (GetTickCount() - connection->GetLastReceiveTime() > timeout)
+        {
+            ReportUnwarned(client.Get());
+            Log::Printf(Log::Instance(), "Client %d dropped. Reason: timeout limit reached.\n", id);
+        }
+        else if (!connection->IsConnected())
+        {
+            ReportUnwarned(client.Get());
+            Log::Printf(Log::Instance(), "Client %d has disconnected.\n", id);
+        }
+        else
+        {
+            continue;
+        }
+        ModHooks::ClientDisconnected(id);
+        hooked = true;
+        Remove(client.Get());
+    }
+}
+
+void Server::TakeMessages()
+{
+    for (const SmartPtr<RemoteClient>& client : clients)
+    {
+        Connection* connection = client->GetConnection();
+        while (Message* message = connection->PeekIncoming())
+        {
+            if (message->type < 0x400)
+            {
+                WarnNonClientMessage(client.Get());
+            }
+            else
+            {
+                message->sender = client->GetId();
+                received.push_back(message);
+            }
+            connection->PopIncoming();
+        }
+        if (client->unwarned > 0 && GetTickCount() - client->lastWarning >= kWarningInterval)
+            ReportUnwarned(client.Get());
+    }
+}
+
+void Server::WarnNonClientMessage(RemoteClient* client)
+{
+    const DWORD now = GetTickCount();
+    if (client->warned && now - client->lastWarning < kWarningInterval)
+    {
+        ++client->unwarned;
+        return;
+    }
+    ReportUnwarned(client);
+    Log::Printf(Log::Instance(), "Warning: non-client message from %s received.\n",
+                client->GetConnection()->GetPeerAddress().c_str());
+    client->warned = true;
+    client->lastWarning = now;
+}
+
+void Server::ReportUnwarned(RemoteClient* client)
+{
+    if (client->unwarned == 0)
+        return;
+    Log::Printf(Log::Instance(), "Warning: %u more non-client messages from client %d dropped.\n",
+                client->unwarned, client->GetId());
+    client->unwarned = 0;
+}
+
+bool Server::IsListed(const RemoteClient* client) const
+{
+    for (const SmartPtr<RemoteClient>& listed : clients)
+    {
+        if (listed.Get() == client)
+            return true;
+    }
+    return false;
+}
+
+void Server::Remove(const RemoteClient* client)
+{
+    for (auto it = clients.begin(); it != clients.end(); ++it)
+    {
+        if (it->Get() == client)
+        {
+            clients.erase(it);
+            return;
+        }
+    }
+}
+
+size_t Server::GetBufferedBytes() const
+{
+    size_t bytes = 0;
+    for (const SmartPtr<RemoteClient>& client : clients)
+        bytes += client->GetConnection()->GetBufferedBytes();
+    return bytes;
 }
 
 void Server::SendTo(Message* message, int32_t clientId)

@@ -22,8 +22,15 @@ public:
     Connection* GetConnection() const { return connection.Get(); }
 
 private:
+    friend class Server;
+
     int32_t id = 0;
     SmartPtr<Connection> connection;
+    // The warning about messages of the server's range is written at most
+    // once a second per client; those dropped in between are counted.
+    bool warned = false;
+    DWORD lastWarning = 0;
+    uint32_t unwarned = 0;
 };
 
 class Server
@@ -31,6 +38,8 @@ class Server
 public:
     static const uint16_t kDefaultPort = 1337;
     static const DWORD kDefaultTimeout = 1000000;
+    // Milliseconds between two warnings about one client's messages.
+    static const DWORD kWarningInterval = 1000;
 
     static Server* Instance();
     Server();
@@ -44,6 +53,8 @@ public:
     void Stop();
     // Called by the Kernel at most once per millisecond: checks and pumps the
     // clients, hands their messages to the game module, accepts one client.
+    // A client that has timed out or closed is logged and reported to the
+    // game module while it can still be found, then removed.
     void Update();
 
     // Null messages and unknown ids are ignored.
@@ -66,8 +77,18 @@ public:
     // The port the listener is bound to; 0 when it is not listening.
     uint16_t GetListenPort() const { return listener->GetLocalPort(); }
     size_t GetClientCount() const { return clients.size(); }
+    // Bytes the clients' connections hold allocated for their queues.
+    size_t GetBufferedBytes() const;
 
 private:
+    void CheckClients();
+    void TakeMessages();
+    void WarnNonClientMessage(RemoteClient* client);
+    // Writes the count of one client's messages dropped without a warning.
+    void ReportUnwarned(RemoteClient* client);
+    bool IsListed(const RemoteClient* client) const;
+    void Remove(const RemoteClient* client);
+
     bool running = false;
     // Not read: any number of clients is accepted.
     int32_t maxClients = 16;

@@ -310,4 +310,36 @@ int LocalAddresses(std::vector<uint32_t>* addresses, int* error)
     ::freeifaddrs(list);
     return 0;
 }
+
+uint32_t ParseAddress(const char* text)
+{
+    return ::inet_addr(text);
+}
+
+char* FormatAddress(uint32_t address)
+{
+    in_addr in = {};
+    in.s_addr = address;
+    return ::inet_ntoa(in);
+}
+
+uint16_t HostToNetwork16(uint16_t value)
+{
+    return htons(value);
+}
+
+uint16_t NetworkToHost16(uint16_t value)
+{
+    return ntohs(value);
+}
+
+uint32_t HostToNetwork32(uint32_t value)
+{
+    return htonl(value);
+}
+
+uint32_t NetworkToHost32(uint32_t value)
+{
+    return ntohl(value);
+}
 } // namespace PosixSocket

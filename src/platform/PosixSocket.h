@@ -44,4 +44,15 @@ int Shutdown(int fd, int how, int* error);
 // IPv4 addresses of the interfaces that are up, loopback excluded, in the
 // order the system lists them.
 int LocalAddresses(std::vector<uint32_t>* addresses, int* error);
+
+// The C library's address text and byte order calls. ParseAddress reads the
+// forms the C library reads (dotted quad, shorter classful forms, octal and
+// hex parts) and returns 0xFFFFFFFF for anything else; FormatAddress returns
+// the C library's buffer, which its next call overwrites.
+uint32_t ParseAddress(const char* text);
+char* FormatAddress(uint32_t address);
+uint16_t HostToNetwork16(uint16_t value);
+uint16_t NetworkToHost16(uint16_t value);
+uint32_t HostToNetwork32(uint32_t value);
+uint32_t NetworkToHost32(uint32_t value);
 } // namespace PosixSocket

@@ -71,14 +71,6 @@ int Descriptor(SOCKET s)
     return found->second;
 }
 
-bool IsHostLittleEndian()
-{
-    const uint16_t probe = 1;
-    uint8_t first = 0;
-    std::memcpy(&first, &probe, 1);
-    return first == 1;
-}
-
 // Reads the IPv4 address and port out of a caller's sockaddr, checking its
 // length and family.
 bool ReadAddress(const sockaddr* address, int length, uint32_t* host, uint16_t* port)
@@ -480,52 +472,32 @@ int WSAIoctl(SOCKET s, DWORD code, void* in, DWORD inLength, void* out, DWORD ou
 
 uint32_t inet_addr(const char* text)
 {
-    if (!text)
-        return INADDR_NONE;
-    unsigned parts[4];
-    char end = 0;
-    if (std::sscanf(text, "%u.%u.%u.%u%c", &parts[0], &parts[1], &parts[2], &parts[3], &end) != 4)
-        return INADDR_NONE;
-    uint32_t host = 0;
-    for (unsigned part : parts)
-    {
-        if (part > 255)
-            return INADDR_NONE;
-        host = (host << 8) | part;
-    }
-    return htonl(host);
+    return text ? PosixSocket::ParseAddress(text) : INADDR_NONE;
 }
 
 char* inet_ntoa(in_addr address)
 {
-    static char text[16];
-    uint32_t host = ntohl(address.s_addr);
-    std::snprintf(text, sizeof text, "%u.%u.%u.%u", (host >> 24) & 0xFF, (host >> 16) & 0xFF,
-                  (host >> 8) & 0xFF, host & 0xFF);
-    return text;
+    return PosixSocket::FormatAddress(address.s_addr);
 }
 
 uint16_t htons(uint16_t value)
 {
-    return IsHostLittleEndian() ? static_cast<uint16_t>((value >> 8) | (value << 8)) : value;
+    return PosixSocket::HostToNetwork16(value);
 }
 
 uint16_t ntohs(uint16_t value)
 {
-    return htons(value);
+    return PosixSocket::NetworkToHost16(value);
 }
 
 uint32_t htonl(uint32_t value)
 {
-    if (!IsHostLittleEndian())
-        return value;
-    return ((value & 0xFF) << 24) | ((value & 0xFF00) << 8) | ((value >> 8) & 0xFF00) |
-           (value >> 24);
+    return PosixSocket::HostToNetwork32(value);
 }
 
 uint32_t ntohl(uint32_t value)
 {
-    return htonl(value);
+    return PosixSocket::NetworkToHost32(value);
 }
 
 void TestSetLocalAddresses(const std::vector<std::string>& addresses)

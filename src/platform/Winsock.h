@@ -161,7 +161,9 @@ int WSAIoctl(SOCKET s, DWORD code, void* in, DWORD inLength, void* out, DWORD ou
              DWORD* bytesReturned, WSAOVERLAPPED* overlapped,
              LPWSAOVERLAPPED_COMPLETION_ROUTINE completion);
 
-// Dotted IPv4 text to an address in network order; INADDR_NONE when it is not one.
+// IPv4 address text to an address in network order, read as the C library
+// reads it (the dotted quad and its shorter classful forms); INADDR_NONE when
+// it is not an address or is null.
 uint32_t inet_addr(const char* text);
 // The dotted text of an address, in a buffer that the next call overwrites.
 char* inet_ntoa(in_addr address);

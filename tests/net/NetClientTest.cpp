@@ -190,3 +190,68 @@ TEST_F(NetClientTest, RepliesThatOverrunAreDropped)
     ASSERT_TRUE(
         DriveUntil([&] { client.Update(); }, [&] { return spy.Count("ServerFound") == 1; }));
 }
+
+// A server found is reported as its probe is removed and before the search's
+// time-out is checked: even in the update that ends the search, the hook sees
+// it running with the other probes still there.
+TEST_F(NetClientTest, ServerFoundIsReportedBeforeTheSearchTimesOut)
+{
+    TestSetLocalAddresses({"10.1.2.3"});
+    NetClient client;
+    int modeSeen = -1;
+    size_t probesSeen = 0;
+    spy.then = [&](const HookRecord&)
+    {
+        modeSeen = client.GetMode();
+        probesSeen = client.GetProbeCount();
+    };
+    // The reply has to be waiting when the last update of the search runs.
+    // Loopback delivers it at once; a rare attempt where it was late is repeated.
+    for (int attempt = 0; attempt < 10 && spy.Count("ServerFound") == 0; ++attempt)
+    {
+        TestSetClock(100000);
+        client.SearchLAN();
+        SmartPtr<Connection> host = AcceptProbe(client);
+        ASSERT_TRUE(host);
+        SmartPtr<Message> reply(Reply("Tolvi", "", "", 0, 0));
+        host->SendNow(reply.Get());
+        TestSetClock(120001);
+        client.Update();
+        ASSERT_EQ(client.GetMode(), NetClient::kIdle);
+    }
+    ASSERT_EQ(spy.Count("ServerFound"), 1);
+    EXPECT_EQ(modeSeen, NetClient::kSearching);
+    EXPECT_EQ(probesSeen, 254u);
+    EXPECT_EQ(client.GetProbeCount(), 0u);
+}
+
+// The hook may stop the search it is told about, or start another.
+TEST_F(NetClientTest, HookMayStopOrRestartTheSearch)
+{
+    TestSetLocalAddresses({"10.1.2.3"});
+    for (bool restart : {false, true})
+    {
+        SCOPED_TRACE(restart);
+        NetClient client;
+        spy.then = [&](const HookRecord&)
+        {
+            if (restart)
+                client.SearchLAN();
+            else
+                client.StopSearch();
+        };
+        client.SearchLAN();
+        SmartPtr<Connection> host = AcceptProbe(client);
+        ASSERT_TRUE(host);
+        SmartPtr<Message> reply(Reply("Tolvi", "", "", 0, 0));
+        host->SendNow(reply.Get());
+        ASSERT_TRUE(
+            DriveUntil([&] { client.Update(); }, [&] { return spy.Count("ServerFound") == 1; }));
+        EXPECT_EQ(client.GetMode(), restart ? NetClient::kSearching : NetClient::kIdle);
+        EXPECT_EQ(client.GetProbeCount(), restart ? 255u : 0u);
+        spy.then = nullptr;
+        client.StopSearch();
+        spy.calls.clear();
+        spy.found.clear();
+    }
+}

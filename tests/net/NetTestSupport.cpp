@@ -25,6 +25,7 @@ void NetTest::TearDown()
     TestUseRealLocalAddresses();
     TestUseRealClock();
     spy.found.clear();
+    spy.then = nullptr;
     RefObject::CollectGarbage();
     NetworkSubsystem::Instance()->Shutdown();
 }
@@ -42,52 +43,6 @@ bool DriveUntil(const std::function<void()>& step, const std::function<bool()>& 
             return false;
         std::this_thread::sleep_for(std::chrono::microseconds(200));
     }
-}
-
-SOCKET RawConnect(uint16_t port)
-{
-    SOCKET s = socket(AF_INET, SOCK_STREAM, 0);
-    if (s == INVALID_SOCKET)
-        return s;
-    sockaddr_in address = {};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = inet_addr("127.0.0.1");
-    address.sin_port = htons(port);
-    if (connect(s, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0)
-    {
-        closesocket(s);
-        return INVALID_SOCKET;
-    }
-    return s;
-}
-
-bool RawSend(SOCKET s, const std::vector<uint8_t>& bytes)
-{
-    size_t done = 0;
-    while (done < bytes.size())
-    {
-        int sent = send(s, reinterpret_cast<const char*>(bytes.data() + done),
-                        static_cast<int>(bytes.size() - done), 0);
-        if (sent <= 0)
-            return false;
-        done += static_cast<size_t>(sent);
-    }
-    return true;
-}
-
-void AppendWord(std::vector<uint8_t>& bytes, uint32_t value)
-{
-    for (int i = 0; i < 4; ++i)
-        bytes.push_back(static_cast<uint8_t>(value >> (8 * i)));
-}
-
-std::vector<uint8_t> Frame(uint32_t type, const std::vector<uint8_t>& payload)
-{
-    std::vector<uint8_t> bytes;
-    AppendWord(bytes, static_cast<uint32_t>(payload.size()));
-    AppendWord(bytes, type);
-    bytes.insert(bytes.end(), payload.begin(), payload.end());
-    return bytes;
 }
 
 Message* MakeMessage(uint32_t type, const std::vector<uint8_t>& payload)

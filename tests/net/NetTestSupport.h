@@ -8,6 +8,7 @@
 #include "net/ModHooks.h"
 #include "net/NetClient.h"
 #include "platform/Winsock.h"
+#include "support/RawPeer.h"
 
 #include <gtest/gtest.h>
 
@@ -37,8 +38,8 @@ public:
         HookRecord record;
         record.hook = "ServerFound";
         record.address = info->address;
-        calls.push_back(record);
         found.push_back(info);
+        Add(record);
     }
     void ClientConnected(int clientId) override { RecordId("ClientConnected", clientId); }
     void ClientDisconnected(int clientId) override { RecordId("ClientDisconnected", clientId); }
@@ -63,8 +64,17 @@ public:
 
     std::vector<HookRecord> calls;
     std::vector<SmartPtr<ServerInfo>> found;
+    // Called inside each hook call after it is recorded, for tests that look
+    // at the network's state from within a hook.
+    std::function<void(const HookRecord&)> then;
 
 private:
+    void Add(const HookRecord& record)
+    {
+        calls.push_back(record);
+        if (then)
+            then(record);
+    }
     void Record(const char* hook, Message* message)
     {
         HookRecord record;
@@ -73,14 +83,14 @@ private:
         record.sender = message->sender;
         record.payload.assign(message->GetBuffer(),
                               message->GetBuffer() + message->GetPayloadSize());
-        calls.push_back(record);
+        Add(record);
     }
     void RecordId(const char* hook, int clientId)
     {
         HookRecord record;
         record.hook = hook;
         record.id = clientId;
-        calls.push_back(record);
+        Add(record);
     }
 };
 
@@ -97,12 +107,5 @@ protected:
     RecordingSpy spy;
 };
 
-// A plain blocking socket connected to 127.0.0.1:port, or INVALID_SOCKET.
-SOCKET RawConnect(uint16_t port);
-// Sends all bytes on a blocking socket.
-bool RawSend(SOCKET s, const std::vector<uint8_t>& bytes);
-// A frame as the wire carries it.
-std::vector<uint8_t> Frame(uint32_t type, const std::vector<uint8_t>& payload);
-void AppendWord(std::vector<uint8_t>& bytes, uint32_t value);
 // A message of the type with the payload bytes written in.
 Message* MakeMessage(uint32_t type, const std::vector<uint8_t>& payload);

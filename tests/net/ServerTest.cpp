@@ -198,20 +198,23 @@ TEST_F(ServerTest, StopClosesOnlyTheListener)
         DriveUntil([&] { client.Update(); }, [&] { return spy.Count("ClientMessage") == 1; }));
 }
 
-// Peers that send a negative length, a huge length or garbage are closed and
-// dropped; the server goes on serving a well-behaved client.
+// Peers that send a huge length or garbage are closed and dropped, and so is
+// one that leaves a frame half sent and goes; the server goes on serving a
+// well-behaved client.
 TEST_F(ServerTest, HostilePeersAreDroppedAndTheOthersStillServed)
 {
     NetClient good;
     LinkClient(good);
 
     std::vector<std::vector<uint8_t>> attacks(3);
-    AppendWord(attacks[0], 0xFFFFFFF0u);
+    AppendWord(attacks[0], 0x7FFFFFFFu);
     AppendWord(attacks[0], 0x800);
-    AppendWord(attacks[1], 0x7FFFFFFFu);
-    AppendWord(attacks[1], 0x800);
     for (int i = 0; i < 256; ++i)
-        attacks[2].push_back(static_cast<uint8_t>(i * 37 + 11));
+        attacks[1].push_back(static_cast<uint8_t>(i * 37 + 11));
+    AppendWord(attacks[2], 0xFFFFFFFFu);
+    AppendWord(attacks[2], 100);
+    AppendWord(attacks[2], 0x800);
+    attacks[2].resize(attacks[2].size() + 50, 0xEE);
 
     LogCapture log;
     std::vector<SOCKET> hostile;
@@ -222,6 +225,8 @@ TEST_F(ServerTest, HostilePeersAreDroppedAndTheOthersStillServed)
         ASSERT_TRUE(RawSend(s, bytes));
         hostile.push_back(s);
     }
+    closesocket(hostile.back());
+    hostile.pop_back();
     ASSERT_TRUE(AcceptClients(4));
     ASSERT_TRUE(
         DriveUntil([&] { server.Update(); }, [&] { return spy.Count("ClientDisconnected") == 3; }));
@@ -256,4 +261,141 @@ TEST_F(ServerTest, ClientWithoutALinkSendsNothingAndNullsAreIgnored)
     server.Broadcast(nullptr);
     server.Update();
     EXPECT_TRUE(spy.calls.empty());
+}
+
+// A client that goes is logged, then reported while the game module can still
+// find it, then removed, whether it fell silent (a part frame does not count)
+// or closed its end.
+TEST_F(ServerTest, DroppedClientIsLoggedThenReportedWhileStillListed)
+{
+    const struct
+    {
+        bool timesOut;
+        const char* line;
+    } cases[] = {
+        {true, "Client %d dropped. Reason: timeout limit reached.\n"},
+        {false, "Client %d has disconnected.\n"},
+    };
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.line);
+        TestSetClock(50000);
+        SOCKET peer = RawConnect(port);
+        ASSERT_NE(peer, INVALID_SOCKET);
+        ASSERT_TRUE(AcceptClients(1));
+        const int id = spy.Of("ClientConnected")[0].id;
+
+        // Part of a frame: it is read, but only a whole frame counts as heard.
+        std::vector<uint8_t> part = Frame(0x800, std::vector<uint8_t>(64, 1));
+        part.resize(40);
+        ASSERT_TRUE(RawSend(peer, part));
+        ASSERT_TRUE(
+            DriveUntil([&] { server.Update(); }, [&] { return server.GetBufferedBytes() > 0; }));
+
+        LogCapture log;
+        char line[80];
+        std::snprintf(line, sizeof line, c.line, id);
+        bool listed = false;
+        bool logged = false;
+        spy.then = [&](const HookRecord& record)
+        {
+            if (record.hook != "ClientDisconnected")
+                return;
+            listed = server.FindClient(record.id) != nullptr;
+            logged = log.Contains(line);
+        };
+        if (c.timesOut)
+            TestSetClock(50000 + Server::kDefaultTimeout + 1);
+        else
+            closesocket(peer);
+        ASSERT_TRUE(DriveUntil([&] { server.Update(); },
+                               [&] { return spy.Count("ClientDisconnected") == 1; }));
+        EXPECT_TRUE(logged) << log.Text();
+        EXPECT_TRUE(listed);
+        EXPECT_EQ(server.FindClient(id), nullptr);
+        if (c.timesOut)
+            closesocket(peer);
+        spy.then = nullptr;
+        spy.calls.clear();
+    }
+}
+
+// A hook may kick clients, the one it is told about or any other, while the
+// server walks its list.
+TEST_F(ServerTest, HookThatKicksDuringTheDropsDisturbsNothing)
+{
+    TestSetClock(50000);
+    std::vector<SOCKET> peers;
+    for (int i = 0; i < 3; ++i)
+    {
+        peers.push_back(RawConnect(port));
+        ASSERT_TRUE(AcceptClients(i + 1));
+    }
+    spy.then = [&](const HookRecord& record)
+    {
+        if (record.hook != "ClientDisconnected")
+            return;
+        server.Kick(record.id);
+        server.Kick(record.id + 1);
+    };
+    TestSetClock(50000 + Server::kDefaultTimeout + 1);
+    server.Update();
+    std::vector<HookRecord> dropped = spy.Of("ClientDisconnected");
+    ASSERT_EQ(dropped.size(), 2u);
+    EXPECT_EQ(dropped[0].id, 0);
+    EXPECT_EQ(dropped[1].id, 2) << "client 1 was kicked before its turn";
+    EXPECT_EQ(server.GetClientCount(), 0u);
+    for (SOCKET s : peers)
+        closesocket(s);
+}
+
+// A client that keeps sending messages of the server's range gets one warning
+// a second; what is dropped in between is counted in one line, written when
+// the second is over or when the client goes.
+TEST_F(ServerTest, WarningsAboutOneClientComeOnceASecondWithACount)
+{
+    TestSetClock(10000);
+    SOCKET peer = RawConnect(port);
+    ASSERT_NE(peer, INVALID_SOCKET);
+    ASSERT_TRUE(AcceptClients(1));
+    LogCapture log;
+
+    // Sends count frames of the server's range, then one the server takes,
+    // and waits until that one has arrived.
+    auto sendBad = [&](int count)
+    {
+        std::vector<uint8_t> bytes;
+        for (int i = 0; i < count; ++i)
+        {
+            std::vector<uint8_t> frame = Frame(0x3FF, {});
+            bytes.insert(bytes.end(), frame.begin(), frame.end());
+        }
+        std::vector<uint8_t> marker = Frame(0x800, {});
+        bytes.insert(bytes.end(), marker.begin(), marker.end());
+        const int taken = spy.Count("ServerMessage");
+        ASSERT_TRUE(RawSend(peer, bytes));
+        ASSERT_TRUE(DriveUntil([&] { server.Update(); },
+                               [&] { return spy.Count("ServerMessage") == taken + 1; }));
+    };
+    sendBad(10);
+    TestSetClock(10999);
+    server.Update();
+    const std::vector<std::string> first = {
+        "Warning: non-client message from 127.0.0.1 received.",
+    };
+    EXPECT_EQ(log.Lines(), first);
+
+    TestSetClock(11000);
+    server.Update();
+    sendBad(3);
+    closesocket(peer);
+    ASSERT_TRUE(
+        DriveUntil([&] { server.Update(); }, [&] { return spy.Count("ClientDisconnected") == 1; }));
+    EXPECT_EQ(log.Lines(), (std::vector<std::string>{
+                               "Warning: non-client message from 127.0.0.1 received.",
+                               "Warning: 9 more non-client messages from client 0 dropped.",
+                               "Warning: non-client message from 127.0.0.1 received.",
+                               "Warning: 2 more non-client messages from client 0 dropped.",
+                               "Client 0 has disconnected.",
+                           }));
 }

@@ -268,17 +268,36 @@ TEST_F(WinsockTest, AddressListQueryReportsTheInjectedAddressesInTwoCalls)
     closesocket(query);
 }
 
-TEST(WinsockAddressTest, DottedAddressesAndByteOrder)
+TEST(WinsockAddressTest, AddressTextAndByteOrder)
 {
-    EXPECT_EQ(ntohl(inet_addr("10.1.2.3")), 0x0A010203u);
-    EXPECT_EQ(inet_addr("256.1.2.3"), INADDR_NONE);
-    EXPECT_EQ(inet_addr("1.2.3"), INADDR_NONE);
-    EXPECT_EQ(inet_addr("1.2.3.4x"), INADDR_NONE);
-    EXPECT_EQ(inet_addr(nullptr), INADDR_NONE);
+    const struct
+    {
+        const char* text;
+        uint32_t host;
+    } cases[] = {
+        {"10.1.2.3", 0x0A010203u},
+        {"127.0.0.1", 0x7F000001u},
+        // The shorter forms: the last part fills the remaining bytes.
+        {"1.2.3", 0x01020003u},
+        {"10.65536", 0x0A010000u},
+        {"0x7f.1", 0x7F000001u},
+        {"256.1.2.3", INADDR_NONE},
+        {"1.2.3.4x", INADDR_NONE},
+        {"", INADDR_NONE},
+        {nullptr, INADDR_NONE},
+    };
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.text ? c.text : "(null)");
+        uint32_t address = inet_addr(c.text);
+        EXPECT_EQ(address == INADDR_NONE ? INADDR_NONE : ntohl(address), c.host);
+    }
     in_addr address;
     address.s_addr = htonl(0xC0A80114u);
     EXPECT_STREQ(inet_ntoa(address), "192.168.1.20");
     EXPECT_EQ(ntohs(htons(1337)), 1337);
     const uint16_t port = htons(0x0539);
     EXPECT_EQ(reinterpret_cast<const uint8_t*>(&port)[0], 0x05);
+    const uint32_t word = htonl(0x0A010203u);
+    EXPECT_EQ(reinterpret_cast<const uint8_t*>(&word)[0], 0x0A);
 }
