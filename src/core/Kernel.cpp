@@ -5,6 +5,7 @@
 #include "core/RefObject.h"
 #include "core/Shell.h"
 #include "core/Timer.h"
+#include "gui/GuiManager.h"
 #include "net/NetClient.h"
 #include "net/NetworkSubsystem.h"
 #include "net/Server.h"
@@ -50,6 +51,7 @@ void Kernel::Update()
     NetClient::Instance()->Update();
     MainSceneGraph.Update();
     SecondarySceneGraph.Move();
+    GuiManager::Instance().Update();
     Video::Instance().Render();
     if (g_soundSystem)
         g_soundSystem->Update();

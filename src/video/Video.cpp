@@ -2,6 +2,7 @@
 
 #include "core/Log.h"
 #include "core/Shell.h"
+#include "gui/GuiManager.h"
 #include "math/D3DXMath.h"
 #include "math/FloatBits.h"
 #include "math/Vector3.h"
@@ -184,6 +185,7 @@ void Video::Render()
 void Video::RenderGui()
 {
     ApplyRenderPreset(device, RenderPreset::Screen);
+    GuiManager::Instance().Draw(device);
 }
 
 void Video::SetupLights()
