@@ -5,6 +5,7 @@
 #include "gui/GuiImage.h"
 #include "gui/GuiTestSupport.h"
 #include "support/VideoFixture.h"
+#include "video/RenderPresets.h"
 
 #include <limits>
 #include <memory>
@@ -175,4 +176,22 @@ TEST_F(GuiPixelTest, TheSplashFillsTheBackBufferAtItsOpacityClampedAndNeverFromN
                 << "at " << probe.x << "," << probe.y;
         }
     }
+}
+
+TEST_F(GuiPixelTest, OutlinedTextIsWhiteOverABlackOutlineOnePixelEachWay)
+{
+    UseFont();
+    IDirect3DDevice9* device = Video::Instance().device;
+    device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0x00222244, 1.0f, 0);
+    ApplyRenderPreset(device, RenderPreset::Screen);
+    DrawOutlinedText("A", 300, 200);
+    TestFrame frame = Read();
+    // The glyph's cell is solid: the four black copies show only at the rim.
+    EXPECT_TRUE(ColorNear(frame.At(300, 200), GlyphColor('A')));
+    EXPECT_TRUE(ColorNear(frame.At(307, 207), GlyphColor('A')));
+    EXPECT_TRUE(ColorNear(frame.At(299, 203), 0xFF000000));
+    EXPECT_TRUE(ColorNear(frame.At(308, 203), 0xFF000000));
+    EXPECT_TRUE(ColorNear(frame.At(303, 199), 0xFF000000));
+    EXPECT_TRUE(ColorNear(frame.At(303, 208), 0xFF000000));
+    EXPECT_TRUE(ColorNear(frame.At(299, 199), kBackground));
 }
