@@ -1,15 +1,11 @@
-// Widgets for the GUI tests: one that records every call it receives and
-// optionally fills its rectangle with a colour, and a keeper that resets the
-// GUI manager and unlinks the test's trees (parent and child hold each other)
-// when a test ends.
+// A widget that records the calls it receives (and may fill its rectangle with
+// a colour), and a keeper that makes the test's widgets and, at the end, cuts
+// their links (parent and child hold each other) and resets the GUI manager.
 #pragma once
 
-#include "core/RefObject.h"
 #include "gui/GuiDraw.h"
 #include "gui/GuiManager.h"
-#include "gui/Widget.h"
 
-#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -27,11 +23,9 @@ public:
         quad.SetColor(color);
     }
 
-    // Records "<name> draw <sx>,<sy>"; fills the rectangle when it has a
-    // colour (a colourless widget never touches the device).
+    // A colourless widget never touches the device.
     void Draw(IDirect3DDevice9* device, int sx, int sy) override
     {
-        Record("draw", sx, sy);
         if (color)
             quad.Draw(device, nullptr, sx, sy, sx + width, sy + height);
     }
@@ -40,24 +34,17 @@ public:
     void OnRightDown(int lx, int ly) override { Record("rightdown", lx, ly); }
     void OnLeftUp(int lx, int ly) override { Record("leftup", lx, ly); }
     void OnRightUp(int lx, int ly) override { Record("rightup", lx, ly); }
-    void OnChar(char c) override { calls->push_back(name + " char " + std::string(1, c)); }
-    // Records "<name> event <type> <sender name>", then hands the event on to
-    // the parent when asked to, then applies the default handling.
+    void OnChar(char c) override { calls->push_back(name + " char " + c); }
+    // Records "<name> event <type> <sender>", hands a copy to the parent when
+    // forward is set, then handles it by default.
     void HandleEvent(GuiEvent* event) override
     {
-        RecordingWidget* sender = static_cast<RecordingWidget*>(event->sender.Get());
         calls->push_back(name + " event " + std::to_string(event->type) + " " +
-                         (sender ? sender->name : "-"));
+                         static_cast<RecordingWidget*>(event->sender.Get())->name);
         if (forward && parent)
             parent->PostEvent(new GuiEvent(event->type, event->sender.Get(), 0));
-        if (repostToSelf)
-        {
-            repostToSelf = false;
-            PostEvent(new GuiEvent(event->type, event->sender.Get(), 0));
-        }
         Widget::HandleEvent(event);
     }
-
     void Record(const char* what, int a, int b)
     {
         calls->push_back(name + " " + what + " " + std::to_string(a) + "," + std::to_string(b));
@@ -67,14 +54,9 @@ public:
     std::string name;
     uint32_t color;
     bool forward = false;
-    bool repostToSelf = false;
     ScreenQuad quad;
 };
 
-// Makes the test's widgets and takes the GUI back to its start-up state at the
-// end: no root, focus or cursor, inactive, the cursor at (0, 0) with bounds
-// (0, 0)-(0, 0), every link between the widgets cut, and the garbage
-// collected.
 class WidgetKeeper
 {
 public:
@@ -86,8 +68,7 @@ public:
         gui.SetCursor(nullptr, 0, 0);
         gui.SetCursorBounds(0, 0, 0, 0);
         gui.SetActive(false);
-        gui.cursorX = 0;
-        gui.cursorY = 0;
+        gui.cursorX = gui.cursorY = 0;
         for (const SmartPtr<Widget>& widget : widgets)
         {
             widget->children.clear();
@@ -105,18 +86,13 @@ public:
         widgets.push_back(widget);
         return widget;
     }
-    template <typename T> T* Keep(T* widget)
-    {
-        widgets.push_back(widget);
-        return widget;
-    }
 
-    // The recorded calls that contain the text (a widget name or an action).
-    std::vector<std::string> Calls(const std::string& containing) const
+    // The recorded calls that contain the text.
+    std::vector<std::string> Calls(const std::string& text) const
     {
         std::vector<std::string> found;
         for (const std::string& call : calls)
-            if (call.find(containing) != std::string::npos)
+            if (call.find(text) != std::string::npos)
                 found.push_back(call);
         return found;
     }
@@ -125,7 +101,7 @@ public:
     std::vector<SmartPtr<Widget>> widgets;
 };
 
-// Names of the widget's children, front first.
+// The names of the widget's children, front first.
 inline std::vector<std::string> ChildNames(const Widget* widget)
 {
     std::vector<std::string> names;
@@ -134,8 +110,7 @@ inline std::vector<std::string> ChildNames(const Widget* widget)
     return names;
 }
 
-// Moves the GUI's cursor to (x, y) (within its bounds) with one relative
-// movement.
+// One relative movement of the GUI's cursor to (x, y), within its bounds.
 inline void MoveCursorTo(int x, int y)
 {
     GuiManager& gui = GuiManager::Instance();
