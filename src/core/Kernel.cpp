@@ -6,6 +6,7 @@
 #include "core/Shell.h"
 #include "core/Timer.h"
 #include "game/Physics.h"
+#include "gui/GuiManager.h"
 #include "input/InputSystem.h"
 #include "net/NetClient.h"
 #include "net/NetworkSubsystem.h"
@@ -56,6 +57,7 @@ void Kernel::Update()
     NetClient::Instance()->Update();
     MainSceneGraph.Update();
     SecondarySceneGraph.Move();
+    GuiManager::Instance().Update();
     Video::Instance().Render();
     if (g_soundSystem)
         g_soundSystem->Update();

@@ -13,7 +13,7 @@ struct ScreenVertex
     // Always 0 and 1: on top of the depth range, no perspective.
     float z, rhw;
     // 0xAARRGGBB.
-    uint32_t color;
+    uint32_t diffuse;
     float u, v;
 };
 static_assert(sizeof(ScreenVertex) == 28, "ScreenVertex is the 28-byte 0x144 vertex");

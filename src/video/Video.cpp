@@ -3,6 +3,7 @@
 #include "core/Log.h"
 #include "core/Shell.h"
 #include "game/Physics.h"
+#include "gui/GuiManager.h"
 #include "math/D3DXMath.h"
 #include "math/FloatBits.h"
 #include "math/Vector3.h"
@@ -189,6 +190,7 @@ void Video::Render()
 void Video::RenderGui()
 {
     ApplyRenderPreset(device, RenderPreset::Screen);
+    GuiManager::Instance().Draw(device);
 }
 
 void Video::SetupLights()

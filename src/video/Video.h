@@ -30,8 +30,8 @@ public:
     void Initialize();
     // Releases the device, then the Direct3D object.
     void Shutdown();
-    // One frame: viewport and clear, the 2D state, the HUD, end of scene and
-    // present. Nothing happens without a device.
+    // One frame: viewport and clear, the 2D state and the GUI, the HUD, end of
+    // scene and present. Nothing happens without a device.
     void Render();
 
     // The camera the scene is drawn from; without one the scene is not drawn.
@@ -92,6 +92,7 @@ private:
     void SetupLights();
     // The current camera's view and projection, then the main scene graph.
     void RenderScene();
+    // The 2D state, then the GUI manager's drawing.
     void RenderGui();
     // The frame rate the HUD shows.
     int HudFrameRate() const;

@@ -53,7 +53,7 @@ void Video::DrawText(const char* text, int x, int y, uint32_t color)
     {
         corner.z = 0.0f;
         corner.rhw = 1.0f;
-        corner.color = color;
+        corner.diffuse = color;
     }
     float left = static_cast<float>(x);
     float top = static_cast<float>(y);
@@ -84,7 +84,7 @@ void Video::DrawText(const char* text, int x, int y, uint32_t color)
             {
                 uint32_t coded = (color & 0xFF000000u) | static_cast<uint32_t>(rgb);
                 for (ScreenVertex& corner : quad)
-                    corner.color = coded;
+                    corner.diffuse = coded;
                 ++p;
                 continue;
             }

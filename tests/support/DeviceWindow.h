@@ -93,3 +93,16 @@ inline ::testing::AssertionResult ColorNear(uint32_t actual, uint32_t expected, 
     }
     return ::testing::AssertionSuccess();
 }
+
+// src over dst by src's alpha, as the blended presets mix.
+inline uint32_t Blend(uint32_t src, uint32_t dst)
+{
+    uint32_t alpha = src >> 24;
+    uint32_t out = 0xFF000000;
+    for (int shift = 0; shift < 24; shift += 8)
+    {
+        uint32_t mixed = ((src >> shift) & 0xFF) * alpha + ((dst >> shift) & 0xFF) * (255 - alpha);
+        out |= ((mixed + 127) / 255) << shift;
+    }
+    return out;
+}

@@ -59,29 +59,6 @@ protected:
         return out;
     }
 
-    // src over dst by src's alpha, as the blended presets mix.
-    static uint32_t Blend(uint32_t src, uint32_t dst)
-    {
-        uint32_t alpha = src >> 24;
-        uint32_t out = 0xFF000000;
-        for (int shift = 0; shift < 24; shift += 8)
-        {
-            uint32_t mixed =
-                ((src >> shift) & 0xFF) * alpha + ((dst >> shift) & 0xFF) * (255 - alpha);
-            out |= ((mixed + 127) / 255) << shift;
-        }
-        return out;
-    }
-
-    // A one-row A8R8G8B8 texture of these texels.
-    static SmartPtr<Texture> RowTexture(const std::vector<uint32_t>& texels)
-    {
-        SmartPtr<Texture> texture(new Texture(static_cast<int>(texels.size()), 1, 32, 8));
-        std::copy(texels.begin(), texels.end(), static_cast<uint32_t*>(texture->Lock()));
-        texture->Unlock();
-        return texture;
-    }
-
     // States a preset has to override: lighting without a light (black),
     // blending that keeps the target, a dark texture modulating on stages 0
     // and 1, bilinear sampling, a lit vertex format and the depth state given.
@@ -385,8 +362,8 @@ TEST_F(VideoTest, ScenePresetsSetEveryStateTheirDrawingReliesOn)
         {RenderPreset::BlendedSceneQuads, true, kGreen, Blend(kBlue, Blend(kRed, kBackground))},
     };
     IDirect3DDevice9* device = Video::Instance().device;
-    SmartPtr<Texture> dark = RowTexture({0xFF101010});
-    SmartPtr<Texture> white = RowTexture({0xFFFFFFFF});
+    SmartPtr<Texture> dark = TexelTexture(1, 1, {0xFF101010});
+    SmartPtr<Texture> white = TexelTexture(1, 1, {0xFFFFFFFF});
     device->SetTransform(D3DTS_WORLD, AsD3DMatrix(Matrix()));
     for (const Case& c : cases)
     {
@@ -420,8 +397,8 @@ TEST_F(VideoTest, ScenePresetsSetEveryStateTheirDrawingReliesOn)
 TEST_F(VideoTest, ScreenPresetPointSamplesAndBlendsByTheVertexAlpha)
 {
     IDirect3DDevice9* device = Video::Instance().device;
-    SmartPtr<Texture> dark = RowTexture({0xFF101010});
-    SmartPtr<Texture> texels = RowTexture({0xFFFF0000, 0xFF00FF00});
+    SmartPtr<Texture> dark = TexelTexture(1, 1, {0xFF101010});
+    SmartPtr<Texture> texels = TexelTexture(2, 1, {0xFFFF0000, 0xFF00FF00});
     device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0x00222244, 1.0f, 0);
     Spoil(device, dark.Get(), TRUE);
     ApplyRenderPreset(device, RenderPreset::Screen);

@@ -1,0 +1,118 @@
+// A widget that records the calls it receives (and may fill its rectangle with
+// a colour), and a keeper that makes the test's widgets and, at the end, cuts
+// their links (parent and child hold each other) and resets the GUI manager.
+#pragma once
+
+#include "gui/GuiDraw.h"
+#include "gui/GuiManager.h"
+
+#include <string>
+#include <vector>
+
+class RecordingWidget : public Widget
+{
+public:
+    RecordingWidget(std::vector<std::string>* calls, std::string name, int left, int top, int w,
+                    int h, uint32_t color)
+        : calls(calls), name(std::move(name)), color(color)
+    {
+        x = left;
+        y = top;
+        width = w;
+        height = h;
+        quad.SetColor(color);
+    }
+
+    // A colourless widget never touches the device.
+    void Draw(IDirect3DDevice9* device, int sx, int sy) override
+    {
+        if (color)
+            quad.Draw(device, nullptr, sx, sy, sx + width, sy + height);
+    }
+    void OnMouseMove(int lx, int ly) override { Record("move", lx, ly); }
+    void OnLeftDown(int lx, int ly) override { Record("leftdown", lx, ly); }
+    void OnRightDown(int lx, int ly) override { Record("rightdown", lx, ly); }
+    void OnLeftUp(int lx, int ly) override { Record("leftup", lx, ly); }
+    void OnRightUp(int lx, int ly) override { Record("rightup", lx, ly); }
+    void OnChar(char c) override { calls->push_back(name + " char " + c); }
+    // Records "<name> event <type> <sender>", hands a copy to the parent when
+    // forward is set, then handles it by default.
+    void HandleEvent(GuiEvent* event) override
+    {
+        calls->push_back(name + " event " + std::to_string(event->type) + " " +
+                         static_cast<RecordingWidget*>(event->sender.Get())->name);
+        if (forward && parent)
+            parent->PostEvent(new GuiEvent(event->type, event->sender.Get(), 0));
+        Widget::HandleEvent(event);
+    }
+    void Record(const char* what, int a, int b)
+    {
+        calls->push_back(name + " " + what + " " + std::to_string(a) + "," + std::to_string(b));
+    }
+
+    std::vector<std::string>* calls;
+    std::string name;
+    uint32_t color;
+    bool forward = false;
+    ScreenQuad quad;
+};
+
+class WidgetKeeper
+{
+public:
+    ~WidgetKeeper()
+    {
+        GuiManager& gui = GuiManager::Instance();
+        gui.SetRoot(nullptr);
+        gui.SetFocus(nullptr);
+        gui.SetCursor(nullptr, 0, 0);
+        gui.SetCursorBounds(0, 0, 0, 0);
+        gui.SetActive(false);
+        gui.cursorX = gui.cursorY = 0;
+        for (const SmartPtr<Widget>& widget : widgets)
+        {
+            widget->children.clear();
+            widget->events.clear();
+            widget->parent = nullptr;
+        }
+        widgets.clear();
+        RefObject::CollectGarbage();
+    }
+
+    RecordingWidget* Make(const std::string& name, int left, int top, int w, int h,
+                          uint32_t color = 0)
+    {
+        RecordingWidget* widget = new RecordingWidget(&calls, name, left, top, w, h, color);
+        widgets.push_back(widget);
+        return widget;
+    }
+
+    // The recorded calls that contain the text.
+    std::vector<std::string> Calls(const std::string& text) const
+    {
+        std::vector<std::string> found;
+        for (const std::string& call : calls)
+            if (call.find(text) != std::string::npos)
+                found.push_back(call);
+        return found;
+    }
+
+    std::vector<std::string> calls;
+    std::vector<SmartPtr<Widget>> widgets;
+};
+
+// The names of the widget's children, front first.
+inline std::vector<std::string> ChildNames(const Widget* widget)
+{
+    std::vector<std::string> names;
+    for (const SmartPtr<Widget>& child : widget->children)
+        names.push_back(static_cast<RecordingWidget*>(child.Get())->name);
+    return names;
+}
+
+// One relative movement of the GUI's cursor to (x, y), within its bounds.
+inline void MoveCursorTo(int x, int y)
+{
+    GuiManager& gui = GuiManager::Instance();
+    gui.OnMouseMove(x - gui.cursorX, y - gui.cursorY);
+}
