@@ -10,6 +10,7 @@
 #include "support/ImageFiles.h"
 #include "video/ModelTestSupport.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 
@@ -27,100 +28,75 @@ int32_t CameraIdIn(const Message& message)
 }
 } // namespace
 
-TEST(PlayerTest, ANewPlayerIsHealthyUnarmouredAndLevel)
+TEST(PlayerTest, ArmourWeaponsJumpAndBoundsFollowTheirRules)
 {
     SmartPtr<Player> player = new Player();
     EXPECT_EQ(player->GetType(), 10);
-    EXPECT_EQ(player->health, 100);
-    EXPECT_EQ(player->armor, 0);
-    EXPECT_EQ(player->GetPitch(), 0.0f);
+    EXPECT_TRUE(player->health == 100 && player->armor == 0 && player->GetPitch() == 0.0f);
     EXPECT_TRUE(player->radii == Vector3(0.3f, 1.0f, 0.3f));
-    EXPECT_FALSE(player->camera);
-    EXPECT_FALSE(player->model);
-}
 
-TEST(PlayerTest, ArmourAbsorbsDamageBeforeHealth)
-{
-    struct Case
+    // Armour, damage: armour and health after it.
+    const int damage[][4] = {
+        {50, 30, 20, 100}, {10, 30, 0, 80}, {30, 30, 0, 100}, {0, 150, 0, -50}};
+    for (const auto& c : damage)
     {
-        int armor, amount, armorAfter, healthAfter;
-    };
-    const Case cases[] = {{50, 30, 20, 100}, {10, 30, 0, 80}, {30, 30, 0, 100}, {0, 150, 0, -50}};
-    for (const Case& c : cases)
-    {
-        SmartPtr<Player> player = new Player();
-        player->armor = c.armor;
-        player->TakeDamage(c.amount);
-        EXPECT_EQ(player->armor, c.armorAfter) << c.armor << " armour, " << c.amount << " damage";
-        EXPECT_EQ(player->health, c.healthAfter) << c.armor << " armour, " << c.amount << " damage";
+        player->health = 100;
+        player->armor = c[0];
+        player->TakeDamage(c[1]);
+        EXPECT_TRUE(player->armor == c[2] && player->health == c[3]) << c[0] << " " << c[1];
     }
-}
-
-TEST(PlayerTest, WeaponsWrapWithinTenSlots)
-{
-    struct Case
+    // Slot, next (1) or previous (0), slot after it.
+    const int weapons[][3] = {{9, 1, 0}, {0, 0, 9}, {4, 1, 5}, {4, 0, 3}};
+    for (const auto& c : weapons)
     {
-        int from;
-        bool next;
-        int to;
-    };
-    const Case cases[] = {{9, true, 0}, {0, false, 9}, {4, true, 5}, {4, false, 3}};
-    for (const Case& c : cases)
-    {
-        SmartPtr<Player> player = new Player();
-        player->SetWeapon(c.from);
-        c.next ? player->NextWeapon() : player->PrevWeapon();
-        EXPECT_EQ(player->weapon, c.to) << c.from << (c.next ? " next" : " prev");
+        player->SetWeapon(c[0]);
+        c[1] ? player->NextWeapon() : player->PrevWeapon();
+        EXPECT_EQ(player->weapon, c[2]) << c[0] << " " << c[1];
     }
-}
 
-TEST(PlayerTest, PitchIsClampedAndTurnsTheCameraUpOrDown)
-{
-    SmartPtr<Player> player = new Player();
-    player->AddPitch(3.0f);
-    EXPECT_EQ(player->GetPitch(), kHalfPi);
-    player->SetPitch(-2.0f);
-    EXPECT_EQ(player->GetPitch(), -kHalfPi);
-    player->SetPitch(kHalfPi);
-    EXPECT_EQ(player->GetPitch(), kHalfPi);
-    player->SetPitch(0.25f);
-    player->AddPitch(0.25f);
-    EXPECT_EQ(player->GetPitch(), 0.5f);
-
-    // With a camera the pitch becomes the camera's own angle: positive looks up.
-    player->camera = new Camera();
-    player->AddChild(player->camera.Get());
-    player->SetPitch(0.5f);
-    EXPECT_EQ(player->camera->pitch, 0.5f);
-    player->UpdateTree(Matrix(), 0.0f);
-    Vector3 view = Vector3(0, 0, 1).TransformNormal(player->camera->worldMatrix);
-    EXPECT_TRUE(view == Vector3(0, std::sin(0.5f), std::cos(0.5f)));
-}
-
-TEST(PlayerTest, YawTurnsThePlayerAndItsAxesFollow)
-{
-    SmartPtr<Player> player = new Player();
-    player->SetYaw(kHalfPi);
-    player->AddYaw(0.25f);
-    EXPECT_NEAR(player->GetYaw(), kHalfPi + 0.25f, 1e-6f);
-    player->SetYaw(kHalfPi);
-    player->UpdateTree(Matrix(), 0.0f);
-    player->Move(0.0f);
-    // A quarter turn to the right: ahead is +x and the side axis points to -z.
-    EXPECT_TRUE(player->frontAxis == Vector3(3.5f, 0, 0));
-    EXPECT_TRUE(player->sideAxis == Vector3(0, 0, -2.5f));
-    EXPECT_TRUE(player->upAxis == Vector3(0, 1, 0));
-}
-
-TEST(PlayerTest, JumpsOnlyFromTheGround)
-{
-    SmartPtr<Player> player = new Player();
     player->Jump();
     EXPECT_TRUE(player->velocity == Vector3());
     player->onGround = 1;
     player->Jump();
     player->Jump();
     EXPECT_TRUE(player->velocity == Vector3(0, 12, 0));
+
+    // Without a model the bounds stay as they are.
+    player->boundsMax = Vector3(1, 1, 1);
+    player->Setup();
+    EXPECT_TRUE(player->boundsMax == Vector3(1, 1, 1));
+}
+
+TEST(PlayerTest, PitchIsClampedAndTiltsTheCameraYawTurnsThePlayer)
+{
+    SmartPtr<Player> player = new Player();
+    // Add (1) or set (0), the value, the pitch after it.
+    const float pitches[][3] = {{1, 3.0f, kHalfPi},
+                                {0, -2.0f, -kHalfPi},
+                                {0, kHalfPi, kHalfPi},
+                                {0, 0.25f, 0.25f},
+                                {1, 0.25f, 0.5f}};
+    for (const auto& c : pitches)
+    {
+        c[0] != 0.0f ? player->AddPitch(c[1]) : player->SetPitch(c[1]);
+        EXPECT_EQ(player->GetPitch(), c[2]) << c[0] << " " << c[1];
+    }
+
+    // The pitch becomes the camera's own angle: positive looks up.
+    player->camera = new Camera();
+    player->AddChild(player->camera.Get());
+    player->SetPitch(0.5f);
+    player->SetYaw(kHalfPi - 0.25f);
+    player->AddYaw(0.25f);
+    EXPECT_NEAR(player->GetYaw(), kHalfPi, 1e-6f);
+    player->UpdateTree(Matrix(), 0.0f);
+    player->Move(0.0f);
+    // A quarter turn to the right: ahead is +x, the side axis points to -z.
+    EXPECT_TRUE(player->frontAxis == Vector3(3.5f, 0, 0));
+    EXPECT_TRUE(player->sideAxis == Vector3(0, 0, -2.5f));
+    EXPECT_TRUE(player->upAxis == Vector3(0, 1, 0));
+    Vector3 view = Vector3(0, 0, 1).TransformNormal(player->camera->worldMatrix);
+    EXPECT_TRUE(view == Vector3(std::cos(0.5f), std::sin(0.5f), 0));
 }
 
 TEST(PlayerTest, HeadBobsOnlyWhileAMovementFlagIsHeld)
@@ -163,10 +139,8 @@ TEST(PlayerTest, StateRoundTripCarriesEveryFieldAndFindsTheCameraById)
     sender->extra = Vector3(7, 8, 9);
     sender->SetTag(-5);
     sender->name = "Ann";
-    sender->SetMoveA(1);
     sender->SetMoveC(2);
     sender->SetActionB(3);
-    sender->SetActionD(4);
     sender->health = 64;
     sender->armor = 7;
     sender->SetWeapon(3);
@@ -179,21 +153,17 @@ TEST(PlayerTest, StateRoundTripCarriesEveryFieldAndFindsTheCameraById)
     EXPECT_EQ(message->GetLength(), 56u + 4 + 4 + 8 + 12 + 4 + 4);
     EXPECT_EQ(message->ReadInt(), 12u);
     SmartPtr<Player> receiver = new Player();
+    receiver->id = 12;
     receiver->ApplyState(*message);
-    EXPECT_FALSE(message->HasOverrun());
     EXPECT_EQ(message->GetReadPos(), message->GetWritePos());
-    EXPECT_TRUE(receiver->position == sender->position && receiver->velocity == sender->velocity &&
-                receiver->extra == sender->extra);
-    EXPECT_NEAR(receiver->GetYaw(), 0.5f, 1e-6f);
-    EXPECT_EQ(receiver->GetTag(), -5);
-    EXPECT_EQ(receiver->name, "Ann");
-    EXPECT_EQ(0, std::memcmp(receiver->moveFlags, sender->moveFlags, 4));
-    EXPECT_EQ(0, std::memcmp(receiver->actionFlags, sender->actionFlags, 4));
-    EXPECT_EQ(receiver->health, 64);
-    EXPECT_EQ(receiver->armor, 7);
-    EXPECT_EQ(receiver->weapon, 3);
-    EXPECT_EQ(receiver->GetPitch(), 0.25f);
     EXPECT_EQ(receiver->camera.Get(), remoteCamera.Get());
+    EXPECT_TRUE(receiver->name == "Ann" && receiver->moveFlags[2] == 2 &&
+                receiver->actionFlags[1] == 3 && receiver->health == 64 && receiver->armor == 7 &&
+                receiver->weapon == 3 && receiver->GetPitch() == 0.25f);
+    // What it took in, it writes out again, byte for byte.
+    SmartPtr<Message> echo = receiver->CreateStateMessage();
+    ASSERT_EQ(echo->GetLength(), message->GetLength());
+    EXPECT_EQ(0, std::memcmp(echo->GetBuffer(), message->GetBuffer(), message->GetLength()));
 
     // A camera id that names no camera leaves the receiver without one, and
     // a player without a camera names -1.
@@ -213,22 +183,6 @@ TEST(PlayerTest, StateRoundTripCarriesEveryFieldAndFindsTheCameraById)
 
     SecondarySceneGraph.GetRoot()->RemoveChild(remoteCamera.Get());
     SecondarySceneGraph.GetRoot()->RemoveChild(notACamera.Get());
-}
-
-TEST(PlayerTest, BoundsComeFromTheModelAndStayWithoutOne)
-{
-    SmartPtr<Player> player = new Player();
-    player->boundsMin = Vector3(-1, -1, -1);
-    player->boundsMax = Vector3(1, 1, 1);
-    player->Setup();
-    EXPECT_TRUE(player->boundsMin == Vector3(-1, -1, -1) && player->boundsMax == Vector3(1, 1, 1));
-
-    player->model = new Model();
-    player->model->boxMin = Vector3(-0.5f, 0, -0.5f);
-    player->model->boxMax = Vector3(0.5f, 2, 0.5f);
-    player->Setup();
-    EXPECT_TRUE(player->boundsMin == Vector3(-0.5f, 0, -0.5f));
-    EXPECT_TRUE(player->boundsMax == Vector3(0.5f, 2, 0.5f));
 }
 
 namespace
@@ -256,14 +210,10 @@ std::vector<uint8_t> SquareFile(float depth, float centreY, float half, bool gre
 }
 
 // A texture of 2 by 2 texels, top row first.
-SmartPtr<Texture> SmallTexture(uint32_t a, uint32_t b, uint32_t c, uint32_t d)
+SmartPtr<Texture> SmallTexture(const std::vector<uint32_t>& texels)
 {
     SmartPtr<Texture> texture = new Texture(2, 2, 32, 8);
-    uint32_t* texels = static_cast<uint32_t*>(texture->Lock());
-    texels[0] = a;
-    texels[1] = b;
-    texels[2] = c;
-    texels[3] = d;
+    std::copy(texels.begin(), texels.end(), static_cast<uint32_t*>(texture->Lock()));
     texture->Unlock();
     return texture;
 }
@@ -297,6 +247,12 @@ protected:
         return VideoTestSupport::Frame();
     }
 
+    uint32_t CentreOfFrame()
+    {
+        TestFrame frame = Draw();
+        return frame.At(frame.width / 2, frame.height / 2);
+    }
+
     std::vector<SceneNode*> added;
 };
 } // namespace
@@ -321,22 +277,18 @@ TEST_F(PlayerPixelTest, FirstPersonDrawsOnlyTheViewModelSwayedByTheBob)
     Camera* outside = Add(new Camera());
     outside->position = Vector3(0, 1, -5);
     Video::Instance().SetCamera(outside);
-    TestFrame frame = Draw();
-    EXPECT_FALSE(ColorNear(frame.At(frame.width / 2, frame.height / 2), kClearColour));
+    EXPECT_FALSE(ColorNear(CentreOfFrame(), kClearColour));
 
     // Through its own camera: no body, and no view model to draw.
     Video::Instance().SetCamera(player->camera.Get());
-    frame = Draw();
-    EXPECT_TRUE(ColorNear(frame.At(frame.width / 2, frame.height / 2), kClearColour));
+    EXPECT_TRUE(ColorNear(CentreOfFrame(), kClearColour));
 
     // The view model hangs in front of the camera, moved by the bob.
     player->viewModel = new Model();
     ASSERT_EQ(player->viewModel->Import3DS("view.3ds"), 0);
-    frame = Draw();
-    EXPECT_TRUE(ColorNear(frame.At(frame.width / 2, frame.height / 2), 0xFF00FF00));
+    EXPECT_TRUE(ColorNear(CentreOfFrame(), 0xFF00FF00));
     player->bobOffset = Vector3(0.6f, 0, 0);
-    frame = Draw();
-    EXPECT_TRUE(ColorNear(frame.At(frame.width / 2, frame.height / 2), kClearColour));
+    EXPECT_TRUE(ColorNear(CentreOfFrame(), kClearColour));
 }
 
 TEST_F(PlayerPixelTest, OverlayPutsTheCornerPictureLowerLeftAndAnUnfilteredCrosshairInTheMiddle)
@@ -347,20 +299,27 @@ TEST_F(PlayerPixelTest, OverlayPutsTheCornerPictureLowerLeftAndAnUnfilteredCross
     TestFrame frame = Draw();
     EXPECT_TRUE(ColorNear(frame.At(10, frame.height - 10), kClearColour)) << "nothing to draw";
 
-    overlay->cornerTexture = SmallTexture(red, red, red, red);
+    overlay->cornerTexture = SmallTexture({red, red, red, red});
     // Left half green, right half blue.
-    overlay->crosshairTexture = SmallTexture(green, blue, green, blue);
+    overlay->crosshairTexture = SmallTexture({green, blue, green, blue});
     frame = Draw();
     const int w = frame.width, h = frame.height, cx = w / 2, cy = h / 2;
-    EXPECT_TRUE(ColorNear(frame.At(0, h - 96), red));
-    EXPECT_TRUE(ColorNear(frame.At(95, h - 1), red));
-    EXPECT_TRUE(ColorNear(frame.At(96, h - 1), kClearColour));
-    EXPECT_TRUE(ColorNear(frame.At(0, h - 97), kClearColour));
-    // 32 by 32 at the centre, each half one texel wide without blending.
-    EXPECT_TRUE(ColorNear(frame.At(cx - 16, cy - 16), green));
-    EXPECT_TRUE(ColorNear(frame.At(cx - 1, cy), green));
-    EXPECT_TRUE(ColorNear(frame.At(cx, cy), blue));
-    EXPECT_TRUE(ColorNear(frame.At(cx + 15, cy + 15), blue));
-    EXPECT_TRUE(ColorNear(frame.At(cx + 16, cy), kClearColour));
-    EXPECT_TRUE(ColorNear(frame.At(cx - 17, cy), kClearColour));
+    // 96 by 96 in the corner; 32 by 32 at the centre, each half one texel
+    // wide without blending.
+    const struct
+    {
+        int x, y;
+        uint32_t colour;
+    } pixels[] = {{0, h - 96, red},
+                  {95, h - 1, red},
+                  {96, h - 1, kClearColour},
+                  {0, h - 97, kClearColour},
+                  {cx - 16, cy - 16, green},
+                  {cx - 1, cy, green},
+                  {cx, cy, blue},
+                  {cx + 15, cy + 15, blue},
+                  {cx + 16, cy, kClearColour},
+                  {cx - 17, cy, kClearColour}};
+    for (const auto& p : pixels)
+        EXPECT_TRUE(ColorNear(frame.At(p.x, p.y), p.colour)) << p.x << "," << p.y;
 }
