@@ -1,7 +1,10 @@
 // The game module: the one object the game itself lives in. So far it holds the
-// hooks through which the network client and server report to the game, and
-// the handlers the input system calls.
+// hooks through which the network client and server report to the game, the
+// handlers the input system calls, and the local player the HUD shows.
 #pragma once
+
+#include "core/SmartPtr.h"
+#include "game/Player.h"
 
 class Message;
 class ServerInfo;
@@ -34,4 +37,10 @@ public:
     void OnMouseUp(int button);
     // A typed character, from the window procedure through InputSystem::OnChar.
     void OnChar(char c);
+
+    // The local player, for the HUD's player block; null while there is none.
+    Player* GetPlayer() const { return localPlayer.Get(); }
+
+    // Nothing in the game sets it yet.
+    SmartPtr<Player> localPlayer;
 };

@@ -1,5 +1,6 @@
 // Video's text, HUD and debug drawing.
 #include "core/Timer.h"
+#include "game/Mod.h"
 #include "math/D3DXMath.h"
 #include "math/Vector3.h"
 #include "video/DeviceMath.h"
@@ -127,6 +128,12 @@ void Video::DrawHud()
     char lines[128];
     snprintf(lines, sizeof(lines), "Speed: %d fps\nPing:  %d msec\n\n", HudFrameRate(), HudPing());
     std::string hud = lines;
+    if (const Player* player = Mod::Instance()->GetPlayer())
+    {
+        hud += "==[Player Stats]==\nName:   " + player->name +
+               "\nHealth: " + std::to_string(player->health) +
+               "\nArmor:  " + std::to_string(player->armor) + "\n";
+    }
     DrawText(hud.c_str(), 8, 8, 0xFFFFFFFF);
 
     int y = 0;

@@ -2,6 +2,7 @@
 // on its log and on the pixels of the real device.
 #include "core/Kernel.h"
 #include "core/Timer.h"
+#include "game/Mod.h"
 #include "math/D3DXMath.h"
 #include "math/Vector3.h"
 #include "support/VideoFixture.h"
@@ -156,6 +157,31 @@ TEST_F(VideoTest, FrameWithoutCameraClearsAndDrawsTheHudAndChatLines)
     // Chat lines from the oldest at (300, 0), eight pixels apart.
     EXPECT_TRUE(Cell(frame, 300, 0, GlyphColor('B')));
     EXPECT_TRUE(Cell(frame, 300, 80, GlyphColor('L')));
+}
+
+TEST_F(VideoTest, HudShowsThePlayerBlockOnlyWhileTheGameHasALocalPlayer)
+{
+    UseFont();
+    Video::Instance().Render();
+    TestFrame frame = Read();
+    EXPECT_TRUE(Cell(frame, 8, 16, GlyphColor('P')));
+    EXPECT_TRUE(ColorNear(frame.At(12, 36), kBackground));
+
+    SmartPtr<Player> player = new Player();
+    player->name = "Ann";
+    player->health = 75;
+    player->armor = 5;
+    Mod::Instance()->localPlayer = player;
+    Video::Instance().Render();
+    frame = Read();
+    Mod::Instance()->localPlayer = nullptr;
+    // After a blank line: the title, then name, health and armour from x 72.
+    EXPECT_TRUE(Cell(frame, 8, 32, GlyphColor('=')));
+    EXPECT_TRUE(Cell(frame, 72, 40, GlyphColor('A')));
+    EXPECT_TRUE(Cell(frame, 72, 48, GlyphColor('7')));
+    EXPECT_TRUE(Cell(frame, 80, 48, GlyphColor('5')));
+    EXPECT_TRUE(Cell(frame, 72, 56, GlyphColor('5')));
+    EXPECT_TRUE(ColorNear(frame.At(84, 60), kBackground));
 }
 
 TEST_F(VideoTest, TextLandsInItsCellsWithLineFeedsAndColourCodes)
