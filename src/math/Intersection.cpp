@@ -1,18 +1,16 @@
 #include "math/Intersection.h"
 
+#include "math/FloatBits.h"
 #include "math/Plane.h"
 
 #include <cmath>
 #include <cstdint>
-#include <cstring>
 
 namespace
 {
 bool SignBit(float value)
 {
-    uint32_t bits;
-    std::memcpy(&bits, &value, sizeof bits);
-    return (bits & 0x80000000u) != 0;
+    return (FloatBits(value) & 0x80000000u) != 0;
 }
 } // namespace
 

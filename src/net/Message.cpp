@@ -1,5 +1,7 @@
 #include "net/Message.h"
 
+#include "math/FloatBits.h"
+
 #include <cstring>
 
 namespace
@@ -7,20 +9,6 @@ namespace
 const uint32_t kDefaultCapacity = 100;
 // Extra room each growth adds beyond what the write needs.
 const uint32_t kGrowthSlack = 100;
-
-uint32_t FloatBits(float value)
-{
-    uint32_t bits;
-    std::memcpy(&bits, &value, sizeof bits);
-    return bits;
-}
-
-float BitsFloat(uint32_t bits)
-{
-    float value;
-    std::memcpy(&value, &bits, sizeof value);
-    return value;
-}
 
 uint32_t DecodeInt(const uint8_t* bytes)
 {

@@ -5,6 +5,7 @@
 // layer's own temporary GL changes (screen-space projection, clear masks)
 // never show through. The frame is drawn into our own framebuffer object and
 // blitted to the window at Present.
+#include "math/FloatBits.h"
 #include "platform/D3D9Local.h"
 #include "platform/SdlWindow.h"
 #include "platform/VideoTestHooks.h"
@@ -18,20 +19,6 @@
 namespace
 {
 const float kIdentity[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
-
-DWORD FloatBits(float value)
-{
-    DWORD bits;
-    memcpy(&bits, &value, sizeof(bits));
-    return bits;
-}
-
-float BitsFloat(DWORD bits)
-{
-    float value;
-    memcpy(&value, &bits, sizeof(value));
-    return value;
-}
 
 // Row-vector product: a is applied first.
 void Multiply(const float* a, const float* b, float* out)

@@ -3,6 +3,8 @@
 #include "platform/D3D9Local.h"
 #include "platform/SdlWindow.h"
 
+#include <SDL.h>
+
 #include <algorithm>
 #include <cstring>
 
@@ -14,6 +16,11 @@ struct GlPixelFormat
     GLenum format;
     GLenum type;
 };
+
+bool HasRgb565()
+{
+    return epoxy_gl_version() >= 41 || epoxy_has_gl_extension("GL_ARB_ES2_compatibility");
+}
 
 bool GlFormatOf(D3DFORMAT format, GlPixelFormat& out)
 {
@@ -30,7 +37,8 @@ bool GlFormatOf(D3DFORMAT format, GlPixelFormat& out)
         out = {GL_RGB8, GL_BGR, GL_UNSIGNED_BYTE};
         return true;
     case D3DFMT_R5G6B5:
-        out = {GL_RGB5, GL_RGB, GL_UNSIGNED_SHORT_5_6_5};
+        // GL_RGB5 may keep five bits of green; GL_RGB565 keeps all six.
+        out = {HasRgb565() ? GL_RGB565 : GL_RGB5, GL_RGB, GL_UNSIGNED_SHORT_5_6_5};
         return true;
     case D3DFMT_A4R4G4B4:
         out = {GL_RGBA4, GL_BGRA, GL_UNSIGNED_SHORT_4_4_4_4_REV};
@@ -50,6 +58,26 @@ UINT FullChainLength(UINT width, UINT height)
         ++levels;
     }
     return levels;
+}
+
+// The SDL format whose bytes are those of a texture format.
+Uint32 SdlFormatOf(D3DFORMAT format)
+{
+    switch (format)
+    {
+    case D3DFMT_A8R8G8B8:
+        return SDL_PIXELFORMAT_ARGB8888;
+    case D3DFMT_X8R8G8B8:
+        return SDL_PIXELFORMAT_RGB888;
+    case D3DFMT_R8G8B8:
+        return SDL_PIXELFORMAT_BGR24;
+    case D3DFMT_R5G6B5:
+        return SDL_PIXELFORMAT_RGB565;
+    case D3DFMT_A4R4G4B4:
+        return SDL_PIXELFORMAT_ARGB4444;
+    default:
+        return SDL_PIXELFORMAT_UNKNOWN;
+    }
 }
 
 // Widens an n-bit channel to 8 bits by repeating its high bits.
@@ -79,70 +107,21 @@ int TextureFormatBytes(D3DFORMAT format)
 
 void PackPixels(D3DFORMAT format, const uint8_t* bgra, uint8_t* out, size_t count)
 {
-    for (size_t i = 0; i < count; ++i, bgra += 4)
-    {
-        unsigned b = bgra[0], g = bgra[1], r = bgra[2], a = bgra[3];
-        switch (format)
-        {
-        case D3DFMT_A8R8G8B8:
-            memcpy(out, bgra, 4);
-            out += 4;
-            break;
-        case D3DFMT_X8R8G8B8:
-            out[0] = static_cast<uint8_t>(b);
-            out[1] = static_cast<uint8_t>(g);
-            out[2] = static_cast<uint8_t>(r);
-            out[3] = 0xFF;
-            out += 4;
-            break;
-        case D3DFMT_R8G8B8:
-            out[0] = static_cast<uint8_t>(b);
-            out[1] = static_cast<uint8_t>(g);
-            out[2] = static_cast<uint8_t>(r);
-            out += 3;
-            break;
-        case D3DFMT_R5G6B5:
-        {
-            uint16_t word = static_cast<uint16_t>(((r >> 3) << 11) | ((g >> 2) << 5) | (b >> 3));
-            memcpy(out, &word, 2);
-            out += 2;
-            break;
-        }
-        case D3DFMT_A4R4G4B4:
-        {
-            uint16_t word = static_cast<uint16_t>(((a >> 4) << 12) | ((r >> 4) << 8) |
-                                                  ((g >> 4) << 4) | (b >> 4));
-            memcpy(out, &word, 2);
-            out += 2;
-            break;
-        }
-        default:
-            return;
-        }
-    }
+    Uint32 target = SdlFormatOf(format);
+    if (target == SDL_PIXELFORMAT_UNKNOWN || count == 0)
+        return;
+    SDL_ConvertPixels(static_cast<int>(count), 1, SDL_PIXELFORMAT_ARGB8888, bgra,
+                      static_cast<int>(count * 4), target, out,
+                      static_cast<int>(count) * TextureFormatBytes(format));
 }
 
 void UnpackPixels(D3DFORMAT format, const uint8_t* in, uint8_t* bgra, size_t count)
 {
-    for (size_t i = 0; i < count; ++i, bgra += 4)
+    // SDL widens R5G6B5's full green to 0xFE; repeating the top bits keeps
+    // white white.
+    if (format == D3DFMT_R5G6B5)
     {
-        switch (format)
-        {
-        case D3DFMT_A8R8G8B8:
-            memcpy(bgra, in, 4);
-            in += 4;
-            break;
-        case D3DFMT_X8R8G8B8:
-            memcpy(bgra, in, 3);
-            bgra[3] = 0xFF;
-            in += 4;
-            break;
-        case D3DFMT_R8G8B8:
-            memcpy(bgra, in, 3);
-            bgra[3] = 0xFF;
-            in += 3;
-            break;
-        case D3DFMT_R5G6B5:
+        for (size_t i = 0; i < count; ++i, in += 2, bgra += 4)
         {
             uint16_t word;
             memcpy(&word, in, 2);
@@ -150,24 +129,15 @@ void UnpackPixels(D3DFORMAT format, const uint8_t* in, uint8_t* bgra, size_t cou
             bgra[1] = Widen((word >> 5) & 0x3F, 6);
             bgra[2] = Widen(word >> 11, 5);
             bgra[3] = 0xFF;
-            in += 2;
-            break;
         }
-        case D3DFMT_A4R4G4B4:
-        {
-            uint16_t word;
-            memcpy(&word, in, 2);
-            bgra[0] = Widen(word & 0xF, 4);
-            bgra[1] = Widen((word >> 4) & 0xF, 4);
-            bgra[2] = Widen((word >> 8) & 0xF, 4);
-            bgra[3] = Widen(word >> 12, 4);
-            in += 2;
-            break;
-        }
-        default:
-            return;
-        }
+        return;
     }
+    Uint32 source = SdlFormatOf(format);
+    if (source == SDL_PIXELFORMAT_UNKNOWN || count == 0)
+        return;
+    SDL_ConvertPixels(static_cast<int>(count), 1, source, in,
+                      static_cast<int>(count) * TextureFormatBytes(format),
+                      SDL_PIXELFORMAT_ARGB8888, bgra, static_cast<int>(count * 4));
 }
 
 FvfLayout DecodeFvf(DWORD fvf)

@@ -5,6 +5,7 @@
 #include "platform/D3D9.h"
 #include "scene/Camera.h"
 #include "video/DeviceMath.h"
+#include "video/RenderPresets.h"
 #include "video/ResourceManager.h"
 #include "video/Video.h"
 
@@ -13,7 +14,6 @@
 
 namespace
 {
-constexpr uint32_t kSkyBoxFvf = 0x142;
 constexpr uint32_t kWhite = 0xFFFFFFFF;
 // Texture coordinates stop 1/512 short of each edge so no filter reaches the
 // texel row of the opposite edge.
@@ -37,8 +37,9 @@ const SkyBoxVertex SkyBoxVertices[24] = {
 SkyBox::SkyBox()
 {
     IDirect3DDevice9* device = Video::Instance().device;
-    if (!device || device->CreateVertexBuffer(sizeof SkyBoxVertices, D3DUSAGE_WRITEONLY, kSkyBoxFvf,
-                                              D3DPOOL_MANAGED, &vertexBuffer, nullptr) != D3D_OK)
+    if (!device ||
+        device->CreateVertexBuffer(sizeof SkyBoxVertices, D3DUSAGE_WRITEONLY, kSceneQuadFvf,
+                                   D3DPOOL_MANAGED, &vertexBuffer, nullptr) != D3D_OK)
     {
         vertexBuffer = nullptr;
         Log::Printf(Log::Instance(),
@@ -98,16 +99,7 @@ void SkyBox::Render(IDirect3DDevice9* device)
         device->SetTransform(D3DTS_WORLD, AsD3DMatrix(world));
     }
 
-    device->SetSamplerState(0, D3DSAMP_MINFILTER, D3DTEXF_LINEAR);
-    device->SetSamplerState(0, D3DSAMP_MAGFILTER, D3DTEXF_LINEAR);
-    device->SetRenderState(D3DRS_LIGHTING, FALSE);
-    device->SetVertexShader(nullptr);
-    device->SetFVF(kSkyBoxFvf);
-    device->SetRenderState(D3DRS_ZENABLE, TRUE);
-    device->SetRenderState(D3DRS_ZWRITEENABLE, FALSE);
-    device->SetRenderState(D3DRS_ALPHABLENDENABLE, FALSE);
-    for (DWORD stage = 1; stage <= 3; ++stage)
-        device->SetTextureStageState(stage, D3DTSS_COLOROP, D3DTOP_DISABLE);
+    ApplyRenderPreset(device, RenderPreset::SceneQuads);
     device->SetStreamSource(0, vertexBuffer, 0, sizeof(SkyBoxVertex));
 
     for (int face = 0; face < 6; ++face)
@@ -117,6 +109,7 @@ void SkyBox::Render(IDirect3DDevice9* device)
         device->DrawPrimitive(D3DPT_TRIANGLEFAN, static_cast<UINT>(4 * face), 2);
     }
 
+    // What follows in the scene writes depth again.
     device->SetRenderState(D3DRS_ZENABLE, TRUE);
     device->SetRenderState(D3DRS_ZWRITEENABLE, TRUE);
 }

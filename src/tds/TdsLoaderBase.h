@@ -33,6 +33,8 @@ public:
     TdsLight* GetLight(uint32_t i) { return &lights[i]; }
     TdsMesh* GetMesh(uint32_t i) { return &meshes[i]; }
     TdsMaterial* GetMaterial(uint32_t i) { return &materials[i]; }
+    const TdsMesh* GetMesh(uint32_t i) const { return &meshes[i]; }
+    const TdsMaterial* GetMaterial(uint32_t i) const { return &materials[i]; }
 
     // The first record in list order whose name equals name exactly; null if none.
     TdsMaterial* FindMaterial(const char* name);

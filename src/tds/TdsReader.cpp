@@ -313,21 +313,36 @@ TdsChunk TdsReader::ReadChunk()
     return chunk;
 }
 
-bool TdsReader::NextChild(const TdsChunk& parent, TdsChunk& child)
+bool TdsReader::NextChild(const TdsChunk& parent, TdsChunk& child, bool cutToParent)
 {
     uint32_t end = std::min(parent.end, limit);
     if (position >= end || end - position < kHeaderSize)
         return false;
     child = ReadChunk();
-    // A length below the header's size, or one that reaches past the parent
-    // (the unsigned sum wraps below start when it overflows), ends the walk.
-    return child.end >= child.start && child.end <= end;
+    // A length below the header's size ends the walk.
+    uint32_t length = child.end - child.start + kHeaderSize;
+    if (length < kHeaderSize)
+        return false;
+    if (static_cast<uint64_t>(child.start) + (length - kHeaderSize) <= end)
+        return true;
+    // So does one that reaches past the parent, unless the caller takes what
+    // lies inside the parent.
+    if (!cutToParent)
+        return false;
+    child.end = end;
+    return true;
 }
 
 bool TdsReader::FindChunk(uint16_t wanted, const TdsChunk& parent, TdsChunk& found)
 {
+    return FindChild(wanted, parent, found, false);
+}
+
+bool TdsReader::FindChild(uint16_t wanted, const TdsChunk& parent, TdsChunk& found,
+                          bool cutToParent)
+{
     TdsChunk chunk;
-    while (NextChild(parent, chunk))
+    while (NextChild(parent, chunk, cutToParent))
     {
         if (chunk.id == wanted)
         {
@@ -360,7 +375,11 @@ bool TdsReader::Read3DS()
         ErrorMsg("TdsReader::Read3DS - wrong file format");
         return false;
     }
-    // A cut file keeps what is whole in it; a length below the header's holds nothing.
+    // A file cut short, or a list chunk longer than the chunk around it,
+    // keeps every whole record that lies inside: the main, editor and
+    // keyframer chunks end where their parent ends, while a material, object
+    // or keyframe node that is not whole is not read. A length below the
+    // header's holds nothing.
     if (main.end < main.start)
         main.end = main.start;
     if (main.end > size)
@@ -368,7 +387,7 @@ bool TdsReader::Read3DS()
     LimitScope mainScope(*this, main.end);
 
     TdsChunk editor;
-    if (!FindChunk(kEditor, main, editor))
+    if (!FindChild(kEditor, main, editor, true))
         return false;
     {
         LimitScope editorScope(*this, editor.end);
@@ -389,7 +408,7 @@ bool TdsReader::Read3DS()
 
     GotoChunk(main);
     TdsChunk keyframer;
-    if (FindChunk(kKeyframer, main, keyframer))
+    if (FindChild(kKeyframer, main, keyframer, true))
     {
         LimitScope keyframerScope(*this, keyframer.end);
         GotoChunk(keyframer);
@@ -737,7 +756,7 @@ void TdsReader::ReadFaceList(const TdsChunk& chunk, TdsMesh& mesh)
         face.c = static_cast<uint16_t>(ReadShort());
         ReadShort();
         face.smoothing = 1;
-        face.materialId = 0;
+        face.materialId = kTdsNoMaterial;
         mesh.SetTriangleEx(face, i);
     }
 

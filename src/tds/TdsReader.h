@@ -86,7 +86,12 @@ private:
     };
 
     bool Read3DS();
-    bool NextChild(const TdsChunk& parent, TdsChunk& child);
+    // The next child of parent from the current position; false at the
+    // parent's end or at a header that does not fit in it. A child reaching
+    // past the parent's end ends the walk too, or with cutToParent is taken up
+    // to that end.
+    bool NextChild(const TdsChunk& parent, TdsChunk& child, bool cutToParent = false);
+    bool FindChild(uint16_t wanted, const TdsChunk& parent, TdsChunk& found, bool cutToParent);
     uint32_t BytesLeft() const;
     bool CanRead(uint32_t width) const;
     void FreeBuffer();

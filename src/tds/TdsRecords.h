@@ -101,6 +101,9 @@ struct TdsTriangle
     uint16_t c = 0;
 };
 
+// The material id of a face that names no material; no list is that long.
+constexpr uint32_t kTdsNoMaterial = 0xFFFFFFFF;
+
 // The full per-face record of a mesh.
 struct TdsTriangleEx
 {
@@ -112,8 +115,8 @@ struct TdsTriangleEx
     // Change of position per unit of u, and per unit of v (the latter unused).
     TdsVector tangent;
     TdsVector tangent2;
-    // Index into the loader's material list; 0 for a face that no
-    // face-material chunk lists.
+    // Index into the loader's material list; the reader gives kTdsNoMaterial
+    // to a face that no face-material chunk lists.
     uint32_t materialId = 0;
 };
 

@@ -6,6 +6,7 @@
 #include "platform/D3D9.h"
 #include "tds/TdsReader.h"
 #include "video/ResourceManager.h"
+#include "video/TdsImport.h"
 #include "video/Video.h"
 
 #include <algorithm>
@@ -14,8 +15,6 @@
 
 namespace
 {
-constexpr const char* kTextureFolder = "data\\textures\\";
-
 bool EndsWithIgnoringCase(const char* text, const char* suffix)
 {
     size_t textLength = std::strlen(text);
@@ -155,60 +154,35 @@ int Model::ImportFrom(TdsLoaderBase& reader, const char* fileName)
     if (!device)
         return -1;
 
+    const TdsMesh& tdsMesh = *reader.GetMesh(0);
+    ImportedMesh imported = ImportTdsMesh(reader, tdsMesh);
+
+    // Model material i stands for reader material i, the index a triangle's
+    // material gives; a file without materials gets one without textures.
+    materialCount = std::max<int32_t>(1, static_cast<int32_t>(imported.textureNames.size()));
+    materials.reset(new ModelMaterial[static_cast<size_t>(materialCount)]);
+    for (size_t i = 0; i < imported.textureNames.size(); ++i)
+        materials[i].textures[0] =
+            ResourceManager::Instance().GetTexture(imported.textureNames[i].c_str());
+
     meshCount = 1;
     meshes.reset(new ModelMesh[1]);
     ModelMesh& mesh = meshes[0];
-
-    // Model material i stands for reader material i; the reader's material ids
-    // are indices into its list, so materialIds maps an id to a model material.
-    std::vector<uint32_t> materialIds;
-    if (reader.GetMaterialCount() == 0)
-    {
-        materialCount = 1;
-        materials.reset(new ModelMaterial[1]);
-        materialIds.push_back(0);
-    }
-    else
-    {
-        materialCount = static_cast<int32_t>(reader.GetMaterialCount());
-        materials.reset(new ModelMaterial[static_cast<size_t>(materialCount)]);
-        for (int i = 0; i < materialCount; ++i)
-        {
-            TdsMaterial* tdsMaterial = reader.GetMaterial(static_cast<uint32_t>(i));
-            materialIds.push_back(tdsMaterial->GetID());
-            std::string textureName = kTextureFolder;
-            textureName += tdsMaterial->GetTextureMap1().fileName;
-            materials[i].textures[0] = ResourceManager::Instance().GetTexture(textureName.c_str());
-        }
-    }
-
-    TdsMesh* tdsMesh = reader.GetMesh(0);
-    mesh.vertexCount = static_cast<int32_t>(tdsMesh->GetVertexCount());
-    mesh.vertices.resize(static_cast<size_t>(mesh.vertexCount));
+    mesh.vertexCount = static_cast<int32_t>(imported.vertices.size());
+    mesh.vertices.resize(imported.vertices.size());
     Vector3 lowest(99999.0f, 99999.0f, 99999.0f);
     Vector3 highest(-99999.0f, -99999.0f, -99999.0f);
-    for (uint32_t i = 0; i < tdsMesh->GetVertexCount(); ++i)
+    for (size_t i = 0; i < imported.vertices.size(); ++i)
     {
-        const auto& position = tdsMesh->GetVertex(i);
-        const auto& normal = tdsMesh->GetNormal(i);
-        const auto& uv = tdsMesh->GetUV(i);
-        ModelVertex& vertex = mesh.vertices[i];
-        // The file is z-up; the engine is y-up.
-        vertex.x = position.x;
-        vertex.y = position.z;
-        vertex.z = position.y;
-        vertex.nx = normal.x;
-        vertex.ny = normal.z;
-        vertex.nz = normal.y;
-        vertex.diffuse = 0xFFFFFFFF;
-        vertex.u = uv.u;
-        vertex.v = 1.0f - uv.v;
-        lowest.x = std::min(lowest.x, vertex.x);
-        lowest.y = std::min(lowest.y, vertex.y);
-        lowest.z = std::min(lowest.z, vertex.z);
-        highest.x = std::max(highest.x, vertex.x);
-        highest.y = std::max(highest.y, vertex.y);
-        highest.z = std::max(highest.z, vertex.z);
+        const ImportedVertex& from = imported.vertices[i];
+        mesh.vertices[i] = {from.position.x, from.position.y, from.position.z,
+                            from.normal.x,   from.normal.y,   from.normal.z,
+                            0xFFFFFFFF,      from.u,          from.v};
+        lowest = Vector3(std::min(lowest.x, from.position.x), std::min(lowest.y, from.position.y),
+                         std::min(lowest.z, from.position.z));
+        highest =
+            Vector3(std::max(highest.x, from.position.x), std::max(highest.y, from.position.y),
+                    std::max(highest.z, from.position.z));
     }
     boxMin = lowest;
     boxMax = highest;
@@ -228,58 +202,31 @@ int Model::ImportFrom(TdsLoaderBase& reader, const char* fileName)
         mesh.vertexBuffer->Unlock();
     }
 
-    // Group k holds the faces whose material id is the mesh's material k (a
-    // material the mesh names twice gets one group); a mesh that names none
-    // draws all its faces in one untextured group. Groups without faces are
-    // left out, and so are faces that index past the vertices.
-    struct GroupPlan
+    // One group per material the mesh names, in its order (a material named
+    // twice gets one group), then one without a texture for the faces that
+    // name none. Groups without faces are left out.
+    std::vector<int32_t> groupMaterials;
+    for (uint32_t k = 0; k < tdsMesh.GetMaterialCount(); ++k)
     {
-        bool anyMaterial;
-        uint32_t materialId;
-    };
-    std::vector<GroupPlan> plans;
-    uint32_t meshMaterials = tdsMesh->GetMaterialCount();
-    if (meshMaterials == 0)
-        plans.push_back({true, 0});
-    for (uint32_t k = 0; k < meshMaterials; ++k)
-    {
-        uint32_t id = tdsMesh->GetMaterial(k);
-        bool seen = false;
-        for (const GroupPlan& plan : plans)
-            seen = seen || plan.materialId == id;
-        if (!seen)
-            plans.push_back({false, id});
+        int32_t id = static_cast<int32_t>(tdsMesh.GetMaterial(k));
+        if (std::find(groupMaterials.begin(), groupMaterials.end(), id) == groupMaterials.end())
+            groupMaterials.push_back(id);
     }
+    groupMaterials.push_back(kNoImportedMaterial);
 
-    uint32_t triangleCount = tdsMesh->GetTriangleCount();
     std::vector<std::unique_ptr<MaterialGroup>> built;
-    for (const GroupPlan& plan : plans)
+    for (int32_t id : groupMaterials)
     {
         std::unique_ptr<MaterialGroup> group(new MaterialGroup());
-        if (!plan.anyMaterial)
-        {
-            for (int i = 0; i < materialCount; ++i)
-            {
-                if (materialIds[static_cast<size_t>(i)] == plan.materialId)
-                {
-                    group->material = &materials[i];
-                    break;
-                }
-            }
-        }
+        if (id != kNoImportedMaterial && id < static_cast<int32_t>(imported.textureNames.size()))
+            group->material = &materials[id];
         group->minIndex = mesh.vertexCount;
         group->maxIndex = 0;
-        for (uint32_t t = 0; t < triangleCount; ++t)
+        for (const ImportedTriangle& triangle : imported.triangles)
         {
-            if (!plan.anyMaterial && tdsMesh->GetTriangleEx(t).materialId != plan.materialId)
+            if (triangle.material != id)
                 continue;
-            const auto& triangle = tdsMesh->GetTriangle(t);
-            if (triangle.a >= mesh.vertexCount || triangle.b >= mesh.vertexCount ||
-                triangle.c >= mesh.vertexCount)
-                continue;
-            // Reversed, so the file's winding faces the camera under the
-            // swapped axes.
-            for (uint16_t index : {triangle.c, triangle.b, triangle.a})
+            for (uint16_t index : triangle.indices)
             {
                 group->indices.push_back(index);
                 group->minIndex = std::min<int32_t>(group->minIndex, index);

@@ -4,6 +4,7 @@
 #include "platform/D3D9.h"
 #include "platform/Files.h"
 #include "video/Model.h"
+#include "video/RenderPresets.h"
 #include "video/Video.h"
 
 #include <fstream>
@@ -11,13 +12,6 @@
 
 namespace
 {
-// Vertex of debug lines: position and colour.
-struct LineVertex
-{
-    float x, y, z;
-    uint32_t colour;
-};
-constexpr uint32_t kLineVertexFvf = 0x42;
 constexpr const char* kWeightKeyword = "\"VuZ_WeightList\"";
 } // namespace
 
@@ -41,17 +35,7 @@ void Bone::DrawSkeleton(IDirect3DDevice9* device, Vector3 parentJoint)
 {
     Vector3 joint = Vector3(0.0f, 0.0f, 0.0f).TransformCoord(worldMatrix);
 
-    device->SetTexture(0, nullptr);
-    device->SetFVF(kLineVertexFvf);
-    device->SetRenderState(D3DRS_LIGHTING, FALSE);
-    device->SetRenderState(D3DRS_ZENABLE, FALSE);
-    device->SetRenderState(D3DRS_ZWRITEENABLE, FALSE);
-    device->SetPixelShader(nullptr);
-    device->SetVertexShader(nullptr);
-    device->SetSamplerState(0, D3DSAMP_MINFILTER, D3DTEXF_LINEAR);
-    device->SetSamplerState(0, D3DSAMP_MAGFILTER, D3DTEXF_LINEAR);
-    device->SetSamplerState(0, D3DSAMP_MIPFILTER, D3DTEXF_POINT);
-    device->SetRenderState(D3DRS_ALPHABLENDENABLE, FALSE);
+    ApplyRenderPreset(device, RenderPreset::DebugLinesOnTop);
 
     LineVertex line[2] = {
         {parentJoint.x, parentJoint.y, parentJoint.z, 0xFFFFFFFF},

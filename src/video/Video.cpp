@@ -3,12 +3,13 @@
 #include "core/Log.h"
 #include "core/Shell.h"
 #include "math/D3DXMath.h"
+#include "math/FloatBits.h"
 #include "math/Vector3.h"
 #include "scene/Camera.h"
 #include "scene/Light.h"
 #include "scene/SceneGraph.h"
 #include "video/DeviceMath.h"
-#include "video/ScreenVertex.h"
+#include "video/RenderPresets.h"
 
 #include <cstring>
 
@@ -16,13 +17,6 @@ namespace
 {
 // Start-up setting: windowed at the main window's client size.
 const bool kFullscreen = false;
-
-DWORD FloatBits(float value)
-{
-    DWORD bits;
-    memcpy(&bits, &value, sizeof(bits));
-    return bits;
-}
 } // namespace
 
 Video& Video::Instance()
@@ -187,22 +181,9 @@ void Video::Render()
     device->Present(nullptr, nullptr, nullptr, nullptr);
 }
 
-void Video::Set2DState()
-{
-    device->SetVertexShader(nullptr);
-    device->SetSamplerState(0, D3DSAMP_MINFILTER, D3DTEXF_POINT);
-    device->SetSamplerState(0, D3DSAMP_MAGFILTER, D3DTEXF_POINT);
-    device->SetSamplerState(0, D3DSAMP_MIPFILTER, D3DTEXF_NONE);
-    device->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
-    device->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
-    device->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
-}
-
 void Video::RenderGui()
 {
-    Set2DState();
-    device->SetTextureStageState(1, D3DTSS_COLOROP, D3DTOP_DISABLE);
-    device->SetFVF(kScreenVertexFvf);
+    ApplyRenderPreset(device, RenderPreset::Screen);
 }
 
 void Video::SetupLights()

@@ -88,9 +88,6 @@ private:
     Video(const Video&) = delete;
     Video& operator=(const Video&) = delete;
 
-    // Point sampling without mip levels on stage 0, alpha blending on, and the
-    // screen vertex format: the state of every 2D pass.
-    void Set2DState();
     // Hands each enabled light to the device, one index each from 0.
     void SetupLights();
     // The current camera's view and projection, then the main scene graph.

@@ -3,6 +3,7 @@
 #include "math/D3DXMath.h"
 #include "math/Vector3.h"
 #include "video/DeviceMath.h"
+#include "video/RenderPresets.h"
 #include "video/ScreenVertex.h"
 #include "video/Video.h"
 
@@ -12,14 +13,6 @@
 
 namespace
 {
-// Debug line vertex: D3DFVF_XYZ | D3DFVF_DIFFUSE.
-struct LineVertex
-{
-    float x, y, z;
-    uint32_t color;
-};
-const DWORD kLineVertexFvf = 0x42;
-
 const int kCell = 8;
 
 // The RGB a colour code letter selects, or -1 for a letter that is no code.
@@ -129,8 +122,7 @@ void Video::DrawHud()
 {
     if (!device)
         return;
-    Set2DState();
-    device->SetFVF(kScreenVertexFvf);
+    ApplyRenderPreset(device, RenderPreset::Screen);
 
     char lines[128];
     snprintf(lines, sizeof(lines), "Speed: %d fps\nPing:  %d msec\n\n", HudFrameRate(), HudPing());
@@ -152,6 +144,9 @@ void Video::DrawOverlay()
         return;
     if (overlay)
         overlay->Draw(device);
+    // The message is screen text like the HUD's, whatever the overlay or the
+    // scene left set.
+    ApplyRenderPreset(device, RenderPreset::Screen);
     DrawText(message.c_str(), 0, height / 2, messageColor);
 }
 
@@ -159,17 +154,7 @@ void Video::DrawBox(const Vector3& min, const Vector3& max, uint32_t color)
 {
     if (!device)
         return;
-    device->SetTexture(0, nullptr);
-    device->SetFVF(kLineVertexFvf);
-    device->SetRenderState(D3DRS_LIGHTING, FALSE);
-    device->SetRenderState(D3DRS_ZENABLE, D3DZB_TRUE);
-    device->SetRenderState(D3DRS_ZWRITEENABLE, TRUE);
-    device->SetPixelShader(nullptr);
-    device->SetVertexShader(nullptr);
-    device->SetSamplerState(0, D3DSAMP_MINFILTER, D3DTEXF_LINEAR);
-    device->SetSamplerState(0, D3DSAMP_MAGFILTER, D3DTEXF_LINEAR);
-    device->SetSamplerState(0, D3DSAMP_MIPFILTER, D3DTEXF_POINT);
-    device->SetRenderState(D3DRS_ALPHABLENDENABLE, FALSE);
+    ApplyRenderPreset(device, RenderPreset::DebugLines);
 
     const LineVertex vertices[8] = {
         {min.x, max.y, min.z, color}, {min.x, max.y, max.z, color}, {max.x, max.y, max.z, color},

@@ -41,6 +41,27 @@ TEST(IntersectionTest, SegmentHitsOnlyTheFrontFaceInside)
         << "lies in the plane: zero denominator";
 }
 
+// Only a strictly positive side test rejects: a segment through an edge or a
+// corner hits, one a hair outside does not.
+TEST(IntersectionTest, SegmentThroughAnEdgeOrACornerHits)
+{
+    struct Case
+    {
+        float x, z;
+        bool hits;
+    } cases[] = {
+        {0, 5, true},  {5, 5, true},       {5, 0, true},      {0, 0, true},
+        {10, 0, true}, {-0.01f, 5, false}, {5.01f, 5, false}, {5, -0.01f, false},
+    };
+    for (const Case& c : cases)
+    {
+        EXPECT_EQ(
+            SegmentIntersectsTriangle(Vector3(c.x, 1, c.z), Vector3(c.x, -1, c.z), kA, kB, kC, kUp),
+            c.hits)
+            << c.x << ", " << c.z;
+    }
+}
+
 TEST(IntersectionTest, PointInTriangleAndSmallerRoot)
 {
     EXPECT_TRUE(PointInTriangle(Vector3(10.0f / 3, 0, 10.0f / 3), kA, kB, kC));

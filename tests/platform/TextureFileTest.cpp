@@ -23,14 +23,14 @@ protected:
             texture->Release();
     }
 
-    HRESULT Load(const std::string& path)
+    HRESULT Load(const std::string& path, D3DFORMAT format = D3DFMT_UNKNOWN)
     {
         if (texture)
             texture->Release();
         texture = nullptr;
-        return D3DXCreateTextureFromFileExA(w.device, path.c_str(), 0, 0, 0, 0, D3DFMT_UNKNOWN,
-                                            D3DPOOL_MANAGED, D3DX_DEFAULT, D3DX_DEFAULT, 0,
-                                            nullptr, nullptr, &texture);
+        return D3DXCreateTextureFromFileExA(w.device, path.c_str(), 0, 0, 0, 0, format,
+                                            D3DPOOL_MANAGED, D3DX_DEFAULT, D3DX_DEFAULT, 0, nullptr,
+                                            nullptr, &texture);
     }
 
     D3DSURFACE_DESC Desc(UINT level = 0)
@@ -150,6 +150,46 @@ TEST_F(TextureFileTest, SavedBmpLoadsBackWithTheSameSizeAndPixels)
     EXPECT_EQ(Desc().Width, 8u);
     EXPECT_EQ(Desc().Height, 4u);
     EXPECT_EQ(Pixels(), source);
+}
+
+// Two pixels packed into each texture format, then unpacked into a saved BMP:
+// channels are cut to their width, and widened back by repeating their top
+// bits, so full channels stay full.
+TEST_F(TextureFileTest, EveryTextureFormatPacksAndUnpacksItsPixels)
+{
+    const std::vector<uint32_t> source = {0x80FFFF40, 0xFF0F1E2D};
+    ASSERT_TRUE(WritePng(folder.File("two.png"), 2, 1, source, true));
+    struct Case
+    {
+        D3DFORMAT format;
+        std::vector<uint8_t> packed;
+        std::vector<uint32_t> saved;
+    } cases[] = {
+        {D3DFMT_A8R8G8B8,
+         {0x40, 0xFF, 0xFF, 0x80, 0x2D, 0x1E, 0x0F, 0xFF},
+         {0xFFFFFF40, 0xFF0F1E2D}},
+        {D3DFMT_X8R8G8B8,
+         {0x40, 0xFF, 0xFF, 0xFF, 0x2D, 0x1E, 0x0F, 0xFF},
+         {0xFFFFFF40, 0xFF0F1E2D}},
+        {D3DFMT_R8G8B8, {0x40, 0xFF, 0xFF, 0x2D, 0x1E, 0x0F}, {0xFFFFFF40, 0xFF0F1E2D}},
+        {D3DFMT_R5G6B5, {0xE8, 0xFF, 0xE5, 0x08}, {0xFFFFFF42, 0xFF081C29}},
+        {D3DFMT_A4R4G4B4, {0xF4, 0x8F, 0x12, 0xF0}, {0xFFFFFF44, 0xFF001122}},
+    };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(testing::Message() << "format " << c.format);
+        ASSERT_EQ(Load(folder.File("two.png"), c.format), D3D_OK);
+        D3DLOCKED_RECT locked;
+        ASSERT_EQ(texture->LockRect(0, &locked, nullptr, 0), D3D_OK);
+        const uint8_t* bytes = static_cast<const uint8_t*>(locked.pBits);
+        EXPECT_EQ(std::vector<uint8_t>(bytes, bytes + c.packed.size()), c.packed);
+        texture->UnlockRect(0);
+        ASSERT_EQ(
+            D3DXSaveTextureToFileA(folder.File("saved.bmp").c_str(), D3DXIFF_BMP, texture, nullptr),
+            D3D_OK);
+        ASSERT_EQ(Load(folder.File("saved.bmp")), D3D_OK);
+        EXPECT_EQ(Pixels(), c.saved);
+    }
 }
 
 TEST_F(TextureFileTest, BadFilesFailCleanlyWithoutATexture)

@@ -40,6 +40,29 @@ TEST(CameraTest, TurningBackAndForthRestoresTheAnglesAndNeverMoves)
     EXPECT_TRUE(camera->position == Vector3(3, 4, 5));
 }
 
+// pitch -0.3 and yaw -0.5 give (-s1, 0, 0, c1) * (0, -s2, 0, c2) with
+// s1, c1 = sin, cos 0.15 and s2, c2 = sin, cos 0.25; by the engine's product
+// that is (-s1 c2, -c1 s2, s1 s2, -c1 c2), whichever angle turned last.
+TEST(CameraTest, PitchAndYawTogetherTurnByTheProductOfBoth)
+{
+    const float s1 = std::sin(0.15f), c1 = std::cos(0.15f);
+    const float s2 = std::sin(0.25f), c2 = std::cos(0.25f);
+    for (bool pitchFirst : {true, false})
+    {
+        SmartPtr<Camera> camera = MakeCamera();
+        if (pitchFirst)
+            camera->AddPitch(0.3f);
+        camera->AddYaw(0.5f);
+        if (!pitchFirst)
+            camera->AddPitch(0.3f);
+        const Quaternion& q = camera->orientation;
+        EXPECT_NEAR(q.x, -s1 * c2, 1e-6f) << pitchFirst;
+        EXPECT_NEAR(q.y, -c1 * s2, 1e-6f) << pitchFirst;
+        EXPECT_NEAR(q.z, s1 * s2, 1e-6f) << pitchFirst;
+        EXPECT_NEAR(q.w, -c1 * c2, 1e-6f) << pitchFirst;
+    }
+}
+
 TEST(CameraTest, FlyingForwardFollowsTheViewDirection)
 {
     SmartPtr<Camera> camera = MakeCamera();

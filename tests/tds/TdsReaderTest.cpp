@@ -119,13 +119,15 @@ TEST_F(TdsReaderScene, MeshesReadMatrixMappingAndFaceMaterials)
     ASSERT_EQ(body->GetMaterialCount(), 2u);
     EXPECT_EQ(body->GetMaterial(0), 0u);
     EXPECT_EQ(body->GetMaterial(1), 1u);
+    // Faces 6 to 11 are listed by no face-material chunk.
     for (uint32_t f = 0; f < 12; ++f)
-        EXPECT_EQ(body->GetTriangle2(f).materialId, f >= 4 && f <= 5 ? 1u : 0u) << f;
+        EXPECT_EQ(body->GetTriangle2(f).materialId, f < 4 ? 0u : f < 6 ? 1u : kTdsNoMaterial) << f;
 
-    // An unknown material name adds no entry; no mapping chunk leaves zero UVs.
+    // An unknown material name adds no entry and gives its faces no material;
+    // no mapping chunk leaves zero UVs.
     TdsMesh* turret = reader.GetMesh(1);
     EXPECT_EQ(turret->GetMaterialCount(), 0u);
-    EXPECT_EQ(turret->GetTriangleEx(0).materialId, 0u);
+    EXPECT_EQ(turret->GetTriangleEx(0).materialId, kTdsNoMaterial);
     EXPECT_EQ(turret->GetUV(7).u, 0.0f);
 }
 

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 
 namespace
@@ -174,20 +175,64 @@ TEST(TdsRobustness, CountsAndIndicesAreCheckedAgainstTheChunk)
     ExpectSound(reader);
 }
 
-// Cut after every byte: the reader ends, never reads outside the file and
-// keeps its promises about what it returns.
-TEST(TdsRobustness, FileCutAnywhereIsReadSafely)
+// Cut after every byte: the reader ends, never reads outside the file, keeps
+// its promises about what it returns, and keeps every material and mesh whose
+// chunk lies wholly before the cut, as the whole file has them.
+TEST(TdsRobustness, FileCutAnywhereIsReadSafelyAndKeepsItsWholeRecords)
 {
     std::vector<uint8_t> file = tds_samples::SceneFile();
     LogCapture log;
+    TdsReader whole;
+    ASSERT_TRUE(Load(whole, file));
+
+    // Where each material chunk and each mesh object ends, found with the
+    // reader's own chunk walk.
+    std::vector<uint32_t> materialEnds;
+    std::vector<uint32_t> meshEnds;
+    TdsReader walker;
+    walker.SetBuffer(file.data(), static_cast<uint32_t>(file.size()));
+    TdsChunk main = walker.ReadChunk();
+    TdsChunk editor;
+    ASSERT_TRUE(walker.FindChunk(0x3D3D, main, editor));
+    for (uint16_t id : {0xAFFF, 0x4000})
+    {
+        walker.GotoChunk(editor);
+        TdsChunk chunk;
+        while (walker.FindChunk(id, editor, chunk))
+        {
+            char name[100];
+            walker.ReadASCIIZ(name, sizeof name);
+            if (id == 0xAFFF)
+                materialEnds.push_back(chunk.end);
+            else if (whole.FindMesh(name))
+                meshEnds.push_back(chunk.end);
+            walker.SkipChunk(chunk);
+        }
+    }
+    ASSERT_EQ(meshEnds.size(), whole.GetMeshCount());
+
     for (size_t length = 0; length < file.size(); ++length)
     {
+        SCOPED_TRACE(testing::Message() << "cut at " << length);
         std::vector<uint8_t> cut(file.begin(), file.begin() + length);
         TdsReader reader;
         Load(reader, cut);
         ExpectSound(reader);
         if (::testing::Test::HasFatalFailure())
-            FAIL() << "cut at " << length;
+            return;
+        auto before = [length](const std::vector<uint32_t>& ends)
+        {
+            return static_cast<uint32_t>(std::count_if(
+                ends.begin(), ends.end(), [length](uint32_t end) { return end <= length; }));
+        };
+        ASSERT_EQ(reader.GetMaterialCount(), before(materialEnds));
+        ASSERT_EQ(reader.GetMeshCount(), before(meshEnds));
+        for (uint32_t i = 0; i < reader.GetMeshCount(); ++i)
+        {
+            ASSERT_STREQ(reader.GetMesh(i)->GetName(), whole.GetMesh(i)->GetName());
+            ASSERT_EQ(reader.GetMesh(i)->GetTriangleCount(), whole.GetMesh(i)->GetTriangleCount());
+            ASSERT_EQ(reader.GetMesh(i)->GetVertexCount(), whole.GetMesh(i)->GetVertexCount());
+        }
     }
 }
 

@@ -5,6 +5,7 @@
 #include "tds/TdsReader.h"
 #include "video/ModelTestSupport.h"
 #include "video/ResourceManager.h"
+#include "video/TdsImport.h"
 
 #include <cmath>
 #include <fstream>
@@ -112,6 +113,82 @@ TEST_F(ModelFileTest, MeshWithoutFaceMaterialsDrawsAllFacesInOneGroup)
     ASSERT_EQ(model->meshes[0].groupCount, 1);
     EXPECT_EQ(model->meshes[0].groups[0].faceCount, 4);
     EXPECT_EQ(model->meshes[0].groups[0].material, nullptr);
+}
+
+// The conversion the model import and the level loader share: the strip lies
+// in the file's ground plane, so every face looks up the engine's y axis.
+TEST(TdsImportTest, SwapsYAndZFlipsVReversesCornersAndKeepsEachFacesMaterial)
+{
+    std::vector<uint8_t> file = EditorFile(
+        [](TdsWriter& w)
+        {
+            WriteMaterial(w, "Green", "green.bmp");
+            WriteMaterial(w, "Bare", "");
+            MeshOptions options;
+            options.faceMaterials = {{"Bare", {3}}, {"Missing", {1}}, {"Green", {0}}};
+            WriteMesh(w, "Strip", kStrip, kStripFaces, options);
+        });
+    TdsReader reader;
+    ASSERT_TRUE(reader.LoadMemory(file.data(), static_cast<uint32_t>(file.size())));
+    const TdsMesh& source = *reader.GetMesh(0);
+    ImportedMesh mesh = ImportTdsMesh(reader, source);
+
+    EXPECT_EQ(mesh.textureNames,
+              (std::vector<std::string>{"data\\textures\\green.bmp", "data\\textures\\"}));
+    ASSERT_EQ(mesh.vertices.size(), source.GetVertexCount());
+    for (uint32_t i = 0; i < source.GetVertexCount(); ++i)
+    {
+        const TdsVertex& p = source.GetVertex(i);
+        const TdsVector& n = source.GetNormal(i);
+        const ImportedVertex& v = mesh.vertices[i];
+        EXPECT_TRUE(v.position == Vector3(p.x, p.z, p.y)) << i;
+        EXPECT_TRUE(v.normal == Vector3(n.x, n.z, n.y)) << i;
+        EXPECT_EQ(v.u, source.GetUV(i).u) << i;
+        EXPECT_EQ(v.v, 1.0f - source.GetUV(i).v) << i;
+    }
+    struct Expected
+    {
+        std::vector<uint16_t> indices;
+        int32_t material;
+    } expected[] = {
+        {{2, 1, 0}, 0},
+        {{2, 3, 1}, kNoImportedMaterial}, // a name no material carries
+        {{4, 3, 2}, kNoImportedMaterial}, // listed by no chunk
+        {{4, 5, 3}, 1},
+    };
+    ASSERT_EQ(mesh.triangles.size(), 4u);
+    for (size_t t = 0; t < 4; ++t)
+    {
+        const ImportedTriangle& triangle = mesh.triangles[t];
+        EXPECT_EQ(std::vector<uint16_t>(triangle.indices, triangle.indices + 3),
+                  expected[t].indices)
+            << t;
+        EXPECT_EQ(triangle.material, expected[t].material) << t;
+        EXPECT_TRUE(triangle.normal == Vector3(0, 1, 0)) << t;
+    }
+}
+
+// Mended: faces that no face-material chunk listed vanished once the mesh
+// listed any other face.
+TEST_F(ModelFileTest, FacesWithoutAMaterialDrawInAnUntexturedGroupAfterTheOthers)
+{
+    std::string file = Save("some.3ds", EditorFile(
+                                            [](TdsWriter& w)
+                                            {
+                                                WriteMaterial(w, "Red", "red.bmp");
+                                                MeshOptions options;
+                                                options.faceMaterials = {{"Red", {0, 2}}};
+                                                WriteMesh(w, "Strip", kStrip, kStripFaces, options);
+                                            }));
+    SmartPtr<Model> model = new Model();
+    ASSERT_EQ(model->Import3DS(file.c_str()), 0);
+    ModelMesh& mesh = model->meshes[0];
+    ASSERT_EQ(mesh.groupCount, 2);
+    EXPECT_EQ(mesh.groups[0].material, &model->materials[0]);
+    EXPECT_EQ(mesh.groups[0].indices, (std::vector<uint16_t>{2, 1, 0, 4, 3, 2}));
+    EXPECT_EQ(mesh.groups[1].material, nullptr);
+    EXPECT_EQ(mesh.groups[1].indices, (std::vector<uint16_t>{2, 3, 1, 4, 5, 3}));
+    EXPECT_NE(mesh.groups[1].indexBuffer, nullptr);
 }
 
 // Mended: an empty group asked for a zero-byte index buffer, the import failed

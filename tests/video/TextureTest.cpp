@@ -2,6 +2,7 @@
 // files that fail, sized textures and their locks.
 #include "core/SmartPtr.h"
 #include "support/VideoFixture.h"
+#include "video/Model.h"
 
 #include <algorithm>
 #include <cstring>
@@ -46,6 +47,30 @@ TEST_F(TextureTest, ANameIsLoadedOnceWhateverItsCase)
     second = nullptr;
     RefObject::CollectGarbage();
     EXPECT_EQ(CountLines("Texture " + lower + " freed."), 1);
+}
+
+// The look-up compares the type before the name, whichever kind came first.
+TEST_F(TextureTest, ATextureAndAModelOfOneNameAreTwoEntries)
+{
+    for (bool textureFirst : {true, false})
+    {
+        std::string name = folder.File(textureFirst ? "first.png" : "second.png");
+        WritePng(name, 2, 2, std::vector<uint32_t>(4, 0xFF102030), false);
+        ResourceManager& cache = ResourceManager::Instance();
+        SmartPtr<Texture> texture;
+        SmartPtr<Model> model;
+        if (textureFirst)
+            texture = cache.GetTexture(name.c_str());
+        model = cache.GetModel(name.c_str());
+        if (!textureFirst)
+            texture = cache.GetTexture(name.c_str());
+        EXPECT_NE(static_cast<Resource*>(texture.Get()), static_cast<Resource*>(model.Get()));
+        EXPECT_EQ(texture->GetType(), kResourceTexture);
+        EXPECT_EQ(model->GetType(), kResourceModel);
+        EXPECT_TRUE(texture->texture) << "the texture still loaded from the file";
+        EXPECT_EQ(cache.GetTexture(name.c_str()), texture.Get());
+        EXPECT_EQ(cache.GetModel(name.c_str()), model.Get());
+    }
 }
 
 TEST_F(TextureTest, AMissingFileGivesTheCachedDummyTextureOnce)

@@ -7,6 +7,7 @@
 #include "support/VideoFixture.h"
 #include "video/DeviceLights.h"
 #include "video/DeviceMath.h"
+#include "video/RenderPresets.h"
 #include "video/ScreenVertex.h"
 
 #include <algorithm>
@@ -56,6 +57,75 @@ protected:
             out |= ((product + 127) / 255) << shift;
         }
         return out;
+    }
+
+    // src over dst by src's alpha, as the blended presets mix.
+    static uint32_t Blend(uint32_t src, uint32_t dst)
+    {
+        uint32_t alpha = src >> 24;
+        uint32_t out = 0xFF000000;
+        for (int shift = 0; shift < 24; shift += 8)
+        {
+            uint32_t mixed =
+                ((src >> shift) & 0xFF) * alpha + ((dst >> shift) & 0xFF) * (255 - alpha);
+            out |= ((mixed + 127) / 255) << shift;
+        }
+        return out;
+    }
+
+    // A one-row A8R8G8B8 texture of these texels.
+    static SmartPtr<Texture> RowTexture(const std::vector<uint32_t>& texels)
+    {
+        SmartPtr<Texture> texture(new Texture(static_cast<int>(texels.size()), 1, 32, 8));
+        std::copy(texels.begin(), texels.end(), static_cast<uint32_t*>(texture->Lock()));
+        texture->Unlock();
+        return texture;
+    }
+
+    // States a preset has to override: lighting without a light (black),
+    // blending that keeps the target, a dark texture modulating on stages 0
+    // and 1, bilinear sampling, a lit vertex format and the depth state given.
+    static void Spoil(IDirect3DDevice9* device, Texture* dark, BOOL depth)
+    {
+        device->SetRenderState(D3DRS_LIGHTING, TRUE);
+        device->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
+        device->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_ZERO);
+        device->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_ONE);
+        device->SetRenderState(D3DRS_ZENABLE, depth);
+        device->SetRenderState(D3DRS_ZWRITEENABLE, depth);
+        for (DWORD stage = 0; stage < 2; ++stage)
+        {
+            device->SetTexture(stage, dark->texture);
+            device->SetTextureStageState(stage, D3DTSS_COLOROP, D3DTOP_MODULATE);
+            device->SetSamplerState(stage, D3DSAMP_MINFILTER, D3DTEXF_LINEAR);
+            device->SetSamplerState(stage, D3DSAMP_MAGFILTER, D3DTEXF_LINEAR);
+        }
+        device->SetFVF(0x152);
+    }
+
+    // A square in the plane z, from x0 to x1 and -20 to 20 in y, as two
+    // clockwise triangles of line vertices or of textured scene vertices.
+    static void DrawSquare(IDirect3DDevice9* device, float z, float x0, float x1, uint32_t color,
+                           bool textured)
+    {
+        struct SceneVertex
+        {
+            float x, y, z;
+            uint32_t color;
+            float u, v;
+        };
+        const float corners[6][2] = {{x0, 20}, {x1, 20}, {x1, -20}, {x0, 20}, {x1, -20}, {x0, -20}};
+        SceneVertex scene[6];
+        LineVertex line[6];
+        for (int i = 0; i < 6; ++i)
+        {
+            scene[i] = {corners[i][0], corners[i][1], z, color, 0.5f, 0.5f};
+            line[i] = {corners[i][0], corners[i][1], z, color};
+        }
+        if (textured)
+            device->DrawPrimitiveUP(D3DPT_TRIANGLELIST, 2, scene, sizeof(SceneVertex));
+        else
+            device->DrawPrimitiveUP(D3DPT_TRIANGLELIST, 2, line, sizeof(LineVertex));
     }
 };
 } // namespace
@@ -288,4 +358,84 @@ TEST_F(VideoTest, TheKernelFramePresentsAndTheKernelShutDownStopsVideoBeforeTheL
     EXPECT_EQ(at("Shutting Down Kernel"), 0);
     EXPECT_LT(at(" Shutting down Video subsystem"), at(" deleting remaining memory objects..."));
     EXPECT_FALSE(Video::Instance().device);
+}
+
+// Each scene preset after states that would spoil its drawing: a square at
+// z 10 in half-transparent red, then one at z 15 in half-transparent blue, over
+// a green square at z 5 that hides the left half of the screen.
+TEST_F(VideoTest, ScenePresetsSetEveryStateTheirDrawingReliesOn)
+{
+    const uint32_t kRed = 0x80FF0000;
+    const uint32_t kBlue = 0x800000FF;
+    const uint32_t kGreen = 0xFF00FF00;
+    const uint32_t kOpaque = 0xFF000000;
+    struct Case
+    {
+        RenderPreset preset;
+        bool textured;
+        uint32_t left;
+        uint32_t right;
+    } cases[] = {
+        // Depth-written: the blue square behind the red one stays hidden.
+        {RenderPreset::DebugLines, false, kGreen, kRed | kOpaque},
+        // No depth test: both squares cover the green one, the last on top.
+        {RenderPreset::DebugLinesOnTop, false, kBlue | kOpaque, kBlue | kOpaque},
+        // Depth-tested but not written: the blue square covers the red one.
+        {RenderPreset::SceneQuads, true, kGreen, kBlue | kOpaque},
+        {RenderPreset::BlendedSceneQuads, true, kGreen, Blend(kBlue, Blend(kRed, kBackground))},
+    };
+    IDirect3DDevice9* device = Video::Instance().device;
+    SmartPtr<Texture> dark = RowTexture({0xFF101010});
+    SmartPtr<Texture> white = RowTexture({0xFFFFFFFF});
+    device->SetTransform(D3DTS_WORLD, AsD3DMatrix(Matrix()));
+    for (const Case& c : cases)
+    {
+        for (BOOL depth : {FALSE, TRUE})
+        {
+            device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0x00222244, 1.0f, 0);
+            ApplyRenderPreset(device, RenderPreset::DebugLines);
+            DrawSquare(device, 5.0f, -20.0f, 0.0f, kGreen, false);
+            for (uint32_t color : {kRed, kBlue})
+            {
+                Spoil(device, dark.Get(), depth);
+                ApplyRenderPreset(device, c.preset);
+                // Textured drawers set their own texture; the line presets unset it.
+                if (c.textured)
+                    device->SetTexture(0, white->texture);
+                DrawSquare(device, color == kRed ? 10.0f : 15.0f, -20.0f, 20.0f, color, c.textured);
+            }
+            TestFrame frame = Read();
+            SCOPED_TRACE(testing::Message()
+                         << "preset " << static_cast<int>(c.preset) << " after depth " << depth);
+            EXPECT_TRUE(ColorNear(frame.At(frame.width / 4, frame.height / 2), c.left));
+            EXPECT_TRUE(ColorNear(frame.At(frame.width * 3 / 4, frame.height / 2), c.right));
+        }
+    }
+    device->SetTexture(0, nullptr);
+    device->SetTexture(1, nullptr);
+}
+
+// A two-texel texture stretched over 200 pixels in half-transparent white: point
+// sampled, each half is one texel's colour blended over the background.
+TEST_F(VideoTest, ScreenPresetPointSamplesAndBlendsByTheVertexAlpha)
+{
+    IDirect3DDevice9* device = Video::Instance().device;
+    SmartPtr<Texture> dark = RowTexture({0xFF101010});
+    SmartPtr<Texture> texels = RowTexture({0xFFFF0000, 0xFF00FF00});
+    device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0x00222244, 1.0f, 0);
+    Spoil(device, dark.Get(), TRUE);
+    ApplyRenderPreset(device, RenderPreset::Screen);
+    device->SetTexture(0, texels->texture);
+    const ScreenVertex quad[4] = {{100, 100, 0, 1, 0x80FFFFFF, 0, 0},
+                                  {300, 100, 0, 1, 0x80FFFFFF, 1, 0},
+                                  {300, 140, 0, 1, 0x80FFFFFF, 1, 1},
+                                  {100, 140, 0, 1, 0x80FFFFFF, 0, 1}};
+    device->DrawPrimitiveUP(D3DPT_TRIANGLEFAN, 2, quad, sizeof(ScreenVertex));
+    TestFrame frame = Read();
+    // Two pixels either side of the texel edge at 200: bilinear would mix them.
+    EXPECT_TRUE(ColorNear(frame.At(197, 120), Blend(0x80FF0000, kBackground)));
+    EXPECT_TRUE(ColorNear(frame.At(202, 120), Blend(0x8000FF00, kBackground)));
+    EXPECT_TRUE(ColorNear(frame.At(99, 120), kBackground));
+    device->SetTexture(0, nullptr);
+    device->SetTexture(1, nullptr);
 }
