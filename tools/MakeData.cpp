@@ -28,5 +28,5 @@ int main(int argc, char** argv)
     const bool ok = WriteModels(folder) && WriteTextures(folder) && WriteSky(folder) &&
                     WriteGuiSkins(folder) && WriteFont(folder) && WriteMusic(folder) &&
                     WriteLevel(folder);
-    return ok ? 0 : 1;
+    return ok && WriteTestLevel(folder) ? 0 : 1;
 }

@@ -15,6 +15,8 @@ using namespace assets;
 // tank_body.3ds, tank_torso.3ds, tank_gun.3ds, level_boden.3ds and the
 // obstacle models crate.3ds and wall.3ds.
 bool WriteModels(const std::string& folder);
+// testlevel.3ds: a walled room of 21 by 21 units with four pillars.
+bool WriteTestLevel(const std::string& folder);
 // The textures the models name, the splash, cursor, smoke and terrain maps.
 bool WriteTextures(const std::string& folder);
 // The sky box faces data/textures/cliff{ft,bk,lf,rt,up,dn}.bmp.

@@ -53,6 +53,26 @@ void SetSceneQuads(IDirect3DDevice9* device, bool blended)
     else
         device->SetRenderState(D3DRS_ALPHABLENDENABLE, FALSE);
 }
+
+void SetLevelTriangles(IDirect3DDevice9* device)
+{
+    device->SetFVF(kLevelVertexFvf);
+    device->SetRenderState(D3DRS_LIGHTING, FALSE);
+    device->SetRenderState(D3DRS_ZENABLE, D3DZB_TRUE);
+    device->SetRenderState(D3DRS_ZWRITEENABLE, TRUE);
+    device->SetPixelShader(nullptr);
+    device->SetVertexShader(nullptr);
+    for (DWORD sampler = 0; sampler <= 1; ++sampler)
+    {
+        device->SetSamplerState(sampler, D3DSAMP_MINFILTER, D3DTEXF_LINEAR);
+        device->SetSamplerState(sampler, D3DSAMP_MAGFILTER, D3DTEXF_LINEAR);
+        device->SetSamplerState(sampler, D3DSAMP_MIPFILTER, D3DTEXF_POINT);
+    }
+    device->SetTextureStageState(1, D3DTSS_COLOROP, D3DTOP_MODULATE);
+    device->SetTextureStageState(1, D3DTSS_COLORARG1, D3DTA_TEXTURE);
+    device->SetTextureStageState(1, D3DTSS_COLORARG2, D3DTA_CURRENT);
+    device->SetRenderState(D3DRS_ALPHABLENDENABLE, FALSE);
+}
 } // namespace
 
 void ApplyRenderPreset(IDirect3DDevice9* device, RenderPreset preset)
@@ -77,6 +97,9 @@ void ApplyRenderPreset(IDirect3DDevice9* device, RenderPreset preset)
         break;
     case RenderPreset::BlendedSceneQuads:
         SetSceneQuads(device, true);
+        break;
+    case RenderPreset::LevelTriangles:
+        SetLevelTriangles(device);
         break;
     }
 }

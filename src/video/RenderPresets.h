@@ -23,6 +23,10 @@ static_assert(sizeof(LineVertex) == 16, "LineVertex is the 16-byte 0x42 vertex")
 // D3DFVF_XYZ | D3DFVF_DIFFUSE | D3DFVF_TEX1, 24 bytes.
 constexpr DWORD kSceneQuadFvf = 0x142;
 
+// Vertex format of level triangles: position, diffuse colour and two texture
+// coordinate sets (D3DFVF_XYZ | D3DFVF_DIFFUSE | D3DFVF_TEX2), 32 bytes.
+constexpr DWORD kLevelVertexFvf = 0x242;
+
 enum class RenderPreset
 {
     // LineVertex lines, unlit, untextured (stage 0 unset, stage 1 off) and
@@ -42,6 +46,11 @@ enum class RenderPreset
     SceneQuads,
     // SceneQuads blended by source alpha: camera-facing particles.
     BlendedSceneQuads,
+    // kLevelVertexFvf triangles, unlit, depth-tested and written, opaque,
+    // bilinear with point mip selection on samplers 0 and 1; stage 1 multiplies
+    // its texture (the lightmap) into what stage 0 gives. Stage 0's operation is
+    // left as it stands (the texture times the vertex colour).
+    LevelTriangles,
 };
 
 // Sets every state the preset names. The line presets also unset the texture of

@@ -7,7 +7,11 @@
 #include "audio/DirectSoundSystem.h"
 #include "audio/OggStream.h"
 #include "core/RefObject.h"
+#include "math/RayHit.h"
+#include "net/Message.h"
 #include "scene/Camera.h"
+#include "scene/Level.h"
+#include "scene/LevelTestSupport.h"
 #include "scene/Light.h"
 #include "scene/SceneGraph.h"
 #include "scene/SkyBox.h"
@@ -58,6 +62,8 @@ const ModelDesign kModels[] = {
     {"level_boden.3ds", 24 * 24 * 2, 1, {{-600, 0, -600}, {600, 0, 600}}},
     {"crate.3ds", 12, 1, {{-1, 0, -1}, {1, 2, 1}}},
     {"wall.3ds", 12, 1, {{-4, 0, -0.5f}, {4, 3, 0.5f}}},
+    // A floor of 5 by 5 tiles, four walls and four pillars.
+    {"testlevel.3ds", 25 * 2 + 4 * 12 + 4 * 12, 3, {{-10.5f, 0, -10.5f}, {10.5f, 3, 10.5f}}},
 };
 
 void ExpectBox(const Vector3& min, const Vector3& max, const Box& expected, const char* what)
@@ -457,6 +463,60 @@ TEST_F(DataSetLoadTest, TerrainCoversTheViewWithoutCracksAndSkipsWhatLiesBehind)
 
     Video::Instance().SetCamera(nullptr);
     root->RemoveChild(terrain.Get());
+    root->RemoveChild(camera.Get());
+}
+
+// The level a state message names, loaded as a receiver applies the message:
+// textured, black without lightmap files, drawn where the room stands, and
+// stopping rays and sweeps at its walls.
+TEST_F(DataSetLoadTest, TestLevelLoadsThroughItsStateMessageDrawsAndAnswersRays)
+{
+    LogCapture log;
+    SmartPtr<Level> level = new Level();
+    SmartPtr<Message> message = level->CreateStateMessage();
+    message->ReadInt();
+    level->ApplyState(*message);
+    const std::vector<WalkedTriangle> walked = WalkTriangles(level->GetOctree());
+    EXPECT_EQ(walked.size(), 146u);
+    for (const WalkedTriangle& w : walked)
+    {
+        ASSERT_TRUE(w.triangle->texture);
+        EXPECT_NE(w.triangle->texture->texture, nullptr) << w.triangle->texture->GetName();
+        EXPECT_EQ(w.triangle->vertices[0].diffuse, 0xFF000000u);
+    }
+    EXPECT_EQ(log.Text().find("texture data"), std::string::npos) << log.Text();
+
+    SmartPtr<Camera> camera = new Camera();
+    camera->aspect = 1.3333334f;
+    camera->fov = 1.0471975f;
+    camera->zoom = 1.0f;
+    camera->position = Vector3(0, 20, 0);
+    camera->AddPitch(1.5707963f);
+    SceneNode* root = MainSceneGraph.GetRoot();
+    root->AddChild(camera.Get());
+    root->AddChild(level.Get());
+    Video::Instance().SetCamera(camera.Get());
+    root->UpdateTree(Matrix(), 0.0f);
+    Video::Instance().Render();
+    const TestFrame frame = VideoTestSupport::Frame();
+    double column, row;
+    Project(*camera, frame, Vector3(6, 0, -2), column, row);
+    EXPECT_EQ(frame.At(static_cast<int>(column), static_cast<int>(row)), 0xFF000000u);
+    Project(*camera, frame, Vector3(13, 0, 0), column, row);
+    EXPECT_EQ(frame.At(static_cast<int>(column), static_cast<int>(row)), 0xFF222244u);
+
+    // The east wall's inner face halfway to x 20.
+    SmartPtr<RayHit> wall = MainSceneGraph.RayCast(Vector3(0, 1, 0), Vector3(20, 1, 0));
+    EXPECT_FLOAT_EQ(wall->distance, 0.5f);
+    EXPECT_EQ(wall->normal, Vector3(-1, 0, 0));
+    // An ellipsoid half a unit deep stops half a unit before the south wall.
+    SmartPtr<RayHit> sweep =
+        MainSceneGraph.Sweep(Vector3(0, 1.5f, 0), Vector3(0, 1.5f, -20), Vector3(0.5f, 1, 0.5f));
+    EXPECT_NEAR(sweep->distance, 9.5f / 20.0f, 1e-5f);
+    EXPECT_EQ(sweep->normal, Vector3(0, 0, 1));
+
+    Video::Instance().SetCamera(nullptr);
+    root->RemoveChild(level.Get());
     root->RemoveChild(camera.Get());
 }
 

@@ -21,6 +21,7 @@ const char* const kExpectedFiles[] = {
     "level_boden.3ds",
     "crate.3ds",
     "wall.3ds",
+    "testlevel.3ds",
     "level.txt",
     "data/terrain.raw",
     "data/music/freude.ogg",

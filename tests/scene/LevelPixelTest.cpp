@@ -1,0 +1,243 @@
+// Pictures of the level read back from the real renderer: frustum culling by
+// octree cell, and lightmaps baked from a point light, loaded back by number
+// and multiplied into the floor.
+#include "core/Shell.h"
+#include "platform/TestHooks.h"
+#include "scene/Camera.h"
+#include "scene/Level.h"
+#include "scene/LevelTestSupport.h"
+#include "scene/Light.h"
+#include "scene/SceneFrames.h"
+#include "support/DeviceWindow.h"
+#include "support/ImageFiles.h"
+#include "support/LogCapture.h"
+#include "video/DeviceMath.h"
+#include "video/ModelTestSupport.h"
+
+#include <cmath>
+#include <filesystem>
+#include <map>
+
+namespace
+{
+const float kPi = 3.14159265f;
+const uint32_t kClearColour = 0xFF222244;
+
+int Red(uint32_t argb)
+{
+    return static_cast<int>((argb >> 16) & 0xFF);
+}
+
+class LevelPixelTest : public ModelFileTest
+{
+protected:
+    void SetUp() override
+    {
+        ModelFileTest::SetUp();
+        camera = new Camera();
+        camera->aspect = 1.3333334f;
+        camera->fov = 1.0471975f;
+        camera->zoom = 1.0f;
+        MainSceneGraph.GetRoot()->AddChild(camera.Get());
+        Video::Instance().SetCamera(camera.Get());
+    }
+
+    void TearDown() override
+    {
+        TestUseRealClock();
+        Video::Instance().SetCamera(nullptr);
+        ClearMainGraph();
+        camera = nullptr;
+        ModelFileTest::TearDown();
+    }
+
+    // The level of the file, under the main root.
+    Level* AddLevel(const LevelFile& file)
+    {
+        Save("level.3ds", file.Bytes());
+        Level* level = new Level();
+        MainSceneGraph.GetRoot()->AddChild(level);
+        EXPECT_EQ(level->Load("level.3ds"), 0);
+        return level;
+    }
+
+    void SolidBmp(const std::string& name, uint32_t rgb)
+    {
+        ASSERT_TRUE(WriteBytes(name, BmpBytes(8, 8, std::vector<uint32_t>(64, rgb))));
+    }
+
+    // One frame as the Kernel runs it: update traversal, then the picture.
+    TestFrame Draw()
+    {
+        MainSceneGraph.GetRoot()->UpdateTree(Matrix(), 0.0f);
+        Video::Instance().Render();
+        return VideoTestSupport::Frame();
+    }
+
+    // The pixel the camera puts a world point on.
+    uint32_t At(const TestFrame& frame, const Vector3& p)
+    {
+        const Matrix clip = camera->viewMatrix * camera->projectionMatrix;
+        const float* m = clip.m;
+        float x = p.x * m[0] + p.y * m[4] + p.z * m[8] + m[12];
+        float y = p.x * m[1] + p.y * m[5] + p.z * m[9] + m[13];
+        float w = p.x * m[3] + p.y * m[7] + p.z * m[11] + m[15];
+        int px = static_cast<int>((x / w + 1.0f) * 0.5f * frame.width);
+        int py = static_cast<int>((1.0f - y / w) * 0.5f * frame.height);
+        EXPECT_TRUE(px >= 0 && px < frame.width && py >= 0 && py < frame.height);
+        return frame.At(px, py);
+    }
+
+    SmartPtr<Camera> camera;
+};
+} // namespace
+
+// A red square left of x = -1 and a green one right of x = 1, each small
+// enough to sit in a cell of the second level; a sliver above them stretches
+// the box so that both lie below its middle.
+TEST_F(LevelPixelTest, ACellTheFrustumRejectsDrawsNothingOfItsSubtree)
+{
+    SolidBmp("data/textures/red.bmp", 0xFF0000);
+    SolidBmp("data/textures/green.bmp", 0x00FF00);
+    LevelFile file;
+    int red = file.Material("Red", "red.bmp");
+    int green = file.Material("Green", "green.bmp");
+    file.Quad(Vector3(-4, -1, 0), Vector3(0, 0.4f, 0), Vector3(1, 0, 0), red);
+    file.Quad(Vector3(3, -1, 0), Vector3(0, 0.4f, 0), Vector3(1, 0, 0), green);
+    file.Triangle(Vector3(-0.1f, 1, 0), Vector3(0, 1.2f, 0), Vector3(0.1f, 1, 0));
+    Level* level = AddLevel(file);
+    camera->position = Vector3(0, -0.8f, -8);
+
+    // The camera sees both squares, and the level draws both.
+    TestFrame frame = Draw();
+    const Vector3 redSpot(-3.5f, -0.8f, 0);
+    const Vector3 greenSpot(3.5f, -0.8f, 0);
+    EXPECT_TRUE(ColorNear(At(frame, redSpot), 0xFFFF0000));
+    EXPECT_TRUE(ColorNear(At(frame, greenSpot), 0xFF00FF00));
+
+    // The same view drawn with a frustum whose one real plane, x = -1, faces
+    // left: the red square's cell lies wholly outside it.
+    Frustum leftOut;
+    for (int i = 0; i < 4; ++i)
+        leftOut.planes[i].Set(Vector3(0, 0, 1e4f), Vector3(0, 0, 1));
+    leftOut.planes[4].Set(Vector3(-1, 0, 0), Vector3(-1, 0, 0));
+    IDirect3DDevice9* device = VideoTestSupport::Device();
+    const Frustum* const frustums[] = {&leftOut, nullptr};
+    for (const Frustum* frustum : frustums)
+    {
+        device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, kClearColour, 1.0f, 0);
+        device->BeginScene();
+        device->SetTransform(D3DTS_WORLD, AsD3DMatrix(Matrix()));
+        level->GetOctree()->Render(device, frustum);
+        device->EndScene();
+        frame = VideoTestSupport::Frame();
+        EXPECT_TRUE(ColorNear(At(frame, redSpot), frustum ? kClearColour : 0xFFFF0000));
+        EXPECT_TRUE(ColorNear(At(frame, greenSpot), 0xFF00FF00));
+    }
+}
+
+// A white floor of 4 by 4 tiles, a pillar beside a point light above the
+// floor's middle, and a triangle without area that comes before lit triangles
+// in the walk. The bake writes a file for each triangle the light reaches,
+// numbered by the walk; the load gives each the picture baked for it.
+TEST_F(LevelPixelTest, BakedLightmapsLoadBackByNumberAndShadeTheFloorWithShadows)
+{
+    SolidBmp("data/textures/white.bmp", 0xFFFFFF);
+    LevelFile file;
+    int white = file.Material("White", "white.bmp");
+    file.Triangle(Vector3(-3.5f, 0.5f, -3.5f), Vector3(-3, 0.5f, -3.5f),
+                  Vector3(-2.5f, 0.5f, -3.5f), white);
+    for (int j = 0; j < 4; ++j)
+        for (int i = 0; i < 4; ++i)
+            file.Quad(Vector3(-4.0f + 2 * i, 0, -4.0f + 2 * j), Vector3(0, 0, 2), Vector3(2, 0, 0),
+                      white);
+    file.Box(Vector3(1.5f, 0, -0.5f), Vector3(2.5f, 2, 0.5f), white);
+    Level* level = AddLevel(file);
+    Light* light = new Light();
+    light->kind = Light::kPoint;
+    light->colour = Color3(1, 1, 1);
+    light->range = 10;
+    light->position = Vector3(0, 1.5f, 0);
+    MainSceneGraph.GetRoot()->AddChild(light);
+    MainSceneGraph.GetRoot()->UpdateTree(Matrix(), 0.0f);
+
+    TestSetClock(5000);
+    LogCapture bakeLog;
+    level->BuildLightmaps();
+    EXPECT_NE(bakeLog.Text().find("Building Lightmaps took: 0 seconds\n"), std::string::npos);
+
+    std::vector<WalkedTriangle> walked = WalkTriangles(level->GetOctree());
+    ASSERT_EQ(walked.size(), file.TriangleCount());
+    std::map<int, std::vector<uint32_t>> baked;
+    int degenerate = -1;
+    for (int n = 0; n < static_cast<int>(walked.size()); ++n)
+    {
+        LevelTriangle& triangle = *walked[n].triangle;
+        const std::string name = "lmap" + std::to_string(n) + ".bmp";
+        EXPECT_EQ(std::filesystem::exists(name), bool(triangle.lightmap)) << name;
+        if (triangle.normal == Vector3(0, 0, 0))
+        {
+            degenerate = n;
+            EXPECT_FALSE(triangle.lightmap);
+            EXPECT_EQ(triangle.vertices[0].diffuse, 0xFF000000u);
+            EXPECT_EQ(triangle.vertices[0].lu, 0.0f);
+        }
+        if (!triangle.lightmap)
+            continue;
+        Texture* lightmap = triangle.lightmap.Get();
+        const uint32_t* bits = static_cast<const uint32_t*>(lightmap->Lock());
+        ASSERT_NE(bits, nullptr);
+        baked[n].assign(bits, bits + lightmap->width * lightmap->height);
+        lightmap->Unlock();
+    }
+    ASSERT_GE(degenerate, 0);
+    ASSERT_FALSE(baked.empty());
+    ASSERT_LT(degenerate, baked.rbegin()->first) << "no lit triangle follows the one without area";
+    ASSERT_LT(baked.size(), walked.size()) << "the pillar's top and far sides face away";
+
+    // The title counts the last lit triangle's number and the triangles of its cell.
+    const int last = baked.rbegin()->first;
+    const std::string title = "Tolvi Output - Building Lightmaps: " + std::to_string(last + 1) +
+                              "/" + std::to_string(walked[last].node->triangles.size());
+    EXPECT_EQ(FindWindowA(nullptr, title.c_str()), g_mainWindow) << title;
+    SetWindowTextA(g_mainWindow, "Tolvi output");
+
+    LogCapture loadLog;
+    level->LoadLightmaps();
+    const std::string loaded = "Loading Lightmaps took: 0 seconds";
+    EXPECT_EQ(loadLog.Text().substr(loadLog.Text().size() - loaded.size()), loaded);
+    for (int n = 0; n < static_cast<int>(walked.size()); ++n)
+    {
+        LevelTriangle& triangle = *walked[n].triangle;
+        if (!baked.count(n))
+        {
+            EXPECT_EQ(triangle.vertices[2].diffuse, 0xFF000000u) << n;
+            continue;
+        }
+        Texture* lightmap = triangle.lightmap.Get();
+        ASSERT_TRUE(lightmap && lightmap->texture) << n;
+        EXPECT_EQ(std::string(lightmap->GetName()), "lmap" + std::to_string(n) + ".bmp");
+        EXPECT_EQ(triangle.vertices[2].diffuse, 0xFFFFFFFFu) << n;
+        const uint32_t* bits = static_cast<const uint32_t*>(lightmap->Lock());
+        ASSERT_NE(bits, nullptr);
+        ASSERT_EQ(static_cast<size_t>(lightmap->width * lightmap->height), baked[n].size()) << n;
+        for (size_t i = 0; i < baked[n].size(); ++i)
+            ASSERT_EQ(bits[i] & 0xFFFFFF, baked[n][i] & 0xFFFFFF)
+                << "lightmap " << n << " texel " << i;
+        lightmap->Unlock();
+    }
+
+    // Looking down on the floor: bright near the light, dimmer farther off,
+    // dark behind the pillar, and the pillar's unlit top black.
+    camera->position = Vector3(0, 12, 0);
+    camera->AddPitch(kPi / 2);
+    TestFrame frame = Draw();
+    const int nearLight = Red(At(frame, Vector3(-0.8f, 0, 0.8f)));
+    const int farOff = Red(At(frame, Vector3(-3.5f, 0, 0.25f)));
+    const int shadow = Red(At(frame, Vector3(3.5f, 0, 0.25f)));
+    EXPECT_GT(nearLight, 150);
+    EXPECT_GT(farOff, 50);
+    EXPECT_GT(nearLight, farOff + 50);
+    EXPECT_LT(shadow, 16);
+    EXPECT_TRUE(ColorNear(At(frame, Vector3(2, 2, 0)), 0xFF000000));
+}
