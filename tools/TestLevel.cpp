@@ -1,7 +1,6 @@
 // testlevel.3ds: the level a level's state message names, a walled room with
 // pillars for the level loader, its octree and its lightmaps.
 #include "MakeData.h"
-#include "TdsWriter.h"
 
 bool WriteTestLevel(const std::string& folder)
 {
@@ -36,5 +35,5 @@ bool WriteTestLevel(const std::string& folder)
     for (float x : {-4.0f, 4.0f})
         for (float z : {-4.0f, 4.0f})
             mesh.AddBox({x - 0.5f, 0.0f, z - 0.5f}, {x + 0.5f, 3.0f, z + 0.5f}, pillarUv);
-    return WriteFileBytes(folder + "/testlevel.3ds", mesh.Write("TestLevel"));
+    return SaveFile(folder + "/testlevel.3ds", mesh.Write("TestLevel"));
 }
