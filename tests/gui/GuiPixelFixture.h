@@ -31,7 +31,7 @@ protected:
     }
 
     // Video's clear colour.
-    static const uint32_t kBackground = 0xFF222244;
+    static constexpr uint32_t kBackground = 0xFF222244;
 
     // An opaque colour of its own for each region (column, row) of a skin, far
     // from black, white, the background and the test font's glyphs.
