@@ -1,16 +1,26 @@
 // The GUI's per-frame work on a tree of windows, each with a row of children:
 // one click with the event pass that raises the chain plus one mouse movement
-// broadcast to every widget; and drawing the whole tree, one quad per widget,
-// with the device headless. Run with SDL_VIDEODRIVER=offscreen (set here when
-// unset).
+// broadcast to every widget; drawing the whole tree, one quad per widget, with
+// the device headless; and drawing settings windows of the toolkit's widgets
+// with their skins and texts through Video. Run with SDL_VIDEODRIVER=offscreen
+// (set here when unset).
+#include "core/Shell.h"
+#include "gui/Button.h"
+#include "gui/CheckBox.h"
+#include "gui/EditBox.h"
 #include "gui/GuiDraw.h"
+#include "gui/GuiWindow.h"
+#include "gui/ListBox.h"
 #include "gui/Widget.h"
 #include "support/DeviceWindow.h"
 #include "video/RenderPresets.h"
+#include "video/Video.h"
 
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <cstdlib>
+#include <vector>
 
 namespace
 {
@@ -107,4 +117,69 @@ void BM_DrawTreeFrame(benchmark::State& state)
     RefObject::CollectGarbage();
 }
 BENCHMARK(BM_DrawTreeFrame)->Arg(10)->Arg(100);
+
+// A 64 by 64 texture of one opaque colour.
+Texture* PlainTexture(int size)
+{
+    Texture* texture = new Texture(size, size, 32, 8);
+    if (uint32_t* texels = static_cast<uint32_t*>(texture->Lock()))
+    {
+        std::fill(texels, texels + size * size, 0xFF8090A0u);
+        texture->Unlock();
+    }
+    return texture;
+}
+
+// Settings windows, each with a title, an edit box, a check box, a button and
+// a list box of eight rows with its scroll bar: 42 quads and about 140 glyphs
+// a window.
+void BM_DrawToolkitWindowsFrame(benchmark::State& state)
+{
+    setenv("SDL_VIDEODRIVER", "offscreen", 0);
+    if (!g_mainWindow)
+        CreateMainWindow();
+    Video& video = Video::Instance();
+    if (!video.device)
+        video.Initialize();
+    IDirect3DDevice9* device = video.device;
+    if (!device)
+    {
+        state.SkipWithError("no video device");
+        return;
+    }
+    SmartPtr<Texture> skin = PlainTexture(64);
+    video.SetFontTexture(PlainTexture(128));
+    Tree tree(0);
+    std::vector<SmartPtr<ListItem>> items;
+    for (int i = 0; i < state.range(0); ++i)
+    {
+        GuiWindow* window =
+            new GuiWindow((i * 37) % 500, (i * 23) % 400, 300, 200, "Settings", skin.Get(), false);
+        tree.root->AddChild(window);
+        window->AddChild(new EditBox(16, 40, 120, "Player name", skin.Get()));
+        window->AddChild(new CheckBox(16, 70, "Sound", skin.Get()));
+        window->AddChild(new Button(16, 160, 80, "Apply", skin.Get()));
+        ListBox* list = new ListBox(150, 40, 130, 100, skin.Get());
+        list->scrollBar->texture = skin;
+        window->AddChild(list);
+        for (int row = 0; row < 8; ++row)
+        {
+            items.push_back(new ListItem("Level"));
+            list->AddItem(items.back().Get());
+        }
+    }
+    for (auto _ : state)
+    {
+        device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0x00222244, 1.0f, 0);
+        device->BeginScene();
+        ApplyRenderPreset(device, RenderPreset::Screen);
+        tree.root->DrawTree(device, 0, 0);
+        device->EndScene();
+        device->Present(nullptr, nullptr, nullptr, nullptr);
+    }
+    state.counters["windows"] = static_cast<double>(state.range(0));
+    video.SetFontTexture(nullptr);
+    RefObject::CollectGarbage();
+}
+BENCHMARK(BM_DrawToolkitWindowsFrame)->Arg(1)->Arg(10);
 } // namespace

@@ -3,45 +3,19 @@
 // splash over the whole back buffer at its clamped opacity.
 #include "core/Kernel.h"
 #include "gui/GuiImage.h"
-#include "gui/GuiTestSupport.h"
-#include "support/VideoFixture.h"
+#include "gui/GuiPixelFixture.h"
 
 #include <algorithm>
 #include <cmath>
-#include <memory>
 
 namespace
 {
-const uint32_t kBackground = 0xFF222244;
 const uint32_t kRed = 0xFFFF0000;
 const uint32_t kGreen = 0xFF00FF00;
 const uint32_t kBlue = 0xFF0000FF;
 const uint32_t kYellow = 0xFFFFFF00;
 
-class GuiPixelTest : public VideoFixture
-{
-protected:
-    void SetUp() override
-    {
-        VideoFixture::SetUp();
-        keeper.reset(new WidgetKeeper());
-        gui.SetCursorBounds(0, 0, Video::Instance().width, Video::Instance().height);
-        gui.SetActive(true);
-    }
-    void TearDown() override
-    {
-        keeper.reset(); // lets go of the textures before the device goes
-        VideoFixture::TearDown();
-    }
-    TestFrame Frame()
-    {
-        Video::Instance().Render();
-        return Read();
-    }
-
-    GuiManager& gui = GuiManager::Instance();
-    std::unique_ptr<WidgetKeeper> keeper;
-};
+using GuiPixelTest = GuiPixelFixture;
 } // namespace
 
 TEST_F(GuiPixelTest, WidgetsDrawBackToFrontAndAClickRaisesOneWithinTheSameKernelFrame)

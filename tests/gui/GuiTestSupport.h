@@ -1,6 +1,7 @@
 // A widget that records the calls it receives (and may fill its rectangle with
-// a colour), and a keeper that makes the test's widgets and, at the end, cuts
-// their links (parent and child hold each other) and resets the GUI manager.
+// a colour), and a keeper that holds the test's widgets and, at the end, cuts
+// the links of their trees (parent and child hold each other) and resets the
+// GUI manager.
 #pragma once
 
 #include "gui/GuiDraw.h"
@@ -8,6 +9,9 @@
 
 #include <string>
 #include <vector>
+
+class RecordingWidget;
+inline std::string NameOf(Widget* widget);
 
 class RecordingWidget : public Widget
 {
@@ -40,7 +44,7 @@ public:
     void HandleEvent(GuiEvent* event) override
     {
         calls->push_back(name + " event " + std::to_string(event->type) + " " +
-                         static_cast<RecordingWidget*>(event->sender.Get())->name);
+                         NameOf(event->sender.Get()));
         if (forward && parent)
             parent->PostEvent(new GuiEvent(event->type, event->sender.Get(), 0));
         Widget::HandleEvent(event);
@@ -70,13 +74,16 @@ public:
         gui.SetActive(false);
         gui.cursorX = gui.cursorY = 0;
         for (const SmartPtr<Widget>& widget : widgets)
-        {
-            widget->children.clear();
-            widget->events.clear();
-            widget->parent = nullptr;
-        }
+            Unlink(widget.Get());
         widgets.clear();
         RefObject::CollectGarbage();
+    }
+
+    // Holds a widget the test made (and everything it will hold).
+    template <class T> T* Keep(T* widget)
+    {
+        widgets.push_back(widget);
+        return widget;
     }
 
     RecordingWidget* Make(const std::string& name, int left, int top, int w, int h,
@@ -99,14 +106,35 @@ public:
 
     std::vector<std::string> calls;
     std::vector<SmartPtr<Widget>> widgets;
+
+private:
+    static void Unlink(Widget* widget)
+    {
+        std::list<SmartPtr<Widget>> children;
+        children.swap(widget->children);
+        for (const SmartPtr<Widget>& child : children)
+            Unlink(child.Get());
+        widget->events.clear();
+        widget->parent = nullptr;
+    }
 };
+
+// A recording widget's name, "-" for none and "?" for a widget of another
+// class.
+inline std::string NameOf(Widget* widget)
+{
+    if (!widget)
+        return "-";
+    RecordingWidget* recording = dynamic_cast<RecordingWidget*>(widget);
+    return recording ? recording->name : "?";
+}
 
 // The names of the widget's children, front first.
 inline std::vector<std::string> ChildNames(const Widget* widget)
 {
     std::vector<std::string> names;
     for (const SmartPtr<Widget>& child : widget->children)
-        names.push_back(static_cast<RecordingWidget*>(child.Get())->name);
+        names.push_back(NameOf(child.Get()));
     return names;
 }
 

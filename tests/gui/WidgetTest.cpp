@@ -12,11 +12,6 @@ namespace
 {
 typedef std::vector<std::string> Names;
 
-std::string NameOf(Widget* widget)
-{
-    return widget ? static_cast<RecordingWidget*>(widget)->name : "-";
-}
-
 // root (800 by 600) holds A (100, 100, 200 by 100) and, in front, B (250, 150,
 // 100 by 100) over A's right part; A holds A1 (10, 10, 20 by 20).
 class WidgetTest : public ::testing::Test

@@ -1,0 +1,64 @@
+// A bar 16 pixels thick with two arrow buttons and a thumb that shows a
+// position between 0 and a maximum. The vertical bar steps its position with
+// the arrows; the horizontal bar draws only its track and does not step.
+#pragma once
+
+#include "core/SmartPtr.h"
+#include "gui/GuiDraw.h"
+#include "gui/Widget.h"
+#include "video/Texture.h"
+
+#include <cstdint>
+
+class ScrollBar : public Widget
+{
+public:
+    // A horizontal bar is width by 16, a vertical one 16 by height; the other
+    // size argument is not used. Position 0, all parts in their normal look,
+    // the maximum raised to 1 if lower. A null skin takes
+    // "data\textures\scrollbar.png" from the resource cache.
+    ScrollBar(int x, int y, int width, int height, bool horizontal, int max, Texture* skin);
+    ~ScrollBar() override;
+
+    // Vertical: the track, the two arrows and the thumb, each in the look of
+    // its state. Horizontal: the track between the ends only.
+    void Draw(IDirect3DDevice9* device, int screenX, int screenY) override;
+    // Hover on the part under the cursor; leaving the bar clears every state.
+    // The position never follows the cursor.
+    void OnMouseMove(int x, int y) override;
+    // Presses the part under the point; a vertical bar's arrows step the
+    // position by one within 0 to max.
+    void OnLeftDown(int x, int y) override;
+    // Broadcast: every part back to its normal look.
+    void OnLeftUp(int x, int y) override;
+
+    // The maximum, kept at 1 or more (0 would leave the thumb undefined); a
+    // position beyond it comes down to it.
+    void SetMax(int value);
+    int GetMax() const { return max; }
+    // The position, kept within 0 to max.
+    void SetPos(int value);
+    int GetPos() const { return pos; }
+
+    int32_t max;
+    int32_t pos = 0;
+    bool horizontal;
+    SmartPtr<Texture> texture;
+    // 0 normal, 1 hover, 2 pressed. The first arrow is the top one of a
+    // vertical bar but the right end of a horizontal one.
+    int32_t firstArrowState = 0;
+    int32_t secondArrowState = 0;
+    int32_t thumbState = 0;
+
+private:
+    // Local offset of the thumb's start along the bar: 16 plus pos / max of
+    // the travel (length - 48), pos / max held within 0 to 1.
+    float ThumbStart() const;
+    bool Inside(int x, int y) const;
+
+    // The square button in its normal, hover and pressed looks, for both
+    // arrows and the thumb.
+    ScreenQuad looks[3];
+    ScreenQuad verticalTrack;
+    ScreenQuad horizontalTrack;
+};

@@ -1,0 +1,270 @@
+// The toolkit's widgets as the GUI manager drives them: clicks that count and
+// clicks that do not, every typed code, the 256-character bound of the text
+// buffers, a window's zones, resize and close button, a dialog's size and OK
+// button, a scroll bar's limits, a list's rows; and a settings window used
+// from end to end as a user would.
+#include "gui/Button.h"
+#include "gui/CheckBox.h"
+#include "gui/EditBox.h"
+#include "gui/GuiTestSupport.h"
+#include "gui/GuiWindow.h"
+#include "gui/ListBox.h"
+#include "gui/MessageDialog.h"
+
+#include <gtest/gtest.h>
+
+namespace
+{
+class ToolkitTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        root = keeper.Make("root", 0, 0, 800, 600);
+        gui.SetRoot(root);
+        gui.SetCursorBounds(-1000, -1000, 2000, 2000);
+    }
+    template <class T> T* Add(T* widget)
+    {
+        root->AddChild(widget);
+        return keeper.Keep(widget);
+    }
+    // A press at the first point, moves through all of them, a release.
+    void Drag(const std::vector<std::pair<int, int>>& path)
+    {
+        MoveCursorTo(path[0].first, path[0].second);
+        gui.OnLeftDown();
+        for (const auto& point : path)
+            MoveCursorTo(point.first, point.second);
+        gui.OnLeftUp();
+    }
+    size_t Queued(int type)
+    {
+        size_t count = 0;
+        for (const SmartPtr<GuiEvent>& event : root->events)
+            count += event->type == type;
+        root->events.clear();
+        return count;
+    }
+
+    WidgetKeeper keeper;
+    GuiManager& gui = GuiManager::Instance();
+    RecordingWidget* root;
+};
+} // namespace
+
+TEST_F(ToolkitTest, AClickCountsOnlyWhenPressedAndReleasedWithoutLeaving)
+{
+    Add(new Button(100, 100, 64, "OK", nullptr));
+    struct Case
+    {
+        std::vector<std::pair<int, int>> path;
+        size_t clicks;
+    } cases[] = {{{{110, 110}}, 1},
+                 {{{164, 120}, {140, 105}}, 1}, // the far edges are on it
+                 {{{110, 110}, {165, 110}, {110, 110}}, 0},
+                 {{{90, 110}, {110, 110}}, 0}};
+    for (const Case& c : cases)
+    {
+        Drag(c.path);
+        gui.OnLeftUp();
+        EXPECT_EQ(Queued(ButtonClicked), c.clicks) << c.path.size();
+    }
+}
+
+TEST_F(ToolkitTest, AnEditBoxTakesTheCodes32To127BackspaceAndEnterAndNothingElse)
+{
+    EditBox* edit = Add(new EditBox(10, 10, 100, "", nullptr));
+    for (int code = 0; code < 256; ++code)
+    {
+        edit->SetText("ab");
+        edit->OnChar(static_cast<char>(code));
+        std::string typed =
+            code >= 32 && code <= 127 ? std::string(1, static_cast<char>(code)) : "";
+        EXPECT_EQ(edit->GetText(), code == 8 ? "a" : "ab" + typed) << code;
+        EXPECT_EQ(Queued(EditEnter), code == 13 ? 1u : 0u) << code;
+    }
+    std::string full(256, 'q');
+    edit->SetText(full.c_str());
+    edit->OnChar('r');
+    EXPECT_EQ(edit->GetText(), full);
+}
+
+TEST_F(ToolkitTest, EveryTextBufferKeepsTheFirst256CharactersOfALongerText)
+{
+    const std::string text = std::string(250, 'a') + "0123456789" + std::string(40, 'z');
+    EditBox* edit = keeper.Keep(new EditBox(0, 0, 100, text.c_str(), nullptr));
+    Button* button = keeper.Keep(new Button(0, 0, 64, text.c_str(), nullptr));
+    CheckBox* box = keeper.Keep(new CheckBox(0, 0, text.c_str(), nullptr));
+    MessageDialog* dialog = keeper.Keep(new MessageDialog(0, 0, nullptr, text.c_str(), "x"));
+    SmartPtr<ListItem> item(new ListItem(text.c_str()));
+    for (const char* buffer : {edit->text, button->caption, box->label, dialog->title, item->text})
+        EXPECT_EQ(std::string(buffer), text.substr(0, 256));
+    EXPECT_EQ(box->width, 8 * 256 + 24);
+    edit->SetText(text.c_str());
+    EXPECT_EQ(std::string(edit->text), text.substr(0, 256));
+    edit->SetText(edit->text + 250); // from inside its own buffer
+    EXPECT_STREQ(edit->text, "012345");
+}
+
+TEST_F(ToolkitTest, AWindowClosesDragsOrResizesByTheZoneOfThePressAndResizesDownTo64)
+{
+    GuiWindow* window = Add(new GuiWindow(100, 100, 160, 120, "Title", nullptr, false));
+    struct Case
+    {
+        int lx, ly;
+        bool fixed;
+        int closeState;
+        bool dragging, resizing;
+    } cases[] = {{144, 0, false, 2, false, false},  {143, 0, false, 0, true, false},
+                 {0, 16, false, 0, true, false},    {10, 17, false, 0, false, false},
+                 {152, 112, false, 0, false, true}, {151, 119, false, 0, false, false},
+                 {156, 116, true, 0, false, false}};
+    for (const Case& c : cases)
+    {
+        window->fixedSize = c.fixed;
+        MoveCursorTo(100 + c.lx, 100 + c.ly);
+        gui.OnLeftDown();
+        EXPECT_EQ(window->closeState, c.closeState) << c.lx << "," << c.ly;
+        EXPECT_EQ(window->dragging, c.dragging) << c.lx << "," << c.ly;
+        EXPECT_EQ(window->resizing, c.resizing) << c.lx << "," << c.ly;
+        gui.OnLeftUp();
+    }
+    window->fixedSize = false;
+    // The anchor follows the cursor below the minimum, so the last step grows.
+    Drag({{260, 220}, {280, 230}, {-500, 190}, {-490, 190}});
+    EXPECT_EQ(window->width, 74);
+    EXPECT_EQ(window->height, 90);
+    EXPECT_EQ(window->events.size(), 4u); // one WindowResized per movement, even of 0
+
+    // Its close button is at (158, 100) to (174, 116) now.
+    const std::pair<std::vector<std::pair<int, int>>, bool> closes[] = {
+        {{{170, 105}}, true},
+        {{{170, 105}, {130, 150}, {170, 105}}, false}, // moving off cancels
+        {{{130, 170}, {170, 105}}, false}};
+    for (const auto& close : closes)
+    {
+        root->AddChild(window);
+        Drag(close.first);
+        EXPECT_EQ(window->closeState, 1);
+        gui.Update();
+        EXPECT_EQ(root->children.empty(), close.second) << close.first.size();
+    }
+}
+
+TEST_F(ToolkitTest, ADialogIsSizedFromItsTextAndItsOkButtonRemovesItInTheSamePass)
+{
+    struct Case
+    {
+        const char* text;
+        int width, height, buttonX, buttonY;
+    } cases[] = {{"abc", 32, 60, -16, 32}, {"12345678901234567890\nab", 168, 68, 52, 40}};
+    for (const Case& c : cases)
+    {
+        MessageDialog* dialog = Add(new MessageDialog(300, 200, nullptr, "Note", c.text));
+        EXPECT_EQ(dialog->width, c.width) << c.text;
+        EXPECT_EQ(dialog->height, c.height) << c.text;
+        EXPECT_EQ(dialog->okButton->x, c.buttonX) << c.text;
+        EXPECT_EQ(dialog->okButton->y, c.buttonY) << c.text;
+    }
+    // A click on the front dialog's button, which reaches beyond the other.
+    Drag({{370, 250}});
+    gui.Update();
+    ASSERT_EQ(root->children.size(), 1u);
+    MessageDialog* left = static_cast<MessageDialog*>(root->children.front().Get());
+    EXPECT_EQ(left->width, 32);
+    EXPECT_EQ(left->children.back(), left->okButton.Get()); // children keep their order
+}
+
+TEST_F(ToolkitTest, ScrollBarArrowsStepWithinTheLimitsWhichTheSettersKeepToo)
+{
+    SmartPtr<ScrollBar> bar(new ScrollBar(0, 0, 99, 100, false, 0, nullptr));
+    EXPECT_EQ(bar->width, 16);
+    EXPECT_EQ(bar->GetMax(), 1);
+    // Presses at local (8, y): y 16 is still the first arrow.
+    const int cases[][6] = {{100, 0, 16, 0, 2, 0}, {100, 5, 0, 4, 2, 0}, {100, 100, 100, 100, 0, 2},
+                            {0, 1, 84, 1, 0, 2},   {-5, 1, 16, 0, 2, 0}, {100, 150, 84, 100, 0, 2}};
+    for (const auto& c : cases)
+    {
+        bar->OnLeftUp(0, 0);
+        bar->SetMax(c[0]);
+        bar->SetPos(c[1]);
+        bar->OnLeftDown(8, c[2]);
+        EXPECT_EQ(bar->GetPos(), c[3]) << c[0] << " " << c[1] << " " << c[2];
+        EXPECT_EQ(bar->firstArrowState, c[4]) << c[2];
+        EXPECT_EQ(bar->secondArrowState, c[5]) << c[2];
+    }
+    bar->SetMax(0);
+    EXPECT_EQ(bar->GetPos(), 1);
+}
+
+TEST_F(ToolkitTest, ListRowsAreSelectedByAPressAndByADrag)
+{
+    // 100 by 50 at (200, 100): rows 0 to 4 start at local 4 to 44.
+    ListBox* list = Add(new ListBox(200, 100, 100, 50, nullptr));
+    std::vector<SmartPtr<ListItem>> items;
+    for (int i = 0; i < 6; ++i)
+    {
+        items.push_back(new ListItem(std::to_string(i).c_str()));
+        list->AddItem(items.back().Get());
+    }
+    // A move to the local point, then 'd' press, 'u' release or 'm' nothing.
+    const std::tuple<char, int, int, const char*> steps[] = {
+        {'d', 10, 44, "4"}, {'u', 10, 44, "4"}, {'d', 10, 13, "4"}, // between rows: kept
+        {'u', 10, 13, "4"}, {'d', 50, 4, "0"},  {'m', 60, 14, "1"}, // a drag
+        {'m', 60, 30, "2"}, {'u', 60, 30, "2"}, {'m', 10, 44, "2"}, // released: no more
+        {'d', 90, 24, "2"}, {'m', 86, 20, "2"},                     // on the bar, in front
+    };
+    for (const auto& [what, lx, ly, selected] : steps)
+    {
+        MoveCursorTo(200 + lx, 100 + ly);
+        if (what == 'd')
+            gui.OnLeftDown();
+        else if (what == 'u')
+            gui.OnLeftUp();
+        ASSERT_TRUE(list->selected);
+        EXPECT_STREQ(list->selected->text, selected) << lx << "," << ly;
+    }
+    EXPECT_EQ(list->scrollBar->thumbState, 2);
+    gui.Update(); // the list drops the bar's BringToFront
+    EXPECT_EQ(list->children.front(), list->scrollBar.Get());
+}
+
+TEST_F(ToolkitTest, ASettingsWindowIsFilledInMovedAndClosedWithMouseAndKeys)
+{
+    GuiWindow* window = Add(new GuiWindow(100, 100, 300, 200, "Settings", nullptr, false));
+    EditBox* name = new EditBox(16, 40, 120, "", nullptr);
+    CheckBox* sound = new CheckBox(16, 70, "Sound", nullptr);
+    ListBox* level = new ListBox(150, 40, 130, 100, nullptr);
+    std::vector<SmartPtr<ListItem>> levels;
+    for (const char* text : {"Easy", "Normal", "Hard", "Insane"})
+    {
+        levels.push_back(new ListItem(text));
+        level->AddItem(levels.back().Get());
+    }
+    for (Widget* child : std::initializer_list<Widget*>{name, sound, level})
+        window->AddChild(child);
+
+    Drag({{130, 148}});
+    for (char c : std::string("Tolvi\b!\r"))
+        gui.OnChar(c);
+    EXPECT_EQ(window->events.back()->type, EditEnter);
+    gui.Update();
+    Drag({{120, 176}});
+    gui.OnChar('x'); // to the check box, which has the focus now
+    Drag({{270, 148}, {270, 158}, {270, 168}});
+    MoveCursorTo(270, 148);
+    gui.Update();
+    EXPECT_STREQ(name->GetText(), "Tolv!");
+    EXPECT_TRUE(sound->checked);
+    ASSERT_TRUE(level->selected);
+    EXPECT_STREQ(level->selected->text, "Hard");
+    EXPECT_EQ(window->children.front(), level); // raised by the last click
+
+    Drag({{150, 105}, {250, 155}});
+    EXPECT_EQ(window->x, 200);
+    EXPECT_EQ(window->y, 150);
+    Drag({{492, 158}});
+    gui.Update();
+    EXPECT_TRUE(root->children.empty());
+}
