@@ -1,6 +1,5 @@
-// A tank in a fresh physics world, built in a folder the test enters (the
-// data set, or one with models written by the test), and driven by the game's
-// frames: the Timer, the physics step, then the main graph's update.
+// A tank in a fresh physics world, built in a folder the test enters (the data
+// set, or one with models the test wrote), driven by the game's frames.
 #pragma once
 
 #include "game/PhysicsTestSupport.h"
@@ -19,39 +18,26 @@ protected:
         added.clear();
         ClearMainGraph();
         PhysicsTest::TearDown();
-        if (!oldFolder.empty())
-        {
-            EXPECT_EQ(chdir(oldFolder.c_str()), 0);
-        }
+        EXPECT_TRUE(oldFolder.empty() || chdir(oldFolder.c_str()) == 0);
     }
 
-    // Runs the rest of the test in the folder, where the tank finds its models
-    // by their bare names.
+    // The tank finds its models by their bare names in the working folder.
     void Enter(const std::string& folder)
     {
-        if (oldFolder.empty())
-        {
-            char cwd[4096];
-            ASSERT_NE(getcwd(cwd, sizeof cwd), nullptr);
+        char cwd[4096];
+        if (oldFolder.empty() && getcwd(cwd, sizeof cwd))
             oldFolder = cwd;
-        }
         ASSERT_EQ(chdir(folder.c_str()), 0);
     }
 
-    // Enters the maker's data set; false (with a failure) when there is none.
-    bool EnterDataSet()
+    // Builds the tank at the point, in the data set when asked.
+    Tank* AddTank(const Vector3& at, bool inDataSet = false)
     {
-        const MakerRun* data = SharedDataSet();
-        EXPECT_NE(data, nullptr) << "the data set maker failed";
-        if (!data)
-            return false;
-        Enter(data->path);
-        return true;
-    }
-
-    // A tank placed at the point, built and added under the root.
-    Tank* AddTank(const Vector3& at)
-    {
+        if (inDataSet)
+        {
+            EXPECT_NE(SharedDataSet(), nullptr) << "the data set maker failed";
+            Enter(SharedDataSet() ? SharedDataSet()->path : ".");
+        }
         Tank* tank = new Tank();
         tank->position = at;
         tank->Create();
@@ -59,35 +45,14 @@ protected:
         return tank;
     }
 
-    // Frames of the given length for the given simulated time, each as the
-    // Kernel runs it: the Timer, the physics step, the main graph's update.
-    void Drive(float seconds, DWORD milliseconds = 50)
+    // 50 ms frames as the Kernel runs them: the Timer, the physics, the scene.
+    void Drive(float seconds)
     {
-        int frames = static_cast<int>(std::lround(seconds * 1000.0f / float(milliseconds)));
-        for (int i = 0; i < frames; ++i)
-            GameFrame(milliseconds);
-    }
-
-    void GameFrame(DWORD milliseconds)
-    {
-        Frame(milliseconds);
-        MainSceneGraph.Update();
-    }
-
-    // The way the chassis faces, as a yaw in radians from +z towards +x.
-    static float Heading()
-    {
-        dVector3 forward;
-        dBodyVectorToWorld(Tank::GetChassisBody(), 0, 0, 1, forward);
-        return float(std::atan2(forward[0], forward[2]));
-    }
-
-    // The chassis's up axis in world space, y component: 1 upright, -1 upside down.
-    static float Uprightness()
-    {
-        dVector3 up;
-        dBodyVectorToWorld(Tank::GetChassisBody(), 0, 1, 0, up);
-        return float(up[1]);
+        for (long i = std::lround(seconds * 20.0f); i > 0; --i)
+        {
+            Frame(50);
+            MainSceneGraph.Update();
+        }
     }
 
     std::string oldFolder;
