@@ -47,7 +47,7 @@ void Hold(Tank* tank, const std::string& keys)
 TEST_F(TankBoxTest, ChassisAndWheelsStandOnTheBodyModelsBoxAtTheTanksPosition)
 {
     const Vector3 p(10, 5, -4);
-    AddTank(p);
+    Tank* first = AddTank(p);
     dVector3 lengths;
     dGeomBoxGetLengths(g_chassisGeom, lengths);
     EXPECT_TRUE(Of(lengths) == Vector3(3, 1, 6));
@@ -68,6 +68,14 @@ TEST_F(TankBoxTest, ChassisAndWheelsStandOnTheBodyModelsBoxAtTheTanksPosition)
             EXPECT_TRUE(Of(axis) == Vector3(1, 0, 0));
         }
     }
+
+    // A second tank takes the world over; the first stays where it was.
+    int geoms = dSpaceGetNumGeoms(Physics::Instance()->GetSpace());
+    AddTank(p + Vector3(20, 0, 0));
+    MainSceneGraph.Update();
+    EXPECT_EQ(dSpaceGetNumGeoms(Physics::Instance()->GetSpace()), geoms);
+    EXPECT_TRUE(Of(dBodyGetPosition(Tank::GetChassisBody())) == p + Vector3(20, 0, 0));
+    EXPECT_TRUE(first->position == p);
 }
 
 // A missing body model (an empty box) or one a unit or less wide or high
