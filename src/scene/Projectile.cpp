@@ -6,34 +6,13 @@
 #include "platform/D3D9.h"
 #include "scene/SceneGraph.h"
 #include "scene/SmokeEmitter.h"
+#include "video/RenderPresets.h"
 #include "video/ResourceManager.h"
 
 namespace
 {
 constexpr float kGravity = 9.81f;
 constexpr int kImpactEmitters = 10;
-
-// Position and diffuse colour: 16 bytes.
-struct StreakVertex
-{
-    float x, y, z;
-    uint32_t colour;
-};
-static_assert(sizeof(StreakVertex) == 16, "StreakVertex must match its 16-byte format");
-constexpr DWORD kStreakVertexFvf = D3DFVF_XYZ | D3DFVF_DIFFUSE;
-
-// Blended, untextured, unlit lines.
-void SetBlendedLineState(IDirect3DDevice9* device)
-{
-    device->SetTexture(0, nullptr);
-    device->SetFVF(kStreakVertexFvf);
-    device->SetRenderState(D3DRS_LIGHTING, FALSE);
-    device->SetPixelShader(nullptr);
-    device->SetVertexShader(nullptr);
-    device->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
-    device->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
-    device->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
-}
 } // namespace
 
 Projectile::Projectile()
@@ -101,11 +80,11 @@ void Projectile::Update(float dt)
 
 void Projectile::Render(IDirect3DDevice9* device)
 {
-    SetBlendedLineState(device);
+    ApplyRenderPreset(device, RenderPreset::BlendedLines);
     Vector3 tip = velocity * 0.1f;
-    const StreakVertex streak[2] = {{0.0f, 0.0f, 0.0f, 0x22FFFF00u},
-                                    {tip.x, tip.y, tip.z, 0xFFFFFFFFu}};
-    device->DrawPrimitiveUP(D3DPT_LINELIST, 1, streak, sizeof(StreakVertex));
+    const LineVertex streak[2] = {{0.0f, 0.0f, 0.0f, 0x22FFFF00u},
+                                  {tip.x, tip.y, tip.z, 0xFFFFFFFFu}};
+    device->DrawPrimitiveUP(D3DPT_LINELIST, 1, streak, sizeof(LineVertex));
 }
 
 Message* Projectile::CreateStateMessage()

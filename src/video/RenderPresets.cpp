@@ -85,6 +85,10 @@ void ApplyRenderPreset(IDirect3DDevice9* device, RenderPreset preset)
     case RenderPreset::DebugLinesOnTop:
         SetLines(device, false);
         break;
+    case RenderPreset::BlendedLines:
+        SetLines(device, true);
+        SetSourceAlphaBlending(device);
+        break;
     case RenderPreset::Screen:
         device->SetVertexShader(nullptr);
         SetSampler0(device, D3DTEXF_POINT, D3DTEXF_NONE);

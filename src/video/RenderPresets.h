@@ -36,6 +36,8 @@ enum class RenderPreset
     // The same lines drawn over everything, neither depth-tested nor written:
     // the bone skeleton.
     DebugLinesOnTop,
+    // DebugLines blended by source alpha: shell streaks.
+    BlendedLines,
     // ScreenVertex quads: point sampling without mip levels on stage 0, alpha
     // blended by source alpha, stage 1 off. Text, HUD, GUI. Depth is left as it
     // stands; the quads lie at depth 0.

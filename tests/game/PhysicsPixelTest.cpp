@@ -41,21 +41,12 @@ protected:
         return VideoTestSupport::Frame();
     }
 
-    // The pixel the viewer puts a world point on.
-    static void Project(const TestFrame& frame, Camera* camera, const Vector3& p, int& x, int& y)
-    {
-        Vector3 view = p.TransformCoord(camera->viewMatrix);
-        Vector3 clip = view.TransformCoord(camera->projectionMatrix);
-        x = static_cast<int>((clip.x / view.z + 1.0f) * 0.5f * frame.width);
-        y = static_cast<int>((1.0f - clip.y / view.z) * 0.5f * frame.height);
-    }
-
     // The debug blue within two pixels of where the viewer puts the point.
     bool BlueAt(const TestFrame& frame, const Vector3& p)
     {
         int x = 0;
         int y = 0;
-        Project(frame, viewer, p, x, y);
+        ProjectToPixel(frame, viewer, p, x, y);
         for (int dy = -2; dy <= 2; ++dy)
             for (int dx = -2; dx <= 2; ++dx)
                 if (IsBlue(frame.At(x + dx, y + dy)))
@@ -140,7 +131,7 @@ TEST_F(PhysicsPixelTest, BoxIsDrawnOnlyInTheCurrentCamerasViewAndMovesUnseen)
         TestFrame frame = VideoTestSupport::Frame();
         int x = 0;
         int y = 0;
-        Project(frame, viewer, Vector3(0, 1.2f, -1), x, y);
+        ProjectToPixel(frame, viewer, Vector3(0, 1.2f, -1), x, y);
         EXPECT_EQ(static_cast<bool>(ColorNear(frame.At(x, y), kClearColour)), current == away);
     }
 

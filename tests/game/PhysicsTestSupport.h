@@ -8,6 +8,7 @@
 #include "game/Physics.h"
 #include "game/PhysicsBox.h"
 #include "platform/TestHooks.h"
+#include "scene/Camera.h"
 #include "scene/SceneGraph.h"
 #include "support/ImageFiles.h"
 #include "video/VideoTestSupport.h"
@@ -25,6 +26,17 @@ constexpr float kRestTolerance = 0.02f;
 inline bool IsFiniteVector(const dReal* v)
 {
     return std::isfinite(v[0]) && std::isfinite(v[1]) && std::isfinite(v[2]);
+}
+
+// The pixel the camera puts a world point on, from the view and projection
+// matrices of its last UpdateView.
+inline void ProjectToPixel(const TestFrame& frame, const Camera* camera, const Vector3& p, int& x,
+                           int& y)
+{
+    Vector3 view = p.TransformCoord(camera->viewMatrix);
+    Vector3 clip = view.TransformCoord(camera->projectionMatrix);
+    x = static_cast<int>((clip.x / view.z + 1.0f) * 0.5f * frame.width);
+    y = static_cast<int>((1.0f - clip.y / view.z) * 0.5f * frame.height);
 }
 
 class PhysicsTest : public ::testing::Test

@@ -85,12 +85,9 @@ int PowerOfTwo(int n)
     return p;
 }
 
-// The data set, made once for every test of this file; null when the maker failed.
 const MakerRun* DataSet()
 {
-    static MakerRun run;
-    static const bool made = run.Make();
-    return made ? &run : nullptr;
+    return SharedDataSet();
 }
 
 // Each test runs inside the data set, as the game runs in its working

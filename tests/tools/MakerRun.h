@@ -26,6 +26,15 @@ public:
     }
 };
 
+// The data set made once per test process for every test that reads it; null
+// when the maker failed.
+inline const MakerRun* SharedDataSet()
+{
+    static MakerRun run;
+    static const bool made = run.Make();
+    return made ? &run : nullptr;
+}
+
 #ifdef TOLVI_MAKEDATA
 #define TOLVI_REQUIRE_MAKER()
 #else

@@ -383,6 +383,7 @@ TEST_F(VideoTest, ScenePresetsSetEveryStateTheirDrawingReliesOn)
         {RenderPreset::DebugLines, false, kGreen, kRed | kOpaque},
         // No depth test: both squares cover the green one, the last on top.
         {RenderPreset::DebugLinesOnTop, false, kBlue | kOpaque, kBlue | kOpaque},
+        {RenderPreset::BlendedLines, false, kGreen, Blend(kRed, kBackground)},
         // Depth-tested but not written: the blue square covers the red one.
         {RenderPreset::SceneQuads, true, kGreen, kBlue | kOpaque},
         {RenderPreset::BlendedSceneQuads, true, kGreen, Blend(kBlue, Blend(kRed, kBackground))},

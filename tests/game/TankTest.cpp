@@ -1,0 +1,271 @@
+// The tank: chassis and wheels as built, the held keys, its shells, the data
+// set's tank on real ODE, and the bouncing shell.
+#include "game/BouncingShell.h"
+#include "game/TankTestSupport.h"
+#include "scene/ParticleSystem.h"
+#include "scene/Projectile.h"
+#include "support/LogCapture.h"
+
+namespace
+{
+// The body model is a 4 x 2 x 6 box from (-2, 0, -3); no torso or gun model.
+class TankBoxTest : public TankTest
+{
+protected:
+    void SetUp() override
+    {
+        TankTest::SetUp();
+        BoxModel(Tank::kBodyModel, Vector3(-2, 0, -3), Vector3(2, 2, 3));
+        Enter(folder.path);
+    }
+};
+
+Vector3 Of(const dReal* v)
+{
+    return Vector3(float(v[0]), float(v[1]), float(v[2]));
+}
+
+// A chassis axis in world space.
+Vector3 ChassisAxis(float x, float y, float z)
+{
+    dVector3 v;
+    dBodyVectorToWorld(g_chassisBody, x, y, z, v);
+    return Of(v);
+}
+
+// Holds the keys named, releases the others.
+void Hold(Tank* tank, const std::string& keys)
+{
+    void (Tank::*const setters[])(bool) = {
+        &Tank::SetGunUp,        &Tank::SetGunDown,       &Tank::SetTorsoLeft, &Tank::SetTorsoRight,
+        &Tank::SetDriveForward, &Tank::SetDriveBackward, &Tank::SetTurnLeft,  &Tank::SetTurnRight};
+    for (int i = 0; i < 8; ++i)
+        (tank->*setters[i])(keys.find("WSADCVNM"[i]) != std::string::npos);
+}
+} // namespace
+
+TEST_F(TankBoxTest, ChassisAndWheelsStandOnTheBodyModelsBoxAtTheTanksPosition)
+{
+    const Vector3 p(10, 5, -4);
+    Tank* first = AddTank(p);
+    dVector3 lengths;
+    dGeomBoxGetLengths(g_chassisGeom, lengths);
+    EXPECT_TRUE(Of(lengths) == Vector3(3, 1, 6));
+    EXPECT_TRUE(Of(dBodyGetPosition(g_chassisBody)) == p);
+    const float z[kTankWheelsPerRow] = {-3, -1.8f, -0.6f, 0.6f, 1.8f, 3};
+    for (int i = 0; i < kTankWheelsPerRow; ++i)
+    {
+        for (float x : {-2.0f, 2.0f})
+        {
+            dJointID hinge = x < 0 ? g_leftHinges[i] : g_rightHinges[i];
+            dBodyID wheel = x < 0 ? g_leftWheelBodies[i] : g_rightWheelBodies[i];
+            dVector3 anchor;
+            dVector3 axis;
+            dJointGetHingeAnchor(hinge, anchor);
+            dJointGetHingeAxis(hinge, axis);
+            EXPECT_TRUE(Of(dBodyGetPosition(wheel)) == p + Vector3(x, -0.6f, z[i])) << i << x;
+            EXPECT_TRUE(Of(anchor) == p + Vector3(x, -0.6f, z[i]));
+            EXPECT_TRUE(Of(axis) == Vector3(1, 0, 0));
+        }
+    }
+
+    // A second tank takes the world over; the first stays where it was.
+    int geoms = dSpaceGetNumGeoms(Physics::Instance()->GetSpace());
+    AddTank(p + Vector3(20, 0, 0));
+    MainSceneGraph.Update();
+    EXPECT_EQ(dSpaceGetNumGeoms(Physics::Instance()->GetSpace()), geoms);
+    EXPECT_TRUE(Of(dBodyGetPosition(Tank::GetChassisBody())) == p + Vector3(20, 0, 0));
+    EXPECT_TRUE(first->position == p);
+}
+
+// A missing body model (an empty box) or one a unit or less wide or high
+// would give ODE a box of no or negative size, which aborts.
+TEST_F(TankTest, BodyModelTooSmallForAChassisIsClampedLoggedAndDrivesWithoutNaN)
+{
+    for (const Vector3& size : {Vector3(), Vector3(1, 0.5f, 4)})
+    {
+        ScratchFolder models;
+        if (size.x > 0)
+        {
+            ASSERT_TRUE(WriteBoxFile(models.File(Tank::kBodyModel), Vector3(), size));
+        }
+        Enter(models.path);
+        LogCapture log;
+        Tank* tank = AddTank(Vector3(0, 2, 0));
+        const std::string& text = log.Text();
+        EXPECT_NE(text.find("Tank::Create() - model tank_body.3ds too small"), std::string::npos);
+        EXPECT_EQ(text.find("Tank::Create()"), text.rfind("Tank::Create()")) << "one line";
+        dVector3 lengths;
+        dGeomBoxGetLengths(g_chassisGeom, lengths);
+        EXPECT_TRUE(Of(lengths) == Vector3(0.01f, 0.01f, size.x > 0 ? 4.0f : 0.01f));
+
+        Hold(tank, "CN");
+        Drive(2.0f);
+        for (int i = 0; i < kTankWheelsPerRow; ++i)
+            EXPECT_TRUE(IsFiniteVector(dBodyGetPosition(g_leftWheelBodies[i])) &&
+                        IsFiniteVector(dBodyGetPosition(g_rightWheelBodies[i])) &&
+                        IsFiniteVector(dBodyGetPosition(g_chassisBody)));
+        added.clear();
+        ClearMainGraph();
+    }
+}
+
+// The node at the tilted chassis; wheel spins along the tank's own x axis,
+// set before any step reads them; the torso's yaw; the gun's pitch in its limits.
+TEST_F(TankBoxTest, HeldKeysSpinTheWheelsTurnTheTorsoAndTiltTheGun)
+{
+    Tank* tank = AddTank(Vector3(0, 5, 0));
+    dMatrix3 tilted;
+    dRFromAxisAndAngle(tilted, 0.3, 1, 0.2, 0.6);
+    dBodySetRotation(g_chassisBody, tilted);
+    tank->UpdateTree(Matrix(), 0.0f);
+    // The model's origin lies the box centre (0, 1, 0) below the chassis.
+    EXPECT_TRUE(tank->position == Vector3(0, 5, 0) - ChassisAxis(0, 1, 0));
+    const Vector3 axis = ChassisAxis(1, 0, 0);
+    const struct
+    {
+        const char* keys;
+        float seconds, startPitch, left, right, yaw, pitch;
+    } cases[] = {
+        {"", 1, 0, 0, 0, 0, 0},
+        {"C", 1, 0, 60, 60, 0, 0},
+        {"V", 1, 0, -60, -60, 0, 0},
+        {"CV", 1, 0, 0, 0, 0, 0},
+        {"N", 1, 0, -600, 600, 0, 0},
+        {"M", 1, 0, 600, -600, 0, 0},
+        {"NM", 1, 0, 0, 0, 0, 0},
+        {"CN", 1, 0, -540, 660, 0, 0},
+        {"W", 2, 0, 0, 0, 0, -0.78525f},
+        {"S", 2, 0, 0, 0, 0, 0},
+        {"S", 0.5f, -0.7f, 0, 0, 0, -0.2f},
+        {"WS", 1, -0.3f, 0, 0, 0, -0.3f},
+        {"A", 1, 0, 0, 0, -1, 0},
+        {"D", 10, 0, 0, 0, 10, 0},
+        {"AD", 1, 0, 0, 0, 0, 0},
+    };
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(testing::Message() << c.keys << " for " << c.seconds << " s");
+        tank->torsoYaw = 0.0f;
+        tank->gunPitch = c.startPitch;
+        Hold(tank, c.keys);
+        for (int i = 0; i < kTankWheelsPerRow; ++i)
+        {
+            dBodySetAngularVel(g_leftWheelBodies[i], 7, 7, 7);
+            dBodySetAngularVel(g_rightWheelBodies[i], 7, 7, 7);
+        }
+        for (int step = 0; step < 4; ++step)
+            tank->UpdateTree(Matrix(), c.seconds / 4.0f);
+        EXPECT_EQ(tank->leftSpeed, c.left);
+        EXPECT_EQ(tank->rightSpeed, c.right);
+        for (int i = 0; i < kTankWheelsPerRow; ++i)
+        {
+            EXPECT_LT((Of(dBodyGetAngularVel(g_leftWheelBodies[i])) - axis * c.left).Length(),
+                      1e-3f);
+            EXPECT_LT((Of(dBodyGetAngularVel(g_rightWheelBodies[i])) - axis * c.right).Length(),
+                      1e-3f);
+        }
+        EXPECT_NEAR(tank->torsoYaw, c.yaw, 1e-5f);
+        EXPECT_NEAR(tank->gunPitch, c.pitch, 1e-5f);
+        EXPECT_NEAR(tank->torso->orientation.y, std::sin(c.yaw / 2), 1e-5f);
+        EXPECT_NEAR(tank->gun->orientation.x, std::sin(c.pitch / 2), 1e-5f);
+    }
+}
+
+// With the torso turned and the gun fully raised, each shot: a shell from the
+// muzzle along the gun at 100 units per second and a flash of two particles.
+TEST_F(TankBoxTest, EachShotLeavesTheMuzzleAlongTheGunWithItsFlash)
+{
+    Tank* tank = AddTank(Vector3(3, 5, -2));
+    const float yaw = 0.4f;
+    const float pitch = Tank::kGunPitchMin;
+    tank->torsoYaw = yaw;
+    tank->gunPitch = pitch;
+    MainSceneGraph.Update();
+    tank->Fire();
+    tank->Fire();
+
+    // From the node, the box centre (0, 1, 0) below the chassis: the torso,
+    // the trunnion turned with it, and 5.5 along the gun.
+    Vector3 gun(std::sin(yaw) * std::cos(pitch), -std::sin(pitch), std::cos(yaw) * std::cos(pitch));
+    Vector3 muzzle = Vector3(3, 4, -2) + Vector3(0, 2.239f, -0.523f) +
+                     Vector3(1.687f * std::sin(yaw), 0.263f, 1.687f * std::cos(yaw)) + gun * 5.5f;
+    std::vector<Projectile*> shells = RootNodesOf<Projectile>(kNodeProjectile);
+    std::vector<ParticleSystem*> flashes = RootNodesOf<ParticleSystem>(kNodeParticleSystem);
+    ASSERT_EQ(shells.size(), 2u);
+    ASSERT_EQ(flashes.size(), 2u);
+    for (int i = 0; i < 2; ++i)
+    {
+        EXPECT_LT((shells[i]->position - muzzle).Length(), 1e-4f);
+        EXPECT_LT((shells[i]->velocity - gun * 100.0f).Length(), 1e-3f);
+        ASSERT_EQ(flashes[i]->particles.size(), 2u);
+        EXPECT_TRUE(flashes[i]->stopped);
+        const Particle& yellow = *flashes[i]->particles[0];
+        const Particle& black = *flashes[i]->particles[1];
+        EXPECT_LT((yellow.position - muzzle).Length(), 1e-4f);
+        EXPECT_LT((black.position - muzzle - Vector3(0.2f, 0.2f, 0.2f)).Length(), 1e-4f);
+        EXPECT_EQ(yellow.colour.ToARGB(), Color3(1, 1, 0.2f).ToARGB());
+        EXPECT_EQ(black.colour.ToARGB(), 0xFF000000u);
+        EXPECT_TRUE(yellow.size == 4.0f && yellow.life == 1.0f);
+        EXPECT_TRUE(black.size == 5.0f && black.life == 0.8f);
+    }
+}
+
+// The data set's tank on real ODE settles on its wheels, drives straight on
+// C, turns left on N, and each frame its node shows the chassis pose after
+// that frame's physics step.
+TEST_F(TankTest, DataSetTankSettlesDrivesStraightAndTurnsLeft)
+{
+    Tank* tank = AddTank(Vector3(0, 3, 0), true);
+    Drive(3.0f);
+    const dReal* chassis = dBodyGetPosition(g_chassisBody);
+    // Wheel radius, plus the wheels' drop below the centre of the 2.239 high box.
+    EXPECT_NEAR(chassis[1], 0.5 + 2.239 / 2 - 0.4, kRestTolerance);
+    EXPECT_NEAR(tank->position.y, 0.1f, kRestTolerance);
+    EXPECT_GT(ChassisAxis(0, 1, 0).y, 0.999f);
+
+    Hold(tank, "C");
+    Drive(5.0f);
+    EXPECT_GT(chassis[2], 50.0) << "at up to 30 units per second";
+    EXPECT_LT(std::fabs(ChassisAxis(0, 0, 1).x), 0.05f) << "heading kept";
+
+    Hold(tank, "");
+    Drive(5.0f);
+    Hold(tank, "N");
+    float turned = 0.0f;
+    for (int i = 0; i < 20; ++i)
+    {
+        Vector3 before = ChassisAxis(0, 0, 1);
+        Drive(0.05f);
+        // Negative about y swings the front from +z towards -x: to the left.
+        turned += std::asin(before.Cross(ChassisAxis(0, 0, 1)).y);
+        Vector3 drawn = Of(chassis) - ChassisAxis(0, 2.239f / 2, 0);
+        EXPECT_LT((tank->worldMatrix.GetTranslation() - drawn).Length(), 1e-3f);
+        EXPECT_LT(
+            (Vector3(1, 0, 0).TransformNormal(tank->worldMatrix) - ChassisAxis(1, 0, 0)).Length(),
+            1e-3f);
+    }
+    EXPECT_LT(turned, -1.0f);
+    EXPECT_GT(ChassisAxis(0, 1, 0).y, 0.99f);
+}
+
+TEST(BouncingShellTest, BouncesOffTheGroundFallsAndDiesWithItsLife)
+{
+    SmartPtr<BouncingShell> shell = new BouncingShell();
+    EXPECT_EQ(shell->GetType(), 15);
+    shell->position = Vector3(2, 1, 0);
+    shell->velocity = Vector3(1, -10, 0);
+    shell->life = 1.0f;
+    shell->decay = 2.0f;
+    // Crossing the ground halfway: just above it, half the speed into it
+    // turned back out, then gravity.
+    shell->Update(0.2f);
+    EXPECT_TRUE(shell->previousPosition == Vector3(2, 1, 0));
+    EXPECT_TRUE(shell->position == Vector3(2.1f, 0.0001f, 0));
+    EXPECT_TRUE(shell->velocity == Vector3(1, 5.0f - 9.81f * 0.2f, 0));
+    shell->Update(0.1f);
+    EXPECT_NEAR(shell->position.y, 0.0001f + (5.0f - 1.962f) * 0.1f, 1e-5f);
+    EXPECT_TRUE(shell->IsAlive());
+    shell->Update(0.3f);
+    EXPECT_FALSE(shell->IsAlive());
+}
