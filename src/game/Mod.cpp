@@ -4,6 +4,7 @@
 #include "audio/SoundSystem.h"
 #include "core/Log.h"
 #include "core/Shell.h"
+#include "game/Tank.h"
 #include "gui/GuiImage.h"
 #include "gui/GuiManager.h"
 #include "net/Message.h"
@@ -96,10 +97,18 @@ void Mod::Start()
     AddLight(root, -kLightAngle);
     AddLight(root, kLightAngle);
 
+    // The tank builds its torso, gun and physical bodies where it stands, so
+    // its position comes first; it drops from y = 15 onto the ground plane.
+    g_tank = new Tank();
+    g_tank->position = Vector3(-37.0f, 15.0f, -191.0f);
+    g_tank->Create();
+    root->AddChild(g_tank);
+
     g_freeCamera = NewCamera(Vector3(-37.0f, 5.0f, -191.0f));
     root->AddChild(g_freeCamera);
+    // Behind and above the torso, turning with it.
     g_chaseCamera = NewCamera(Vector3(-1.0f, 5.0f, -20.0f));
-    root->AddChild(g_chaseCamera);
+    g_tank->torso->AddChild(g_chaseCamera);
     g_currentCamera = g_chaseCamera;
     video.SetCamera(g_currentCamera);
 

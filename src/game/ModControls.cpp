@@ -5,10 +5,13 @@
 
 #include "core/Timer.h"
 #include "game/ModInputSpy.h"
+#include "game/Tank.h"
 #include "gui/GuiManager.h"
 #include "platform/DirectInput.h"
 #include "scene/Camera.h"
 #include "video/Video.h"
+
+#include <ode/ode.h>
 
 namespace
 {
@@ -52,6 +55,58 @@ bool MoveCamera(int code, bool on)
         return false;
     }
 }
+
+// The tank's keys: down sets the flag, up clears it. Returns false for any
+// other key.
+bool SetTankFlag(int code, bool on)
+{
+    void (Tank::*setter)(bool) = nullptr;
+    switch (code)
+    {
+    case DIK_W:
+        setter = &Tank::SetGunUp;
+        break;
+    case DIK_S:
+        setter = &Tank::SetGunDown;
+        break;
+    case DIK_A:
+        setter = &Tank::SetTorsoLeft;
+        break;
+    case DIK_D:
+        setter = &Tank::SetTorsoRight;
+        break;
+    case DIK_C:
+        setter = &Tank::SetDriveForward;
+        break;
+    case DIK_V:
+        setter = &Tank::SetDriveBackward;
+        break;
+    case DIK_N:
+        setter = &Tank::SetTurnLeft;
+        break;
+    case DIK_M:
+        setter = &Tank::SetTurnRight;
+        break;
+    default:
+        return false;
+    }
+    if (g_tank)
+        (g_tank->*setter)(on);
+    return true;
+}
+
+// X: the chassis alone jumps to a fixed world point, upside down (a half turn
+// about x, ODE's w first) and facing -z; its velocities and the wheels stay as
+// they are, and the hinges pull the wheels after it.
+void SetChassisPose()
+{
+    dBodyID chassis = Tank::GetChassisBody();
+    if (!chassis)
+        return;
+    dBodySetPosition(chassis, dReal(0), dReal(5), dReal(0));
+    const dQuaternion upsideDown = {dReal(0), dReal(1), dReal(0), dReal(0)};
+    dBodySetQuaternion(chassis, upsideDown);
+}
 } // namespace
 
 void Mod::OnKeyDown(int code)
@@ -60,10 +115,17 @@ void Mod::OnKeyDown(int code)
         g_inputSpy->KeyDown(code);
     if (mode != kGameMode)
         return;
-    if (MoveCamera(code, true))
+    if (MoveCamera(code, true) || SetTankFlag(code, true))
         return;
     switch (code)
     {
+    case DIK_SPACE:
+        if (g_tank)
+            g_tank->Fire();
+        break;
+    case DIK_X:
+        SetChassisPose();
+        break;
     case DIK_T:
         Timer::Instance()->SetTimeScale(kSlowTimeScale);
         break;
@@ -88,7 +150,7 @@ void Mod::OnKeyUp(int code)
     }
     if (mode != kGameMode)
         return;
-    if (MoveCamera(code, false))
+    if (MoveCamera(code, false) || SetTankFlag(code, false))
         return;
     if (code == DIK_T)
         Timer::Instance()->SetTimeScale(1.0f);

@@ -5,9 +5,13 @@
 #include "core/Log.h"
 #include "core/Profiler.h"
 #include "core/Shell.h"
+#include "game/Mod.h"
+#include "game/Tank.h"
 #include "platform/Process.h"
 #include "platform/TestHooks.h"
 #include "platform/VideoTestHooks.h"
+#include "scene/Projectile.h"
+#include "scene/SceneGraph.h"
 #include "support/FreshProcess.h"
 #include "support/SdlEvents.h"
 #include "support/TextFiles.h"
@@ -98,25 +102,167 @@ public:
     LogScope* mainloop = nullptr;
 };
 
-// Fraction of the pixels of two frames that differ by more than a few levels
-// in some channel.
-double Differing(const TestFrame& a, const TestFrame& b)
+struct Rect
+{
+    int x0, y0, x1, y1;
+};
+
+Rect Whole(const TestFrame& f)
+{
+    return {0, 0, f.width, f.height};
+}
+
+// Band of the frame by fractions of its size.
+Rect Band(const TestFrame& f, float left, float top, float right, float bottom)
+{
+    return {static_cast<int>(left * f.width), static_cast<int>(top * f.height),
+            static_cast<int>(right * f.width), static_cast<int>(bottom * f.height)};
+}
+
+bool Differs(uint32_t a, uint32_t b)
+{
+    for (int shift = 0; shift < 24; shift += 8)
+    {
+        if (std::abs(static_cast<int>((a >> shift) & 0xFF) -
+                     static_cast<int>((b >> shift) & 0xFF)) > 8)
+            return true;
+    }
+    return false;
+}
+
+// Fraction of the pixels in the rectangle that differ between two frames by
+// more than a few levels in some channel.
+double Differing(const TestFrame& a, const TestFrame& b, const Rect& r)
 {
     size_t differing = 0;
-    for (size_t i = 0; i < a.pixels.size(); ++i)
+    for (int y = r.y0; y < r.y1; ++y)
+        for (int x = r.x0; x < r.x1; ++x)
+            differing += Differs(a.At(x, y), b.At(x, y));
+    return static_cast<double>(differing) / ((r.x1 - r.x0) * (r.y1 - r.y0));
+}
+
+// Mean red, green and blue over the rectangle.
+Vector3 Mean(const TestFrame& f, const Rect& r)
+{
+    Vector3 sum;
+    for (int y = r.y0; y < r.y1; ++y)
     {
-        for (int shift = 0; shift < 24; shift += 8)
+        for (int x = r.x0; x < r.x1; ++x)
         {
-            const int ca = static_cast<int>((a.pixels[i] >> shift) & 0xFF);
-            const int cb = static_cast<int>((b.pixels[i] >> shift) & 0xFF);
-            if (std::abs(ca - cb) > 8)
+            const uint32_t c = f.At(x, y);
+            sum += Vector3(static_cast<float>((c >> 16) & 0xFF),
+                           static_cast<float>((c >> 8) & 0xFF), static_cast<float>(c & 0xFF));
+        }
+    }
+    return sum / static_cast<float>((r.x1 - r.x0) * (r.y1 - r.y0));
+}
+
+// The tank's models taken away for one picture of the same moment: the
+// pixels that change are the tank's.
+TestFrame WithoutTank()
+{
+    StaticModel* parts[] = {g_tank, g_tank->torso.Get(), g_tank->gun.Get()};
+    SmartPtr<Model> kept[3];
+    for (int i = 0; i < 3; ++i)
+    {
+        kept[i] = parts[i]->model;
+        parts[i]->model = nullptr;
+    }
+    Video::Instance().Render();
+    TestFrame frame = TestReadFrame(Video::Instance().device);
+    for (int i = 0; i < 3; ++i)
+        parts[i]->model = kept[i];
+    return frame;
+}
+
+template <class T> std::vector<T*> RootNodes(int type)
+{
+    std::vector<T*> nodes;
+    for (const SmartPtr<SceneNode>& child : MainSceneGraph.GetRoot()->GetChildren())
+    {
+        if (child->GetType() == type && child->IsAlive())
+            nodes.push_back(static_cast<T*>(child.Get()));
+    }
+    return nodes;
+}
+
+// What the player sees and does, checked as it happens.
+void Play(Session& session)
+{
+    session.Play(kFrameMs);
+    const TestFrame title = session.Shot("title");
+    session.Play(12000);
+    const TestFrame scene = session.Shot("scene");
+    EXPECT_GT(Differing(title, scene, Whole(scene)), 0.5) << "still the title card after 12 s";
+    const Vector3 sky = Mean(scene, Band(scene, 0.0f, 0.0f, 1.0f, 0.15f));
+    EXPECT_TRUE(sky.z > sky.x + 30.0f && sky.z > 150.0f)
+        << "no blue sky above: " << sky.x << " " << sky.y << " " << sky.z;
+    const Vector3 ground = Mean(scene, Band(scene, 0.0f, 0.85f, 0.25f, 1.0f));
+    EXPECT_TRUE(ground.y > ground.x && ground.y > ground.z + 20.0f)
+        << "no grass below: " << ground.x << " " << ground.y << " " << ground.z;
+
+    // The tank: in the lower middle of the picture, facing away from the
+    // camera.
+    const TestFrame bare = WithoutTank();
+    size_t count = 0;
+    float sumX = 0.0f;
+    float sumY = 0.0f;
+    for (int y = 0; y < scene.height; ++y)
+    {
+        for (int x = 0; x < scene.width; ++x)
+        {
+            if (Differs(scene.At(x, y), bare.At(x, y)))
             {
-                ++differing;
-                break;
+                ++count;
+                sumX += static_cast<float>(x) / scene.width;
+                sumY += static_cast<float>(y) / scene.height;
             }
         }
     }
-    return static_cast<double>(differing) / static_cast<double>(a.pixels.size());
+    ASSERT_GT(count, scene.pixels.size() / 100) << "no tank in the picture";
+    EXPECT_NEAR(sumX / count, 0.5f, 0.25f) << "the tank is not in front of the camera";
+    EXPECT_GT(sumY / count, 0.6f) << "the tank is not below the horizon";
+
+    // SPACE: one shell that flies along the gun until it strikes, and there
+    // bursts into ten smoke emitters.
+    PushKey(SDL_SCANCODE_SPACE, true);
+    session.Play(kFrameMs);
+    PushKey(SDL_SCANCODE_SPACE, false);
+    std::vector<Projectile*> shells = RootNodes<Projectile>(kNodeProjectile);
+    ASSERT_EQ(shells.size(), 1u);
+    SmartPtr<Projectile> shell = shells[0];
+    std::vector<Vector3> flight = {shell->position};
+    for (int frame = 0; frame < 60 && shell->IsAlive(); ++frame)
+    {
+        session.Play(kFrameMs);
+        flight.push_back(shell->position);
+    }
+    ASSERT_FALSE(shell->IsAlive()) << "the shell never landed";
+    EXPECT_GE(flight.size(), 4u) << "the shell struck at once";
+    EXPECT_GT(flight.back().z - flight.front().z, 10.0f) << "the shell did not fly ahead";
+    std::vector<SceneNode*> smoke = RootNodes<SceneNode>(kNodeSmokeEmitter);
+    EXPECT_EQ(smoke.size(), 10u);
+    for (SceneNode* emitter : smoke)
+        EXPECT_LT((emitter->position - flight.back()).Length(), 5.0f) << "smoke away from the hit";
+    session.Play(500);
+    session.Shot("smoke");
+
+    // C held for 3 s: the tank drives towards its front, and the ground
+    // under it moves through the picture while the camera follows.
+    const Vector3 start = g_tank->position;
+    const Vector3 front = Vector3(0.0f, 0.0f, 1.0f).TransformNormal(g_tank->orientation.ToMatrix());
+    const Rect near = Band(scene, 0.0f, 0.85f, 0.25f, 1.0f);
+    const TestFrame standing = session.Shot("standing");
+    session.Play(kFrameMs);
+    EXPECT_LT(Differing(standing, session.Shot("still"), near), 0.01) << "the ground moves alone";
+    PushKey(SDL_SCANCODE_C, true);
+    session.Play(1000);
+    const TestFrame driving = session.Shot("driving");
+    EXPECT_GT(Differing(standing, driving, near), 0.25) << "the ground did not move under the tank";
+    session.Play(2000);
+    PushKey(SDL_SCANCODE_C, false);
+    session.Play(kFrameMs);
+    EXPECT_GT((g_tank->position - start).Dot(front), 10.0f) << "the tank did not drive ahead";
 }
 
 std::vector<int16_t> ReadSamples(const std::string& path)
@@ -141,11 +287,7 @@ TEST(GameProgramTest, PlaysAsAUserSeesAndHearsItAndStopsOnCtrlC)
         ASSERT_EQ(chdir(folder), 0);
         PlatformInstallSignalHandlers();
         Session session;
-        session.Play(kFrameMs);
-        const TestFrame title = session.Shot("title");
-        session.Play(12000);
-        const TestFrame scene = session.Shot("scene");
-        EXPECT_GT(Differing(title, scene), 0.5) << "still the title card after 12 s";
+        Play(session);
 
         // Ready for the parent's Ctrl+C.
         std::ofstream("ready") << "ready\n";

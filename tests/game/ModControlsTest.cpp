@@ -1,15 +1,12 @@
 // The game module's controls: what every bound key changes on its press and
 // on its release in game and menu mode, the mouse look, and the mouse and
 // characters routed to the GUI in menu mode.
-#include "core/Timer.h"
 #include "game/Mod.h"
+#include "game/TankTestSupport.h"
 #include "gui/GuiTestSupport.h"
 #include "platform/DirectInput.h"
-#include "platform/TestHooks.h"
 #include "scene/Camera.h"
-#include "video/Video.h"
-
-#include <gtest/gtest.h>
+#include "scene/Projectile.h"
 
 #include <cmath>
 #include <map>
@@ -39,27 +36,34 @@ std::vector<std::string> Changes(const State& before, const State& after)
     return changes;
 }
 
-class ControlsTest : public ::testing::Test
+class ControlsTest : public TankTest
 {
 protected:
     void SetUp() override
     {
-        TestSetClock(clock);
-        Timer::Instance()->Initialize();
+        TankTest::SetUp();
+        g_tank = AddTank(Vector3(10, 3, 10));
         g_chaseCamera = chase.Get();
         g_freeCamera = free.Get();
-        g_currentCamera = g_chaseCamera;
-        Video::Instance().SetCamera(g_currentCamera);
-        mod->mode = Mod::kGameMode;
+        Reset();
     }
 
     void TearDown() override
     {
+        g_tank = nullptr;
         g_currentCamera = g_chaseCamera = g_freeCamera = nullptr;
         Video::Instance().SetCamera(nullptr);
-        Timer::Instance()->SetTimeScale(1.0f);
-        Timer::Instance()->Initialize();
-        TestUseRealClock();
+        GuiManager::Instance().SetActive(false);
+        mod->mode = Mod::kGameMode;
+        TankTest::TearDown();
+    }
+
+    // Game mode, the chase camera current, the GUI off.
+    void Reset()
+    {
+        g_currentCamera = g_chaseCamera;
+        Video::Instance().SetCamera(g_currentCamera);
+        GuiManager::Instance().SetActive(false);
         mod->mode = Mod::kGameMode;
     }
 
@@ -85,6 +89,19 @@ protected:
                        {"scale", Text(TimeScale())},
                        {"current", CameraName(g_currentCamera)},
                        {"video", CameraName(Video::Instance().camera.Get())}};
+        const Tank* tank = g_tank;
+        const std::pair<const char*, uint8_t> flags[] = {
+            {"gunUp", tank->gunUp},          {"gunDown", tank->gunDown},
+            {"torsoLeft", tank->torsoLeft},  {"torsoRight", tank->torsoRight},
+            {"forward", tank->driveForward}, {"backward", tank->driveBackward},
+            {"turnLeft", tank->turnLeft},    {"turnRight", tank->turnRight}};
+        for (const auto& flag : flags)
+            state[flag.first] = std::to_string(flag.second);
+        state["shells"] = std::to_string(RootNodesOf<Projectile>(kNodeProjectile).size());
+        const dReal* p = dBodyGetPosition(Tank::GetChassisBody());
+        const dReal* q = dBodyGetQuaternion(Tank::GetChassisBody());
+        state["chassis"] = Text(p[0]) + " " + Text(p[1]) + " " + Text(p[2]) + " / " + Text(q[0]) +
+                           " " + Text(q[1]) + " " + Text(q[2]) + " " + Text(q[3]);
         for (Camera* camera : {g_chaseCamera, g_freeCamera})
         {
             const std::string name = CameraName(camera);
@@ -101,7 +118,6 @@ protected:
     Mod* mod = Mod::Instance();
     SmartPtr<Camera> chase = new Camera();
     SmartPtr<Camera> free = new Camera();
-    DWORD clock = 50000;
 };
 
 struct Binding
@@ -113,6 +129,17 @@ struct Binding
 
 // Each bound key, and two unbound ones, from game mode with nothing held.
 const Binding kBindings[] = {
+    {DIK_W, {"gunUp=1"}, {"gunUp=0"}},
+    {DIK_S, {"gunDown=1"}, {"gunDown=0"}},
+    {DIK_A, {"torsoLeft=1"}, {"torsoLeft=0"}},
+    {DIK_D, {"torsoRight=1"}, {"torsoRight=0"}},
+    {DIK_C, {"forward=1"}, {"forward=0"}},
+    {DIK_V, {"backward=1"}, {"backward=0"}},
+    {DIK_N, {"turnLeft=1"}, {"turnLeft=0"}},
+    {DIK_M, {"turnRight=1"}, {"turnRight=0"}},
+    {DIK_SPACE, {"shells=1"}, {}},
+    // Upside down at a fixed world point: a half turn about x, w first.
+    {DIK_X, {"chassis=0 5 0 / 0 1 0 0"}, {}},
     {DIK_UP, {"chase.forward=1"}, {"chase.forward=0"}},
     {DIK_DOWN, {"chase.backward=1"}, {"chase.backward=0"}},
     {DIK_LEFT, {"chase.left=1"}, {"chase.left=0"}},
@@ -136,8 +163,7 @@ TEST_F(ControlsTest, EachKeyActsOnItsPressAndReleaseInGameModeAndOnlyEscapeInMen
         EXPECT_EQ(Changes(before, pressed), binding.down) << "down in game mode";
         mod->OnKeyUp(binding.code);
         EXPECT_EQ(Changes(pressed, Snapshot()), binding.up) << "up in game mode";
-        SetUp();
-        GuiManager::Instance().SetActive(false);
+        Reset();
     }
 
     for (const Binding& binding : kBindings)
