@@ -7,9 +7,13 @@
 #include "core/Shell.h"
 #include "game/Mod.h"
 #include "game/Tank.h"
+#include "gui/GuiImage.h"
+#include "gui/GuiManager.h"
 #include "platform/Process.h"
 #include "platform/TestHooks.h"
 #include "platform/VideoTestHooks.h"
+#include "scene/Camera.h"
+#include "scene/Light.h"
 #include "scene/Projectile.h"
 #include "scene/SceneGraph.h"
 #include "support/FreshProcess.h"
@@ -324,5 +328,98 @@ TEST(GameProgramTest, PlaysAsAUserSeesAndHearsItAndStopsOnCtrlC)
     EXPECT_EQ(std::vector<std::string>(log.begin() + stop, log.begin() + stop + 5),
               (std::vector<std::string>{"Shutting Down Kernel", "{", " Stopping Mod", " {", " }"}));
     EXPECT_EQ(log[log.size() - 2], " deleting remaining memory objects...");
+    EXPECT_EQ(log.back(), "}");
+}
+
+TEST(GameProgramTest, StartBuildsTheSceneInOrderAndClosingTheWindowStopsTheGame)
+{
+    if (const char* folder = FreshProcessFolder())
+    {
+        ASSERT_EQ(chdir(folder), 0);
+        Session session;
+        const std::vector<SmartPtr<SceneNode>>& nodes = MainSceneGraph.GetRoot()->GetChildren();
+        const size_t obstacles = ReadLines("level.txt").size();
+        std::vector<int> types;
+        for (const SmartPtr<SceneNode>& node : nodes)
+            types.push_back(node->GetType());
+        std::vector<int> expected = {kNodeSkyBox, kNodeLight, kNodeLight, kNodeTank, kNodeCamera};
+        expected.insert(expected.end(), obstacles, kNodePhysicsBox);
+        expected.push_back(kNodeStaticModel);
+        ASSERT_EQ(types, expected);
+
+        // Two white directional lights, a quarter turn less a little about x
+        // then y, one each way, both handed to the Video.
+        for (int i = 0; i < 2; ++i)
+        {
+            const Light* light = static_cast<Light*>(nodes[1 + i].Get());
+            const float a = i == 0 ? -0.78525f : 0.78525f;
+            const Quaternion turn = Quaternion::FromAxisAngle(Vector3(1, 0, 0), a) *
+                                    Quaternion::FromAxisAngle(Vector3(0, 1, 0), a);
+            EXPECT_EQ(light->kind, Light::kDirectional);
+            EXPECT_EQ(light->colour.r + light->colour.g + light->colour.b, 3.0f);
+            EXPECT_EQ(std::memcmp(&light->orientation, &turn, sizeof turn), 0) << i;
+        }
+        const std::list<SmartPtr<Light>>& lights = Video::Instance().lights;
+        ASSERT_EQ(lights.size(), 2u);
+        EXPECT_EQ(lights.front().Get(), nodes[1].Get());
+        EXPECT_EQ(lights.back().Get(), nodes[2].Get());
+
+        // The tank where it starts (no frame has run); the free camera in the
+        // world, the chase camera behind and above the torso, current.
+        EXPECT_EQ(nodes[3].Get(), g_tank);
+        EXPECT_EQ(g_tank->position, Vector3(-37, 15, -191));
+        EXPECT_EQ(nodes[4].Get(), g_freeCamera);
+        EXPECT_EQ(g_freeCamera->position, Vector3(-37, 5, -191));
+        ASSERT_EQ(g_tank->torso->GetChildren().size(), 2u) << "the gun and the chase camera";
+        EXPECT_EQ(g_tank->torso->GetChildren()[1].Get(), g_chaseCamera);
+        EXPECT_EQ(g_chaseCamera->position, Vector3(-1, 5, -20));
+        EXPECT_EQ(g_currentCamera, g_chaseCamera);
+        EXPECT_EQ(Video::Instance().camera.Get(), g_chaseCamera);
+        for (const Camera* camera : {g_freeCamera, g_chaseCamera})
+        {
+            EXPECT_EQ(camera->aspect, 1.3333334f);
+            EXPECT_EQ(camera->fov, 1.0471975f);
+            EXPECT_EQ(camera->zoom, 1.0f);
+            EXPECT_FLOAT_EQ(camera->pitch, 0.2f);
+            EXPECT_FLOAT_EQ(camera->yaw, -0.2f);
+        }
+
+        // The title card over everything, the cursor kept on the screen, the
+        // fade 3 s on for 8 s.
+        GuiManager& gui = GuiManager::Instance();
+        EXPECT_EQ(gui.root.Get(), g_splash);
+        EXPECT_TRUE(gui.active);
+        EXPECT_EQ(g_splash->alpha, 1.0f);
+        EXPECT_GT(g_splash->texture->width, 0);
+        EXPECT_GT(gui.cursorTexture->width, 0);
+        EXPECT_EQ(gui.maxX, Video::Instance().width);
+        EXPECT_EQ(gui.maxY, Video::Instance().height);
+        EXPECT_GT(Video::Instance().fontTexture->width, 0);
+        EXPECT_EQ(g_fadeStart, session.clock + 3000);
+        EXPECT_EQ(g_fadeEnd, session.clock + 11000);
+
+        session.Play(kFrameMs);
+        SDL_Event close = {};
+        close.type = SDL_WINDOWEVENT;
+        close.window.event = SDL_WINDOWEVENT_CLOSE;
+        PushSdlEvent(close);
+        session.RunUntilQuit();
+        return;
+    }
+
+    TOLVI_REQUIRE_MAKER();
+    MakerRun data;
+    ASSERT_TRUE(data.Make());
+    EXPECT_EQ(WaitExit(StartFreshProcess(data.path), std::chrono::seconds(120)), 0);
+
+    // The Mod starts last in the Kernel's start-up and stops first.
+    const std::vector<std::string> log = ReadLines(data.File("tolvi.log"));
+    const size_t start = Find(log, " Starting Mod", Find(log, " Initializing Network Subsystem"));
+    ASSERT_LT(start, log.size());
+    EXPECT_EQ(Find(log, " }", start) + 2, Find(log, "Mainloop")) << "not last in the start-up";
+    const size_t stop = Find(log, "Shutting Down Kernel");
+    ASSERT_LT(stop + 4, log.size());
+    EXPECT_EQ(std::vector<std::string>(log.begin() + stop, log.begin() + stop + 4),
+              (std::vector<std::string>{"Shutting Down Kernel", "{", " Stopping Mod", " {"}));
     EXPECT_EQ(log.back(), "}");
 }
