@@ -5,10 +5,10 @@
 #pragma once
 
 #include "audio/SoundStream.h"
+#include "platform/VorbisFile.h"
 
 #include <cstdint>
 #include <cstdio>
-#include <vorbis/vorbisfile.h>
 
 struct IDirectSoundBuffer8;
 
@@ -39,7 +39,7 @@ private:
 
     FILE* file;
     IDirectSoundBuffer8* buffer;
-    OggVorbis_File decoder;
+    VorbisFile decoder;
     uint8_t playing;
     uint32_t halfSize;
     uint32_t refillState;

@@ -24,6 +24,7 @@
 #include <cmath>
 #include <png.h>
 #include <unistd.h>
+#include <vorbis/vorbisfile.h>
 
 namespace
 {
