@@ -12,8 +12,12 @@ OggStream::OggStream()
 {
 }
 
-// The decoder's own destructor clears it, which closes the file.
-OggStream::~OggStream() = default;
+// The decoder's own destructor clears it, which closes the file. The buffer
+// goes too: left playing, it would loop its last contents for good.
+OggStream::~OggStream()
+{
+    ReleaseBuffer();
+}
 
 void OggStream::ReleaseBuffer()
 {

@@ -16,7 +16,7 @@ class OggStream : public SoundStream
 {
 public:
     OggStream();
-    // Releases the decoder and the file; the sound buffer is not released.
+    // Stops and releases the sound buffer, then the decoder and the file.
     ~OggStream() override;
 
     // Opens the file, creates a buffer of two quarter-second halves on

@@ -63,6 +63,8 @@ void Kernel::Shutdown()
     NetworkSubsystem::Instance()->Shutdown();
     if (g_soundSystem)
         g_soundSystem->Shutdown();
+    // Each start creates its own; nothing holds this one after the shut-down.
+    delete g_soundSystem;
     g_soundSystem = nullptr;
     Video::Instance().Shutdown();
     Log::Printf(Log::Instance(), "deleting remaining memory objects...\n");

@@ -12,6 +12,7 @@
 
 #include <SDL.h>
 
+#include <algorithm>
 #include <csignal>
 #include <cstring>
 #include <deque>
@@ -231,6 +232,9 @@ HWND CreateWindowExA(DWORD, LPCSTR className, LPCSTR title, DWORD, int x, int y,
         SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
         if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0)
             return nullptr;
+        // The GL driver stays loaded until SDL_Quit, rather than being unloaded
+        // with each last window and loaded again with the next.
+        SDL_GL_LoadLibrary(nullptr);
         g_videoReady = true;
     }
 
@@ -291,12 +295,12 @@ BOOL DestroyWindow(HWND handle)
             window->proc(window, WM_DESTROY, 0, 0);
     }
     // The SDL window outlives the closed window until here, since the renderer
-    // releases its context on it after the close.
+    // releases its context on it after the close. The handle is dead from here
+    // on: a second DestroyWindow on it fails like one on any unknown handle.
     if (window->sdl)
-    {
         SDL_DestroyWindow(window->sdl);
-        window->sdl = nullptr;
-    }
+    g_windows.erase(std::remove(g_windows.begin(), g_windows.end(), window), g_windows.end());
+    delete window;
     return wasAlive ? TRUE : FALSE;
 }
 

@@ -19,6 +19,14 @@ int16_t Looped(const std::vector<int16_t>& ref, size_t k)
     return ref[k % ref.size()];
 }
 
+// The bytes with every 997th one flipped between the two fractions of the size.
+std::string Spoilt(std::string bytes, double from, double to)
+{
+    for (size_t i = size_t(bytes.size() * from); i < size_t(bytes.size() * to); i += 997)
+        bytes[i] = static_cast<char>(bytes[i] ^ 0x5A);
+    return bytes;
+}
+
 int OpenDescriptors()
 {
     int count = 0;
@@ -85,7 +93,12 @@ TEST_F(OggStreamTest, LoopsBitExactWithoutGapOrRepeatedSample)
     std::vector<int16_t> out = Play(75000); // two and a half times through the file
     for (size_t k = 0; k < out.size(); k++)
         ASSERT_EQ(out[k], Looped(ref, k)) << "frame " << k / 2;
+
+    // A stream deleted while it plays takes its buffer with it.
+    system.PlayMusic(nullptr);
     delete stream;
+    std::vector<int16_t> after = Run(2000, [] {});
+    EXPECT_EQ(std::count(after.begin(), after.end(), 0), 4000);
 }
 
 TEST_F(OggStreamTest, FileShorterThanAHalfRepeatsWithinEachFill)
@@ -185,6 +198,9 @@ TEST_F(OggStreamTest, FilesWithoutSoundPlaySilenceInsteadOfHanging)
     } cases[] = {
         {"headers-only.ogg", Encode(oggfiles::Sweep(4000, 2, 44100), 2, 44100, true)},
         {"empty-song.ogg", Encode({}, 2, 44100)},
+        // The decoder finds no end in it, and so no sound at all.
+        {"spoilt-to-the-end.ogg",
+         Spoilt(Encode(oggfiles::Sweep(150000, 2, 44100), 2, 44100), 1.0 / 3, 1.0)},
     };
     for (Case& c : cases)
     {
@@ -216,9 +232,9 @@ TEST_F(OggStreamTest, CorruptAndTruncatedFilesNeverHang)
 {
     // Long enough for many pages, so every cut keeps some sound.
     std::string good = Encode(oggfiles::Sweep(150000, 2, 44100), 2, 44100);
-    std::string corrupt = good;
-    for (size_t i = good.size() / 3; i < good.size(); i += 997)
-        corrupt[i] = static_cast<char>(corrupt[i] ^ 0x5A);
+    // The middle third spoilt; the end stays whole, so the decoder still
+    // finds where the stream ends.
+    std::string corrupt = Spoilt(good, 1.0 / 3, 2.0 / 3);
     struct Case
     {
         const char* name;
