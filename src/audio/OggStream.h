@@ -33,6 +33,8 @@ public:
     void Fill(uint32_t offset);
 
     uint32_t GetHalfSize() const { return halfSize; }
+    // 0 while the play cursor is in the first half, 1 in the second.
+    uint32_t GetRefillState() const { return refillState; }
 
 private:
     void ReleaseBuffer();

@@ -101,6 +101,39 @@ TEST_F(OggStreamTest, LoopsBitExactWithoutGapOrRepeatedSample)
     EXPECT_EQ(std::count(after.begin(), after.end(), 0), 4000);
 }
 
+TEST_F(OggStreamTest, RefillsOnlyOnceTheCursorIsPastTheHalfAndBackAtItsStart)
+{
+    // 44100 Hz stereo: halves of 11025 frames. The cursor is placed by mixing
+    // exact frame counts without an update in between.
+    std::string path = MakeOgg("half.ogg", oggfiles::Sweep(60001, 2, 44100), 2, 44100);
+    std::vector<int16_t> ref = Decode(path);
+    OggStream stream;
+    ASSERT_EQ(stream.Open(path.c_str()), 0);
+    system.PlayMusic(&stream);
+    struct Step
+    {
+        int frames;     // mixed before the update
+        uint32_t state; // refill state after it
+    } steps[] = {
+        {11025, 0}, // the cursor on the half's first byte has not left the first half
+        {1, 1},     // one frame on it has: the first half is refilled
+        {22049, 0}, // round to exactly the half again: now the second half is refilled
+        {1, 1},
+    };
+    std::vector<int16_t> out;
+    for (const Step& step : steps)
+    {
+        std::vector<int16_t> mixed = Run(step.frames, [] {});
+        out.insert(out.end(), mixed.begin(), mixed.end());
+        system.Update();
+        EXPECT_EQ(stream.GetRefillState(), step.state) << "after " << out.size() / 2 << " frames";
+    }
+    std::vector<int16_t> rest = Run(30000, [this] { system.Update(); });
+    out.insert(out.end(), rest.begin(), rest.end());
+    for (size_t k = 0; k < out.size(); k++)
+        ASSERT_EQ(out[k], Looped(ref, k)) << "frame " << k / 2;
+}
+
 TEST_F(OggStreamTest, FileShorterThanAHalfRepeatsWithinEachFill)
 {
     std::string path = MakeOgg("short.ogg", oggfiles::Sweep(3001, 2, 44100), 2, 44100);
