@@ -123,7 +123,8 @@ inline bool WriteBytes(const std::string& path, const std::vector<uint8_t>& byte
     FILE* file = fopen(path.c_str(), "wb");
     if (!file)
         return false;
-    bool ok = fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+    // An empty vector may hand out a null pointer, which fwrite must not get.
+    bool ok = bytes.empty() || fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
     fclose(file);
     return ok;
 }
