@@ -29,8 +29,8 @@ protected:
             texture->Release();
         texture = nullptr;
         return D3DXCreateTextureFromFileExA(w.device, path.c_str(), 0, 0, 0, 0, D3DFMT_UNKNOWN,
-                                            D3DPOOL_MANAGED, D3DX_DEFAULT, D3DX_DEFAULT, 0,
-                                            nullptr, nullptr, &texture);
+                                            D3DPOOL_MANAGED, D3DX_DEFAULT, D3DX_DEFAULT, 0, nullptr,
+                                            nullptr, &texture);
     }
 
     D3DSURFACE_DESC Desc(UINT level = 0)
