@@ -1,6 +1,9 @@
 #!/usr/bin/env bash
-# Configures and builds everything into build/.
+# Configures and builds everything into build/ (or the folder named by
+# TOLVI_BUILD_DIR, relative to the checkout). Extra arguments go to cmake.
+# TOLVI_JOBS sets the number of parallel jobs (default: every core).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-cmake -S "$root" -B "$root/build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@"
-cmake --build "$root/build" --parallel "$(nproc)"
+build="$root/${TOLVI_BUILD_DIR:-build}"
+cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@"
+cmake --build "$build" --parallel "${TOLVI_JOBS:-$(nproc)}"

@@ -9,7 +9,7 @@ packages=(
     libpng-dev libjpeg-dev zlib1g-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     libgl1-mesa-dri libegl-mesa0 libegl1
-    iproute2
+    iproute2 clang-format-14 git
 )
 
 missing=()

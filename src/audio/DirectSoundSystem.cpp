@@ -62,6 +62,13 @@ void DirectSoundSystem::Shutdown()
     // stream opened later create its buffer on freed memory.
     if (g_directSound == device)
         g_directSound = nullptr;
+    // Nothing uses the primary buffer after this; kept, it would be lost to
+    // the next Init.
+    if (primaryBuffer)
+    {
+        primaryBuffer->Release();
+        primaryBuffer = nullptr;
+    }
     device->Release();
     device = nullptr;
 }

@@ -22,7 +22,8 @@ public:
     // Opens the device and its primary buffer. -1, with nothing logged, when
     // either fails; the game then runs silent.
     int Init() override;
-    // Releases the device; a second call does nothing.
+    // Releases the primary buffer and the device; a second call does nothing.
+    // Streams keep their buffers.
     void Shutdown() override;
     // Ticks the current stream, if there is one.
     void Update() override;

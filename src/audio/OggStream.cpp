@@ -10,13 +10,13 @@
 OggStream::OggStream()
     : file(nullptr), buffer(nullptr), playing(0), halfSize(4096), refillState(0), exhausted(false)
 {
-    memset(&decoder, 0, sizeof(decoder));
 }
 
+// The decoder's own destructor clears it, which closes the file. The buffer
+// goes too: left playing, it would loop its last contents for good.
 OggStream::~OggStream()
 {
-    if (file)
-        ov_clear(&decoder);
+    ReleaseBuffer();
 }
 
 void OggStream::ReleaseBuffer()
@@ -32,7 +32,7 @@ int OggStream::Open(const char* name)
 {
     if (file)
     {
-        ov_clear(&decoder);
+        decoder.Clear();
         file = nullptr;
     }
     // A stream opened again plays only the new file.
@@ -48,7 +48,7 @@ int OggStream::Open(const char* name)
         return -1;
     }
 
-    if (ov_open(file, &decoder, nullptr, 0) < 0)
+    if (decoder.Open(file) < 0)
     {
         Log::Printf(Log::Instance(), "Error: File \"%s\" is not an ogg/vorbis stream.\n", name);
         fclose(file);
@@ -56,16 +56,17 @@ int OggStream::Open(const char* name)
         return -1;
     }
 
-    vorbis_info* info = ov_info(&decoder, -1);
+    int channels = 0;
+    long rate = 0;
     // The file decides these; the device takes mono or stereo within its rate
     // range, and anything else must not reach the buffer size arithmetic.
-    if (!info || info->channels < 1 || info->channels > 2 || info->rate < long(DSBFREQUENCY_MIN) ||
-        info->rate > long(DSBFREQUENCY_MAX))
+    if (!decoder.GetFormat(&channels, &rate) || channels < 1 || channels > 2 ||
+        rate < long(DSBFREQUENCY_MIN) || rate > long(DSBFREQUENCY_MAX))
     {
         Log::Printf(Log::Instance(),
                     "Error: File \"%s\" has %d channels at %ld Hz, which cannot be played.\n", name,
-                    info ? info->channels : 0, info ? info->rate : 0L);
-        ov_clear(&decoder);
+                    channels, rate);
+        decoder.Clear();
         file = nullptr;
         return -1;
     }
@@ -73,16 +74,15 @@ int OggStream::Open(const char* name)
     WAVEFORMATEX format;
     memset(&format, 0, sizeof(format));
     format.wFormatTag = WAVE_FORMAT_PCM;
-    format.nChannels = static_cast<WORD>(info->channels);
-    format.nSamplesPerSec = static_cast<DWORD>(info->rate);
+    format.nChannels = static_cast<WORD>(channels);
+    format.nSamplesPerSec = static_cast<DWORD>(rate);
     format.wBitsPerSample = 16;
     format.nBlockAlign = static_cast<WORD>(format.nChannels * 16 / 8);
     format.nAvgBytesPerSec = format.nSamplesPerSec * format.nBlockAlign;
 
     // A quarter second per half: 44100 Hz stereo gives 44100 bytes.
-    halfSize =
-        format.nBlockAlign *
-        static_cast<uint32_t>(static_cast<float>(static_cast<int64_t>(info->rate)) * 0.5f / 2.0f);
+    halfSize = format.nBlockAlign *
+               static_cast<uint32_t>(static_cast<float>(static_cast<int64_t>(rate)) * 0.5f / 2.0f);
 
     DSBUFFERDESC desc;
     memset(&desc, 0, sizeof(desc));
@@ -96,7 +96,7 @@ int OggStream::Open(const char* name)
     IDirectSoundBuffer* first = nullptr;
     if (!g_directSound || FAILED(g_directSound->CreateSoundBuffer(&desc, &first, nullptr)))
     {
-        ov_clear(&decoder);
+        decoder.Clear();
         file = nullptr;
         return -1;
     }
@@ -106,7 +106,7 @@ int OggStream::Open(const char* name)
     first->Release();
     if (!buffer)
     {
-        ov_clear(&decoder);
+        decoder.Clear();
         file = nullptr;
         return -1;
     }
@@ -131,7 +131,7 @@ void OggStream::Stop()
         return;
     playing = 0;
     buffer->Stop();
-    ov_raw_seek(&decoder, 0);
+    decoder.RawSeek(0);
 }
 
 void OggStream::Pause()
@@ -179,8 +179,7 @@ void OggStream::Fill(uint32_t offset)
     long sinceRewind = 1;
     while (remaining > 0 && !exhausted)
     {
-        int section = 0;
-        long r = ov_read(&decoder, destination, static_cast<int>(remaining), 0, 2, 1, &section);
+        long r = decoder.Read(destination, static_cast<int>(remaining));
         if (r > 0)
         {
             destination += r;
@@ -195,7 +194,7 @@ void OggStream::Fill(uint32_t offset)
         {
             exhausted = true;
         }
-        else if (ov_raw_seek(&decoder, 0) != 0)
+        else if (decoder.RawSeek(0) != 0)
         {
             Stop();
             break;

@@ -5,10 +5,10 @@
 #pragma once
 
 #include "audio/SoundStream.h"
+#include "platform/VorbisFile.h"
 
 #include <cstdint>
 #include <cstdio>
-#include <vorbis/vorbisfile.h>
 
 struct IDirectSoundBuffer8;
 
@@ -16,7 +16,7 @@ class OggStream : public SoundStream
 {
 public:
     OggStream();
-    // Releases the decoder and the file; the sound buffer is not released.
+    // Stops and releases the sound buffer, then the decoder and the file.
     ~OggStream() override;
 
     // Opens the file, creates a buffer of two quarter-second halves on
@@ -33,13 +33,15 @@ public:
     void Fill(uint32_t offset);
 
     uint32_t GetHalfSize() const { return halfSize; }
+    // 0 while the play cursor is in the first half, 1 in the second.
+    uint32_t GetRefillState() const { return refillState; }
 
 private:
     void ReleaseBuffer();
 
     FILE* file;
     IDirectSoundBuffer8* buffer;
-    OggVorbis_File decoder;
+    VorbisFile decoder;
     uint8_t playing;
     uint32_t halfSize;
     uint32_t refillState;

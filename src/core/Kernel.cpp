@@ -76,6 +76,8 @@ void Kernel::Shutdown()
     NetworkSubsystem::Instance()->Shutdown();
     if (g_soundSystem)
         g_soundSystem->Shutdown();
+    // Each start creates its own; nothing holds this one after the shut-down.
+    delete g_soundSystem;
     g_soundSystem = nullptr;
     InputSystem::Instance()->Shutdown();
     Video::Instance().Shutdown();

@@ -1,16 +1,6 @@
 #include "core/Profiler.h"
 
-#include "platform/Win32.h"
-
-namespace
-{
-int64_t Counter()
-{
-    LARGE_INTEGER count;
-    QueryPerformanceCounter(&count);
-    return count.QuadPart;
-}
-} // namespace
+#include "core/PerformanceCounter.h"
 
 Profiler* Profiler::GetInstance()
 {
@@ -20,19 +10,17 @@ Profiler* Profiler::GetInstance()
 
 Profiler::Profiler()
 {
-    LARGE_INTEGER countsPerSecond;
-    QueryPerformanceFrequency(&countsPerSecond);
-    frequency = countsPerSecond.QuadPart;
+    frequency = ReadPerformanceFrequency();
 }
 
 void Profiler::Start()
 {
-    frameStart = Counter();
+    frameStart = ReadPerformanceCounter();
 }
 
 void Profiler::EndFrame()
 {
-    frameEnd = Counter();
+    frameEnd = ReadPerformanceCounter();
     shownSections = sections;
     sections.clear();
     lastFrameTicks = frameEnd - frameStart;
@@ -55,14 +43,14 @@ void Profiler::Begin(const char* name)
     {
         ProfilerSection fresh;
         fresh.name = name;
-        fresh.start = Counter();
+        fresh.start = ReadPerformanceCounter();
         fresh.running = true;
         sections.push_back(fresh);
         return;
     }
     if (section->running)
         return;
-    section->start = Counter();
+    section->start = ReadPerformanceCounter();
     section->running = true;
 }
 
@@ -71,7 +59,7 @@ void Profiler::End(const char* name)
     ProfilerSection* section = Find(name);
     if (!section)
         return;
-    section->accumulated += Counter() - section->start;
+    section->accumulated += ReadPerformanceCounter() - section->start;
     ++section->count;
     section->running = false;
 }

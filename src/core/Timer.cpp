@@ -1,17 +1,11 @@
 #include "core/Timer.h"
 
+#include "core/PerformanceCounter.h"
 #include "platform/Win32.h"
 
 namespace
 {
 Timer g_timer;
-
-int64_t Counter()
-{
-    LARGE_INTEGER count;
-    QueryPerformanceCounter(&count);
-    return count.QuadPart;
-}
 } // namespace
 
 Timer* Timer::Instance()
@@ -24,14 +18,12 @@ void Timer::Initialize()
     fps = 0;
     fpsInterval = 1000;
     scaledFrameTime = 0.1f;
-    lastCount = Counter();
+    lastCount = ReadPerformanceCounter();
     intervalStart = lastCount;
     frameTime = 0.1f;
     timeScale = 1.0f;
     intervalFrames = 0;
-    LARGE_INTEGER countsPerSecond;
-    QueryPerformanceFrequency(&countsPerSecond);
-    frequency = countsPerSecond.QuadPart;
+    frequency = ReadPerformanceFrequency();
 }
 
 void Timer::Update()
@@ -43,7 +35,7 @@ void Timer::Update()
         ticks = timeGetTime();
         return;
     }
-    int64_t now = Counter();
+    int64_t now = ReadPerformanceCounter();
     ++intervalFrames;
     int64_t threshold = fpsInterval * frequency / 1000;
     if (now - intervalStart > threshold)

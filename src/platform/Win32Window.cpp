@@ -12,6 +12,7 @@
 
 #include <SDL.h>
 
+#include <algorithm>
 #include <csignal>
 #include <cstring>
 #include <deque>
@@ -227,6 +228,9 @@ HWND CreateWindowExA(DWORD, LPCSTR className, LPCSTR title, DWORD, int x, int y,
         SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
         if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0)
             return nullptr;
+        // The GL driver stays loaded until SDL_Quit, rather than being unloaded
+        // with each last window and loaded again with the next.
+        SDL_GL_LoadLibrary(nullptr);
         g_videoReady = true;
     }
 
@@ -289,12 +293,12 @@ BOOL DestroyWindow(HWND handle)
             window->proc(window, WM_DESTROY, 0, 0);
     }
     // The SDL window outlives the closed window until here, since the renderer
-    // releases its context on it after the close.
+    // releases its context on it after the close. The handle is dead from here
+    // on: a second DestroyWindow on it fails like one on any unknown handle.
     if (window->sdl)
-    {
         SDL_DestroyWindow(window->sdl);
-        window->sdl = nullptr;
-    }
+    g_windows.erase(std::remove(g_windows.begin(), g_windows.end(), window), g_windows.end());
+    delete window;
     return wasAlive ? TRUE : FALSE;
 }
 
@@ -548,6 +552,10 @@ void PlatformShutdown()
             window->sdl = nullptr;
         }
     }
-    SDL_Quit();
-    g_videoReady = false;
+    // SDL's video, and with it the GL driver, is left to the end of the
+    // process: Mesa's driver strands memory it still holds when it is
+    // unloaded, which a leak check then cannot even trace to it.
+    Uint32 others = SDL_WasInit(SDL_INIT_EVERYTHING) & ~(SDL_INIT_VIDEO | SDL_INIT_EVENTS);
+    if (others)
+        SDL_QuitSubSystem(others);
 }

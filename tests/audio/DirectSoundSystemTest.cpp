@@ -4,12 +4,12 @@
 #include "support/AudioFixture.h"
 #include "support/LogCapture.h"
 #include "support/OggFiles.h"
+#include "support/Wait.h"
 
-#include <chrono>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <thread>
 
 using oggfiles::Decode;
 using oggfiles::Encode;
@@ -87,14 +87,18 @@ TEST_F(AudioTest, MusicReachesTheDiskDeviceBitExact)
     ASSERT_EQ(stream.Open(path.c_str()), 0);
     system.PlayMusic(&stream);
     // With a 5 ms device delay the driver runs about twice real time (a
-    // 512-frame period every 5 ms, so a half buffer lasts some 100 ms): half
-    // a second covers the file several times over.
-    auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(500);
-    while (std::chrono::steady_clock::now() < end)
-    {
-        system.Update();
-        std::this_thread::sleep_for(std::chrono::microseconds(200));
-    }
+    // 512-frame period every 5 ms, so a half buffer lasts some 100 ms). The
+    // frame loop's updates run until the device has taken the file four
+    // times over.
+    const uintmax_t enough = 4 * ref.size() * sizeof(int16_t);
+    EXPECT_TRUE(WaitUntil(
+        [&]
+        {
+            std::error_code error;
+            uintmax_t size = std::filesystem::file_size(Path("device.raw"), error);
+            return !error && size >= enough;
+        },
+        30000, [&] { system.Update(); }));
     system.Shutdown();
 
     std::ifstream file(Path("device.raw"), std::ios::binary);

@@ -19,6 +19,14 @@ int16_t Looped(const std::vector<int16_t>& ref, size_t k)
     return ref[k % ref.size()];
 }
 
+// The bytes with every 997th one flipped between the two fractions of the size.
+std::string Spoilt(std::string bytes, double from, double to)
+{
+    for (size_t i = size_t(bytes.size() * from); i < size_t(bytes.size() * to); i += 997)
+        bytes[i] = static_cast<char>(bytes[i] ^ 0x5A);
+    return bytes;
+}
+
 int OpenDescriptors()
 {
     int count = 0;
@@ -85,7 +93,45 @@ TEST_F(OggStreamTest, LoopsBitExactWithoutGapOrRepeatedSample)
     std::vector<int16_t> out = Play(75000); // two and a half times through the file
     for (size_t k = 0; k < out.size(); k++)
         ASSERT_EQ(out[k], Looped(ref, k)) << "frame " << k / 2;
+
+    // A stream deleted while it plays takes its buffer with it.
+    system.PlayMusic(nullptr);
     delete stream;
+    std::vector<int16_t> after = Run(2000, [] {});
+    EXPECT_EQ(std::count(after.begin(), after.end(), 0), 4000);
+}
+
+TEST_F(OggStreamTest, RefillsOnlyOnceTheCursorIsPastTheHalfAndBackAtItsStart)
+{
+    // 44100 Hz stereo: halves of 11025 frames. The cursor is placed by mixing
+    // exact frame counts without an update in between.
+    std::string path = MakeOgg("half.ogg", oggfiles::Sweep(60001, 2, 44100), 2, 44100);
+    std::vector<int16_t> ref = Decode(path);
+    OggStream stream;
+    ASSERT_EQ(stream.Open(path.c_str()), 0);
+    system.PlayMusic(&stream);
+    struct Step
+    {
+        int frames;     // mixed before the update
+        uint32_t state; // refill state after it
+    } steps[] = {
+        {11025, 0}, // the cursor on the half's first byte has not left the first half
+        {1, 1},     // one frame on it has: the first half is refilled
+        {22049, 0}, // round to exactly the half again: now the second half is refilled
+        {1, 1},
+    };
+    std::vector<int16_t> out;
+    for (const Step& step : steps)
+    {
+        std::vector<int16_t> mixed = Run(step.frames, [] {});
+        out.insert(out.end(), mixed.begin(), mixed.end());
+        system.Update();
+        EXPECT_EQ(stream.GetRefillState(), step.state) << "after " << out.size() / 2 << " frames";
+    }
+    std::vector<int16_t> rest = Run(30000, [this] { system.Update(); });
+    out.insert(out.end(), rest.begin(), rest.end());
+    for (size_t k = 0; k < out.size(); k++)
+        ASSERT_EQ(out[k], Looped(ref, k)) << "frame " << k / 2;
 }
 
 TEST_F(OggStreamTest, FileShorterThanAHalfRepeatsWithinEachFill)
@@ -185,6 +231,9 @@ TEST_F(OggStreamTest, FilesWithoutSoundPlaySilenceInsteadOfHanging)
     } cases[] = {
         {"headers-only.ogg", Encode(oggfiles::Sweep(4000, 2, 44100), 2, 44100, true)},
         {"empty-song.ogg", Encode({}, 2, 44100)},
+        // The decoder finds no end in it, and so no sound at all.
+        {"spoilt-to-the-end.ogg",
+         Spoilt(Encode(oggfiles::Sweep(150000, 2, 44100), 2, 44100), 1.0 / 3, 1.0)},
     };
     for (Case& c : cases)
     {
@@ -216,9 +265,9 @@ TEST_F(OggStreamTest, CorruptAndTruncatedFilesNeverHang)
 {
     // Long enough for many pages, so every cut keeps some sound.
     std::string good = Encode(oggfiles::Sweep(150000, 2, 44100), 2, 44100);
-    std::string corrupt = good;
-    for (size_t i = good.size() / 3; i < good.size(); i += 997)
-        corrupt[i] = static_cast<char>(corrupt[i] ^ 0x5A);
+    // The middle third spoilt; the end stays whole, so the decoder still
+    // finds where the stream ends.
+    std::string corrupt = Spoilt(good, 1.0 / 3, 2.0 / 3);
     struct Case
     {
         const char* name;

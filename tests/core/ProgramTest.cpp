@@ -2,33 +2,21 @@
 // session would, by SIGTERM.
 #include "support/ScratchFolder.h"
 #include "support/TextFiles.h"
+#include "support/Wait.h"
 
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <csignal>
 #include <cstdlib>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <sys/stat.h>
-#include <sys/wait.h>
-#include <thread>
 #include <unistd.h>
 #include <vector>
 
 namespace
 {
-bool HasLine(const std::vector<std::string>& lines, const std::string& wanted)
-{
-    for (const std::string& line : lines)
-    {
-        if (line == wanted)
-            return true;
-    }
-    return false;
-}
-
+// Starts the program in the folder, its sound going to SDL's disk driver,
+// which writes the device's output to "device.raw" there.
 pid_t Spawn(const std::string& dir)
 {
     pid_t pid = fork();
@@ -36,39 +24,34 @@ pid_t Spawn(const std::string& dir)
     {
         if (chdir(dir.c_str()) != 0)
             _exit(126);
+        setenv("SDL_AUDIODRIVER", "disk", 1);
+        setenv("SDL_DISKAUDIOFILE", "device.raw", 1);
         execl(TOLVI_BINARY, TOLVI_BINARY, static_cast<char*>(nullptr));
         _exit(127);
     }
     return pid;
 }
 
-int WaitExit(pid_t pid, int seconds)
-{
-    for (int i = 0; i < seconds * 20; ++i)
-    {
-        int status = 0;
-        if (waitpid(pid, &status, WNOHANG) == pid)
-            return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    }
-    kill(pid, SIGKILL);
-    waitpid(pid, nullptr, 0);
-    return -1;
-}
-
 class ProgramTest : public ::testing::Test
 {
 protected:
-    // Waits until the program's log shows the main loop running.
-    bool WaitForMainloop(int seconds)
+    // True once the program's log shows the main loop's block open.
+    bool InMainloop() const
     {
-        for (int i = 0; i < seconds * 20; ++i)
+        std::vector<std::string> lines = ReadLines(dir + "/tolvi.log");
+        for (size_t i = 0; i + 1 < lines.size(); ++i)
         {
-            if (HasLine(ReadLines(dir + "/tolvi.log"), "Mainloop"))
+            if (lines[i] == "Mainloop" && lines[i + 1] == "{")
                 return true;
-            std::this_thread::sleep_for(std::chrono::milliseconds(50));
         }
         return false;
+    }
+    // True once the program has opened its sound device, which it does in
+    // its start-up after the video.
+    bool SoundOpened() const
+    {
+        struct stat info;
+        return stat((dir + "/device.raw").c_str(), &info) == 0;
     }
     ScratchFolder scratch{"program"};
     std::string dir = scratch.path;
@@ -79,10 +62,9 @@ TEST_F(ProgramTest, StartsRunsFramesAndStopsCleanlyOnSigterm)
 {
     pid_t pid = Spawn(dir);
     ASSERT_GT(pid, 0);
-    ASSERT_TRUE(WaitForMainloop(60)) << "no main loop in tolvi.log";
-    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    ASSERT_TRUE(WaitUntil([this] { return InMainloop(); }, 60000)) << "no main loop in tolvi.log";
     kill(pid, SIGTERM);
-    EXPECT_EQ(WaitExit(pid, 60), 0);
+    EXPECT_EQ(WaitExit(pid, 60000), 0);
 
     std::vector<std::string> lines = ReadLines(dir + "/tolvi.log");
     ASSERT_GE(lines.size(), 10u);
@@ -114,7 +96,7 @@ TEST_F(ProgramTest, RunsWhenTheLogFileCannotBeCreated)
     ASSERT_EQ(mkdir((dir + "/tolvi.log").c_str(), 0755), 0);
     pid_t pid = Spawn(dir);
     ASSERT_GT(pid, 0);
-    std::this_thread::sleep_for(std::chrono::seconds(2));
+    ASSERT_TRUE(WaitUntil([this] { return SoundOpened(); }, 60000)) << "the program never started";
     kill(pid, SIGTERM);
-    EXPECT_EQ(WaitExit(pid, 60), 0);
+    EXPECT_EQ(WaitExit(pid, 60000), 0);
 }

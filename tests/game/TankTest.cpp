@@ -36,11 +36,15 @@ Vector3 ChassisAxis(float x, float y, float z)
 // Holds the keys named, releases the others.
 void Hold(Tank* tank, const std::string& keys)
 {
-    void (Tank::*const setters[])(bool) = {
-        &Tank::SetGunUp,        &Tank::SetGunDown,       &Tank::SetTorsoLeft, &Tank::SetTorsoRight,
-        &Tank::SetDriveForward, &Tank::SetDriveBackward, &Tank::SetTurnLeft,  &Tank::SetTurnRight};
-    for (int i = 0; i < 8; ++i)
-        (tank->*setters[i])(keys.find("WSADCVNM"[i]) != std::string::npos);
+    auto held = [&keys](char key) { return keys.find(key) != std::string::npos; };
+    tank->SetGunUp(held('W'));
+    tank->SetGunDown(held('S'));
+    tank->SetTorsoLeft(held('A'));
+    tank->SetTorsoRight(held('D'));
+    tank->SetDriveForward(held('C'));
+    tank->SetDriveBackward(held('V'));
+    tank->SetTurnLeft(held('N'));
+    tank->SetTurnRight(held('M'));
 }
 } // namespace
 

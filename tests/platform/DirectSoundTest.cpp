@@ -114,6 +114,50 @@ TEST_F(DirectSoundTest, LoopingBufferPlaysAsARingAndItsCursorFollowsTheMixer)
     buffer->Release();
 }
 
+TEST_F(DirectSoundTest, BufferAtAQuarterOfTheDeviceRateInterpolatesAcrossItsEndOnlyWhenLooping)
+{
+    // Four frames at 11025 Hz: each plays as four device frames, the later
+    // three interpolated towards the next frame; after the last frame the
+    // next is the first when looping, and the last itself when not.
+    const int16_t frames[] = {1000, 2000, 3000, 5000};
+    struct Case
+    {
+        DWORD flags;
+        std::vector<int16_t> tail; // device frames 12 to 19
+    } cases[] = {
+        {DSBPLAY_LOOPING, {5000, 4000, 3000, 2000, 1000, 1250, 1500, 1750}},
+        {0, {5000, 5000, 5000, 5000, 0, 0, 0, 0}},
+    };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.flags);
+        WAVEFORMATEX format = Pcm(2, 11025);
+        IDirectSoundBuffer* buffer = nullptr;
+        ASSERT_EQ(Create(device, &format, sizeof frames * 2, &buffer), DS_OK);
+        void* region = nullptr;
+        DWORD size = 0;
+        ASSERT_EQ(buffer->Lock(0, sizeof frames * 2, &region, &size, nullptr, nullptr, 0), DS_OK);
+        int16_t* samples = static_cast<int16_t*>(region);
+        for (int i = 0; i < 4; i++)
+        {
+            samples[2 * i] = frames[i];
+            samples[2 * i + 1] = static_cast<int16_t>(-frames[i]);
+        }
+        buffer->Unlock(region, size, nullptr, 0);
+        buffer->Play(0, 0, c.flags);
+
+        std::vector<int16_t> out = Mix(20);
+        EXPECT_EQ(out[2 * 1], 1250);
+        EXPECT_EQ(out[2 * 10], 4000);
+        for (int i = 0; i < 8; i++)
+        {
+            EXPECT_EQ(out[2 * (12 + i)], c.tail[i]) << "frame " << 12 + i;
+            EXPECT_EQ(out[2 * (12 + i) + 1], -c.tail[i]) << "frame " << 12 + i;
+        }
+        buffer->Release();
+    }
+}
+
 TEST_F(DirectSoundTest, LockedRangePlaysSilenceAndCannotBeLockedTwice)
 {
     WAVEFORMATEX format = Pcm(2, 44100);

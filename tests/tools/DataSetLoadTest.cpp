@@ -31,6 +31,7 @@
 #include <cmath>
 #include <set>
 #include <unistd.h>
+#include <vorbis/vorbisfile.h>
 
 namespace
 {

@@ -1,0 +1,187 @@
+// The whole "tolvi.log" of a run: the program's entry starts the Kernel, runs
+// four frames and shuts everything down, and the log must read exactly as
+// listed below. A subsystem that joins the Kernel adds its lines to the one
+// list, at its place in the start-up, frame or shut-down order.
+//
+// The frames also show the order of the network ticks: a test node in the
+// main scene graph (updated after the server and the client) marks the end of
+// each frame's scene update and lines up, for the next frame, a message for
+// the server and one for the client that each log a warning on arrival.
+#include "../net/NetTestSupport.h"
+
+#include "core/Log.h"
+#include "core/Shell.h"
+#include "net/NetClient.h"
+#include "net/Server.h"
+#include "platform/TestHooks.h"
+#include "scene/SceneGraph.h"
+#include "scene/SceneNode.h"
+#include "support/ImageFiles.h"
+#include "support/LoopbackPeer.h"
+#include "support/TextFiles.h"
+#include "support/Wait.h"
+
+#include <functional>
+
+namespace
+{
+// "127.0.0.1:<port>" stands for the peer's port, which changes from run to run.
+const std::vector<std::string> kExpectedLog = {
+    // Start-up.
+    "Initializing Kernel",
+    "{",
+    " tolvi.log opened",
+    " Initializing Video Subsystem",
+    " {",
+    "  Direct3DCreate9()...  OK",
+    "  ",
+    "  Adapters found in the system",
+    "  OpenGL fixed-function device",
+    "  ",
+    "  IDirect3D9::GetDeviceCaps()...  OK",
+    "  IDirect3D9::CreateDevice()...  OK",
+    "  Video::Initialize succeded.",
+    " }",
+    " Initializing Input Subsystem",
+    " {",
+    "  Input system activated.",
+    " }",
+    " Initializing Network Subsystem",
+    " {",
+    "  Starting up Winsock.",
+    " }",
+    "}",
+    // The main loop. Frame 2 ticks the server (which accepts the peer) and the
+    // client (which only finishes its connect); frame 3 falls in the same
+    // millisecond, so only the client ticks and reads; frame 4 ticks the
+    // server, then the client.
+    "Mainloop",
+    "{",
+    " [test] frame 1",
+    " Client at 127.0.0.1:<port> has connected.",
+    " [test] frame 2",
+    " Warning: non-server message received.",
+    " [test] frame 3",
+    " Warning: non-client message from 127.0.0.1 received.",
+    " Warning: non-server message received.",
+    " [test] frame 4",
+    "}",
+    // Shut-down.
+    "Shutting Down Kernel",
+    "{",
+    " Shutting Down Network Subsystem",
+    " {",
+    "  Shutting down Winsock.",
+    " }",
+    " Shutting Down Input Subsystem",
+    " {",
+    "  Input system deactivated.",
+    " }",
+    " Shutting down Video subsystem",
+    " {",
+    " }",
+    " deleting remaining memory objects...",
+    "}",
+};
+
+// Runs one scripted step at the end of each frame's scene update, then closes
+// the main window after the last. A step that cannot do its part says so in
+// the log, where the comparison shows it.
+class FrameScript : public SceneNode
+{
+public:
+    int GetType() override { return 1; }
+    void Update(float) override
+    {
+        ++frame;
+        Log::Printf(Log::Instance(), "[test] frame %d\n", frame);
+        if (frame <= static_cast<int>(steps.size()) && !steps[frame - 1]())
+            Log::Printf(Log::Instance(), "[test] step %d failed\n", frame);
+        if (frame == static_cast<int>(steps.size()))
+            TestPostMessage(g_mainWindow, WM_CLOSE, 0, 0);
+    }
+
+    std::vector<std::function<bool()>> steps;
+    int frame = 0;
+};
+
+const uint32_t kServerToClientType = 1;
+const uint32_t kClientToServerType = 0x401;
+
+// The child's part: the program's entry, with the script in the main graph.
+void RunScriptedProgram()
+{
+    TestSetClock(1000);
+    FrameScript* script = new FrameScript();
+    // The server's peer and the far end of the client's link are the test's
+    // own sockets; what they send is in the receiving stack before the next
+    // frame starts.
+    int peer = -1;
+    int clientsPeer = -1;
+    auto sendFrame = [](int fd, uint32_t type)
+    { return LoopbackSendDelivered(fd, Frame(type, {}), 5000); };
+    script->steps = {
+        [&]
+        {
+            Server* server = Server::Instance();
+            server->SetPort(0);
+            server->Start();
+            peer = LoopbackConnect(server->GetListenPort());
+            uint16_t port = 0;
+            int listener = LoopbackListen(&port);
+            NetClient::Instance()->Connect("127.0.0.1", port);
+            clientsPeer = LoopbackAccept(listener, 5000);
+            LoopbackClose(listener);
+            TestSetClock(1001);
+            return peer >= 0 && sendFrame(clientsPeer, kClientToServerType);
+        },
+        [&] { return sendFrame(peer, kServerToClientType); },
+        [&]
+        {
+            TestSetClock(1002);
+            return sendFrame(clientsPeer, kClientToServerType);
+        },
+        [] { return true; },
+    };
+    MainSceneGraph.GetRoot()->AddChild(script);
+    static char commandLine[1] = {0};
+    WinMain(nullptr, nullptr, commandLine, SW_SHOW);
+}
+
+std::string Normalised(std::string line)
+{
+    const std::string address = "127.0.0.1:";
+    size_t at = line.find(address);
+    if (at == std::string::npos)
+        return line;
+    size_t digits = at + address.size();
+    size_t end = line.find_first_not_of("0123456789", digits);
+    return line.replace(digits, (end == std::string::npos ? line.size() : end) - digits, "<port>");
+}
+} // namespace
+
+TEST(KernelLogTest, WholeRunLogsStartUpFramesAndShutDownInOrder)
+{
+    ScratchFolder folder;
+    pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0)
+    {
+        if (chdir(folder.path.c_str()) == 0)
+            RunScriptedProgram();
+        _exit(0);
+    }
+    ASSERT_EQ(WaitExit(child, 60000), 0);
+
+    std::vector<std::string> lines = ReadLines(folder.File("tolvi.log"));
+    for (std::string& line : lines)
+        line = Normalised(line);
+    size_t same = 0;
+    while (same < lines.size() && same < kExpectedLog.size() && lines[same] == kExpectedLog[same])
+        ++same;
+    std::string log;
+    for (const std::string& line : lines)
+        log += line + "\n";
+    ASSERT_EQ(lines.size(), same) << "the log differs from line " << same + 1 << ":\n" << log;
+    EXPECT_EQ(lines.size(), kExpectedLog.size()) << "the log ends early:\n" << log;
+}
