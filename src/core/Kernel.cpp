@@ -5,6 +5,7 @@
 #include "core/RefObject.h"
 #include "core/Shell.h"
 #include "core/Timer.h"
+#include "game/Mod.h"
 #include "game/Physics.h"
 #include "gui/GuiManager.h"
 #include "input/InputSystem.h"
@@ -41,10 +42,12 @@ void Kernel::Init()
     NetworkSubsystem::Instance()->Init();
     Timer::Instance()->Initialize();
     Physics::Instance()->Init();
+    Mod::Instance()->Start();
 }
 
 void Kernel::Update()
 {
+    Mod::Instance()->Frame();
     Timer::Instance()->Update();
     InputSystem::Instance()->Update();
     // The server ticks at most once per millisecond reading.
@@ -67,6 +70,7 @@ void Kernel::Update()
 void Kernel::Shutdown()
 {
     LogScope scope("Shutting Down Kernel");
+    Mod::Instance()->Stop();
     Physics::Instance()->Shutdown();
     Timer::Instance()->Shutdown();
     NetworkSubsystem::Instance()->Shutdown();

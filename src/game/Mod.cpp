@@ -1,16 +1,183 @@
 #include "game/Mod.h"
 
-#include "game/ModInputSpy.h"
+#include "audio/SoundStream.h"
+#include "audio/SoundSystem.h"
+#include "core/Log.h"
+#include "core/Shell.h"
+#include "game/Tank.h"
+#include "gui/GuiImage.h"
+#include "gui/GuiManager.h"
+#include "net/Message.h"
+#include "net/NetClient.h"
+#include "scene/Camera.h"
+#include "scene/Level.h"
+#include "scene/Light.h"
+#include "scene/Projectile.h"
+#include "scene/SceneGraph.h"
+#include "scene/SkyBox.h"
+#include "scene/StaticModel.h"
+#include "video/ResourceManager.h"
+#include "video/Video.h"
+
+Camera* g_currentCamera = nullptr;
+Camera* g_chaseCamera = nullptr;
+Camera* g_freeCamera = nullptr;
+Tank* g_tank = nullptr;
+GuiImage* g_splash = nullptr;
+DWORD g_fadeStart = 0;
+DWORD g_fadeEnd = 0;
 
 namespace
 {
-ModInputSpy* g_inputSpy = nullptr;
+// The music plays, looping, until the program ends; the stream is held here
+// for that long and never freed.
+SoundStream* g_music = nullptr;
+
+// 0.78525 is the angle the scene was lit with, a little short of pi / 4.
+constexpr float kLightAngle = 0.78525f;
+
+void AddLight(SceneNode* root, float angle)
+{
+    Light* light = new Light();
+    light->kind = Light::kDirectional;
+    light->colour = Color3(1.0f, 1.0f, 1.0f);
+    light->orientation = Quaternion::FromAxisAngle(Vector3(1.0f, 0.0f, 0.0f), angle) *
+                         Quaternion::FromAxisAngle(Vector3(0.0f, 1.0f, 0.0f), angle);
+    root->AddChild(light);
+    Video::Instance().AddLight(light);
+}
+
+// Both cameras see the same: 4:3, 60 degrees, turned a little down and right.
+Camera* NewCamera(const Vector3& position)
+{
+    Camera* camera = new Camera();
+    camera->aspect = 1.3333334f;
+    camera->fov = 1.0471975f;
+    camera->zoom = 1.0f;
+    camera->AddPitch(-0.2f);
+    camera->AddYaw(0.2f);
+    camera->position = position;
+    return camera;
+}
 } // namespace
 
 Mod* Mod::Instance()
 {
     static Mod mod;
     return &mod;
+}
+
+void Mod::Start()
+{
+    LogScope scope("Starting Mod");
+    spare = 0;
+
+    ResourceManager& resources = ResourceManager::Instance();
+    Video& video = Video::Instance();
+    GuiManager& gui = GuiManager::Instance();
+    video.SetFontTexture(resources.GetTexture("data\\textures\\font.png"));
+    gui.SetCursor(resources.GetTexture("data\\textures\\cursor.png"), 0, 0);
+    gui.SetCursorBounds(0, 0, video.width, video.height);
+
+    g_splash = new GuiImage();
+    g_splash->alpha = 1.0f;
+    g_splash->texture = resources.GetTexture("data/textures/tolvi01.jpg");
+    gui.SetRoot(g_splash);
+    gui.SetActive(true);
+
+    mode = kGameMode;
+    nextPingTime = 0;
+    chatFlag = 0;
+    chatText[0] = '\0';
+
+    SceneNode* root = MainSceneGraph.GetRoot();
+    SkyBox* sky = new SkyBox();
+    sky->Load("data/textures/cliff");
+    root->AddChild(sky);
+    AddLight(root, -kLightAngle);
+    AddLight(root, kLightAngle);
+
+    // The tank builds its torso, gun and physical bodies where it stands, so
+    // its position comes first; it drops from y = 15 onto the ground plane.
+    g_tank = new Tank();
+    g_tank->position = Vector3(-37.0f, 15.0f, -191.0f);
+    g_tank->Create();
+    root->AddChild(g_tank);
+
+    g_freeCamera = NewCamera(Vector3(-37.0f, 5.0f, -191.0f));
+    root->AddChild(g_freeCamera);
+    // Behind and above the torso, turning with it.
+    g_chaseCamera = NewCamera(Vector3(-1.0f, 5.0f, -20.0f));
+    g_tank->torso->AddChild(g_chaseCamera);
+    g_currentCamera = g_chaseCamera;
+    video.SetCamera(g_currentCamera);
+
+    LoadObstacles("level.txt", root);
+    // Drawn only: what the tank and the boxes stand on is the physics ground
+    // plane y = 0.
+    root->AddChild(new StaticModel("level_boden.3ds"));
+
+    if (g_soundSystem && !g_music)
+    {
+        g_music = g_soundSystem->CreateStream();
+        if (g_music)
+        {
+            g_music->Open("data/music/freude.ogg");
+            g_soundSystem->PlayMusic(g_music);
+        }
+    }
+
+    g_fadeStart = GetTickCount() + kFadeDelay;
+    g_fadeEnd = g_fadeStart + kFadeLength;
+}
+
+void Mod::Stop()
+{
+    LogScope scope("Stopping Mod");
+}
+
+void Mod::Frame()
+{
+    // The fade belongs to the splash: without one (before Start) the GUI is
+    // left as it stands.
+    const DWORD now = GetTickCount();
+    if (g_splash)
+    {
+        if (g_fadeStart < now && now < g_fadeEnd)
+            g_splash->alpha = 1.0f - static_cast<float>(now - g_fadeStart) /
+                                         static_cast<float>(g_fadeEnd - g_fadeStart);
+        else if (now >= g_fadeEnd)
+            GuiManager::Instance().SetActive(false);
+    }
+
+    if (timeGetTime() > nextPingTime)
+    {
+        nextPingTime = timeGetTime() + kPingInterval;
+        // Released when this frame is done with it; the send writes it at once.
+        SmartPtr<Message> message = new Message();
+        message->type = kPingMessage;
+        message->WriteInt(timeGetTime());
+        NetClient::Instance()->SendNow(message.Get());
+    }
+}
+
+SceneNode* Mod::CreateNode(int typeId)
+{
+    switch (typeId)
+    {
+    case kNodeLevel:
+        return new Level();
+    case kNodeLight:
+        return new Light();
+    case kNodeCamera:
+        return new Camera();
+    case kNodePlayer:
+        return new Player();
+    case kNodeProjectile:
+        return new Projectile();
+    default:
+        return nullptr;
+    }
 }
 
 // The game answers no network events yet.
@@ -23,45 +190,3 @@ void Mod::OnServerFound(ServerInfo*) {}
 void Mod::OnClientConnected(int) {}
 
 void Mod::OnClientDisconnected(int) {}
-
-// The game binds no controls yet; only a test's spy sees the calls.
-void Mod::OnKeyDown(int code)
-{
-    if (g_inputSpy)
-        g_inputSpy->KeyDown(code);
-}
-
-void Mod::OnKeyUp(int code)
-{
-    if (g_inputSpy)
-        g_inputSpy->KeyUp(code);
-}
-
-void Mod::OnMouseMove(int dx, int dy)
-{
-    if (g_inputSpy)
-        g_inputSpy->MouseMove(dx, dy);
-}
-
-void Mod::OnMouseDown(int button)
-{
-    if (g_inputSpy)
-        g_inputSpy->MouseDown(button);
-}
-
-void Mod::OnMouseUp(int button)
-{
-    if (g_inputSpy)
-        g_inputSpy->MouseUp(button);
-}
-
-void Mod::OnChar(char c)
-{
-    if (g_inputSpy)
-        g_inputSpy->Char(c);
-}
-
-void TestSetModInputSpy(ModInputSpy* spy)
-{
-    g_inputSpy = spy;
-}

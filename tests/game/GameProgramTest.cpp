@@ -1,0 +1,393 @@
+// The whole game as a user plays it, headless, in the made data set: the
+// program's start-up, main loop and shut-down as WinMain runs them, with the
+// clock and the keys injected and the presented frames read back.
+#include "core/Kernel.h"
+#include "core/Log.h"
+#include "core/Profiler.h"
+#include "core/Shell.h"
+#include "game/Mod.h"
+#include "game/Tank.h"
+#include "gui/GuiImage.h"
+#include "gui/GuiManager.h"
+#include "platform/Process.h"
+#include "platform/TestHooks.h"
+#include "platform/VideoTestHooks.h"
+#include "scene/Camera.h"
+#include "scene/Light.h"
+#include "scene/Projectile.h"
+#include "scene/SceneGraph.h"
+#include "support/FreshProcess.h"
+#include "support/SdlEvents.h"
+#include "support/TextFiles.h"
+#include "tools/MakerRun.h"
+#include "video/Video.h"
+
+#include "assets/Image.h"
+
+#include <algorithm>
+#include <cstring>
+#include <fstream>
+
+namespace
+{
+// Milliseconds of injected clock per frame: 20 frames a second.
+constexpr DWORD kFrameMs = 50;
+
+// The program in the child: window, Kernel start-up, frames on the injected
+// clock, and the shut-down once the loop takes its quit message.
+class Session
+{
+public:
+    Session()
+    {
+        TestSetClock(clock);
+        CreateMainWindow();
+        ShowCursor(FALSE);
+        Profiler::GetInstance()->Start();
+        Kernel::GetInstance()->Init();
+        mainloop = new LogScope("Mainloop");
+    }
+
+    ~Session()
+    {
+        delete mainloop;
+        Kernel::GetInstance()->Shutdown();
+        DestroyMainWindow();
+        ShowCursor(TRUE);
+    }
+
+    // Frames of kFrameMs each for the given time; the messages waiting are
+    // handled first, as the loop does.
+    void Play(DWORD milliseconds)
+    {
+        for (DWORD played = 0; played < milliseconds; played += kFrameMs)
+        {
+            clock += kFrameMs;
+            TestSetClock(clock);
+            while (MainLoopPass(msg, profilerStamp) != LoopPass::Frame)
+            {
+            }
+        }
+    }
+
+    // Runs the loop until it takes its quit message.
+    void RunUntilQuit()
+    {
+        while (msg.message != WM_QUIT)
+            MainLoopPass(msg, profilerStamp);
+    }
+
+    // The picture last presented; saved as a PNG when TOLVI_GAME_SHOTS names
+    // a folder, for a person to look at.
+    TestFrame Shot(const char* name)
+    {
+        TestFrame frame = TestReadFrame(Video::Instance().device);
+        if (const char* folder = std::getenv("TOLVI_GAME_SHOTS"))
+        {
+            assets::Image image(frame.width, frame.height);
+            for (int y = 0; y < frame.height; ++y)
+            {
+                for (int x = 0; x < frame.width; ++x)
+                {
+                    const uint32_t c = frame.At(x, y);
+                    image.At(x, y) =
+                        assets::Rgba{static_cast<uint8_t>(c >> 16), static_cast<uint8_t>(c >> 8),
+                                     static_cast<uint8_t>(c), 255};
+                }
+            }
+            assets::WritePng(image, std::string(folder) + "/" + name + ".png", false);
+        }
+        return frame;
+    }
+
+    DWORD clock = 1000;
+    MSG msg = {};
+    DWORD profilerStamp = 0;
+    LogScope* mainloop = nullptr;
+};
+
+struct Rect
+{
+    int x0, y0, x1, y1;
+};
+
+// Band of the frame by fractions of its size.
+Rect Band(const TestFrame& f, float left, float top, float right, float bottom)
+{
+    return {static_cast<int>(left * f.width), static_cast<int>(top * f.height),
+            static_cast<int>(right * f.width), static_cast<int>(bottom * f.height)};
+}
+
+bool Differs(uint32_t a, uint32_t b)
+{
+    for (int shift = 0; shift < 24; shift += 8)
+    {
+        if (std::abs(static_cast<int>((a >> shift) & 0xFF) -
+                     static_cast<int>((b >> shift) & 0xFF)) > 8)
+            return true;
+    }
+    return false;
+}
+
+// Fraction of the pixels in the rectangle that differ between two frames by
+// more than a few levels in some channel.
+double Differing(const TestFrame& a, const TestFrame& b, const Rect& r)
+{
+    size_t differing = 0;
+    for (int y = r.y0; y < r.y1; ++y)
+        for (int x = r.x0; x < r.x1; ++x)
+            differing += Differs(a.At(x, y), b.At(x, y));
+    return static_cast<double>(differing) / ((r.x1 - r.x0) * (r.y1 - r.y0));
+}
+
+// Mean red, green and blue over the rectangle.
+Vector3 Mean(const TestFrame& f, const Rect& r)
+{
+    Vector3 sum;
+    for (int y = r.y0; y < r.y1; ++y)
+    {
+        for (int x = r.x0; x < r.x1; ++x)
+        {
+            const uint32_t c = f.At(x, y);
+            sum += Vector3(static_cast<float>((c >> 16) & 0xFF),
+                           static_cast<float>((c >> 8) & 0xFF), static_cast<float>(c & 0xFF));
+        }
+    }
+    return sum / static_cast<float>((r.x1 - r.x0) * (r.y1 - r.y0));
+}
+
+// The tank's models taken away for one picture of the same moment: the
+// pixels that change are the tank's.
+TestFrame WithoutTank()
+{
+    StaticModel* parts[] = {g_tank, g_tank->torso.Get(), g_tank->gun.Get()};
+    SmartPtr<Model> kept[3];
+    for (int i = 0; i < 3; ++i)
+    {
+        kept[i] = parts[i]->model;
+        parts[i]->model = nullptr;
+    }
+    Video::Instance().Render();
+    TestFrame frame = TestReadFrame(Video::Instance().device);
+    for (int i = 0; i < 3; ++i)
+        parts[i]->model = kept[i];
+    return frame;
+}
+
+template <class T> std::vector<T*> RootNodes(int type)
+{
+    std::vector<T*> nodes;
+    for (const SmartPtr<SceneNode>& child : MainSceneGraph.GetRoot()->GetChildren())
+    {
+        if (child->GetType() == type && child->IsAlive())
+            nodes.push_back(static_cast<T*>(child.Get()));
+    }
+    return nodes;
+}
+
+// What the player sees and does, checked as it happens.
+void Play(Session& session)
+{
+    session.Play(kFrameMs);
+    const TestFrame title = session.Shot("title");
+    session.Play(12000);
+    const TestFrame scene = session.Shot("scene");
+    EXPECT_GT(Differing(title, scene, Band(scene, 0, 0, 1, 1)), 0.5)
+        << "still the title card after 12 s";
+    const Vector3 sky = Mean(scene, Band(scene, 0.0f, 0.0f, 1.0f, 0.15f));
+    EXPECT_TRUE(sky.z > sky.x + 30.0f && sky.z > 150.0f)
+        << "no blue sky above: " << sky.x << " " << sky.y << " " << sky.z;
+    const Vector3 ground = Mean(scene, Band(scene, 0.0f, 0.85f, 0.25f, 1.0f));
+    EXPECT_TRUE(ground.y > ground.x && ground.y > ground.z + 20.0f)
+        << "no grass below: " << ground.x << " " << ground.y << " " << ground.z;
+
+    // The tank: in the lower middle of the picture, facing away from the
+    // camera.
+    const TestFrame bare = WithoutTank();
+    size_t count = 0;
+    float sumX = 0.0f;
+    float sumY = 0.0f;
+    for (int y = 0; y < scene.height; ++y)
+    {
+        for (int x = 0; x < scene.width; ++x)
+        {
+            if (Differs(scene.At(x, y), bare.At(x, y)))
+            {
+                ++count;
+                sumX += static_cast<float>(x) / scene.width;
+                sumY += static_cast<float>(y) / scene.height;
+            }
+        }
+    }
+    ASSERT_GT(count, scene.pixels.size() / 100) << "no tank in the picture";
+    EXPECT_NEAR(sumX / count, 0.5f, 0.25f) << "the tank is not in front of the camera";
+    EXPECT_GT(sumY / count, 0.6f) << "the tank is not below the horizon";
+
+    // SPACE: one shell that flies along the gun until it strikes, and there
+    // bursts into ten smoke emitters.
+    PushKey(SDL_SCANCODE_SPACE, true);
+    session.Play(kFrameMs);
+    PushKey(SDL_SCANCODE_SPACE, false);
+    std::vector<Projectile*> shells = RootNodes<Projectile>(kNodeProjectile);
+    ASSERT_EQ(shells.size(), 1u);
+    SmartPtr<Projectile> shell = shells[0];
+    std::vector<Vector3> flight = {shell->position};
+    for (int frame = 0; frame < 60 && shell->IsAlive(); ++frame)
+    {
+        session.Play(kFrameMs);
+        flight.push_back(shell->position);
+    }
+    ASSERT_FALSE(shell->IsAlive()) << "the shell never landed";
+    EXPECT_GE(flight.size(), 4u) << "the shell struck at once";
+    EXPECT_GT(flight.back().z - flight.front().z, 10.0f) << "the shell did not fly ahead";
+    std::vector<SceneNode*> smoke = RootNodes<SceneNode>(kNodeSmokeEmitter);
+    EXPECT_EQ(smoke.size(), 10u);
+    for (SceneNode* emitter : smoke)
+        EXPECT_LT((emitter->position - flight.back()).Length(), 5.0f) << "smoke away from the hit";
+    session.Play(500);
+    session.Shot("smoke");
+
+    // C held for 3 s: the tank drives towards its front, and the ground
+    // under it moves through the picture while the camera follows.
+    const Vector3 start = g_tank->position;
+    const Vector3 front = Vector3(0.0f, 0.0f, 1.0f).TransformNormal(g_tank->orientation.ToMatrix());
+    const Rect near = Band(scene, 0.0f, 0.85f, 0.25f, 1.0f);
+    const TestFrame standing = session.Shot("standing");
+    session.Play(kFrameMs);
+    EXPECT_LT(Differing(standing, session.Shot("still"), near), 0.01) << "the ground moves alone";
+    PushKey(SDL_SCANCODE_C, true);
+    session.Play(1000);
+    const TestFrame driving = session.Shot("driving");
+    EXPECT_GT(Differing(standing, driving, near), 0.25) << "the ground did not move under the tank";
+    session.Play(2000);
+    PushKey(SDL_SCANCODE_C, false);
+    session.Play(kFrameMs);
+    EXPECT_GT((g_tank->position - start).Dot(front), 10.0f) << "the tank did not drive ahead";
+}
+
+std::vector<int16_t> ReadSamples(const std::string& path)
+{
+    std::vector<uint8_t> bytes = ReadBytes(path);
+    std::vector<int16_t> samples(bytes.size() / 2);
+    std::memcpy(samples.data(), bytes.data(), samples.size() * 2);
+    return samples;
+}
+
+size_t Find(const std::vector<std::string>& lines, const std::string& line, size_t from = 0)
+{
+    return static_cast<size_t>(
+        std::find(lines.begin() + std::min(from, lines.size()), lines.end(), line) - lines.begin());
+}
+} // namespace
+
+TEST(GameProgramTest, PlaysAsAUserSeesAndHearsItAndStopsOnCtrlC)
+{
+    if (const char* folder = FreshProcessFolder())
+    {
+        ASSERT_EQ(chdir(folder), 0);
+        PlatformInstallSignalHandlers();
+        Session session;
+        Play(session);
+
+        // Ready for the parent's Ctrl+C.
+        std::ofstream("ready") << "ready\n";
+        session.RunUntilQuit();
+        return;
+    }
+
+    TOLVI_REQUIRE_MAKER();
+    MakerRun data;
+    ASSERT_TRUE(data.Make());
+    pid_t child = StartFreshProcess(data.path, {{"SDL_AUDIODRIVER", "disk"},
+                                                {"SDL_DISKAUDIOFILE", data.File("device.raw")},
+                                                {"SDL_DISKAUDIODELAY", "5"}});
+    ASSERT_GT(child, 0);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(300);
+    while (!std::ifstream(data.File("ready")) && std::chrono::steady_clock::now() < deadline)
+    {
+        int status = 0;
+        if (waitpid(child, &status, WNOHANG) == child)
+            FAIL() << "the game ended before it was stopped, status " << status;
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    kill(child, SIGINT);
+    EXPECT_EQ(WaitExit(child, std::chrono::seconds(60)), 0);
+
+    std::vector<int16_t> samples = ReadSamples(data.File("device.raw"));
+    EXPECT_TRUE(
+        std::any_of(samples.begin(), samples.end(), [](int16_t s) { return std::abs(s) > 1000; }))
+        << samples.size() << " samples reached the device, all near silence";
+
+    const std::vector<std::string> log = ReadLines(data.File("tolvi.log"));
+    const size_t stop = Find(log, "Shutting Down Kernel", Find(log, "Mainloop"));
+    ASSERT_LT(stop + 5, log.size()) << "no shut-down in tolvi.log";
+    EXPECT_EQ(std::vector<std::string>(log.begin() + stop, log.begin() + stop + 5),
+              (std::vector<std::string>{"Shutting Down Kernel", "{", " Stopping Mod", " {", " }"}));
+    EXPECT_EQ(log[log.size() - 2], " deleting remaining memory objects...");
+    EXPECT_EQ(log.back(), "}");
+}
+
+TEST(GameProgramTest, StartBuildsTheSceneInOrderAndClosingTheWindowStopsTheGame)
+{
+    if (const char* folder = FreshProcessFolder())
+    {
+        ASSERT_EQ(chdir(folder), 0);
+        Session session;
+        const std::vector<SmartPtr<SceneNode>>& nodes = MainSceneGraph.GetRoot()->GetChildren();
+        const size_t obstacles = ReadLines("level.txt").size();
+        std::vector<int> types;
+        for (const SmartPtr<SceneNode>& node : nodes)
+            types.push_back(node->GetType());
+        std::vector<int> expected = {kNodeSkyBox, kNodeLight, kNodeLight, kNodeTank, kNodeCamera};
+        expected.insert(expected.end(), obstacles, kNodePhysicsBox);
+        expected.push_back(kNodeStaticModel);
+        ASSERT_EQ(types, expected);
+
+        const std::list<SmartPtr<Light>>& lights = Video::Instance().lights;
+        ASSERT_EQ(lights.size(), 2u) << "both lights go to the Video";
+        EXPECT_EQ(lights.front().Get(), nodes[1].Get());
+        EXPECT_EQ(lights.back().Get(), nodes[2].Get());
+
+        // The tank where it starts (no frame has run); the free camera in the
+        // world, the chase camera behind and above the torso, current.
+        EXPECT_EQ(nodes[3].Get(), g_tank);
+        EXPECT_EQ(g_tank->position, Vector3(-37, 15, -191));
+        EXPECT_EQ(nodes[4].Get(), g_freeCamera);
+        EXPECT_EQ(g_freeCamera->position, Vector3(-37, 5, -191));
+        ASSERT_EQ(g_tank->torso->GetChildren().size(), 2u) << "the gun and the chase camera";
+        EXPECT_EQ(g_tank->torso->GetChildren()[1].Get(), g_chaseCamera);
+        EXPECT_EQ(g_chaseCamera->position, Vector3(-1, 5, -20));
+        EXPECT_EQ(g_currentCamera, g_chaseCamera);
+        EXPECT_EQ(Video::Instance().camera.Get(), g_chaseCamera);
+
+        // The title card over everything, fading 3 s on for 8 s.
+        EXPECT_EQ(GuiManager::Instance().root.Get(), g_splash);
+        EXPECT_TRUE(GuiManager::Instance().active);
+        EXPECT_EQ(g_fadeStart, session.clock + 3000);
+        EXPECT_EQ(g_fadeEnd, session.clock + 11000);
+
+        session.Play(kFrameMs);
+        SDL_Event close = {};
+        close.type = SDL_WINDOWEVENT;
+        close.window.event = SDL_WINDOWEVENT_CLOSE;
+        PushSdlEvent(close);
+        session.RunUntilQuit();
+        return;
+    }
+
+    TOLVI_REQUIRE_MAKER();
+    MakerRun data;
+    ASSERT_TRUE(data.Make());
+    EXPECT_EQ(WaitExit(StartFreshProcess(data.path), std::chrono::seconds(120)), 0);
+
+    // The Mod starts last in the Kernel's start-up and stops first.
+    const std::vector<std::string> log = ReadLines(data.File("tolvi.log"));
+    const size_t start = Find(log, " Starting Mod", Find(log, " Initializing Network Subsystem"));
+    ASSERT_LT(start, log.size());
+    EXPECT_EQ(Find(log, " }", start) + 2, Find(log, "Mainloop")) << "not last in the start-up";
+    const size_t stop = Find(log, "Shutting Down Kernel");
+    ASSERT_LT(stop + 4, log.size());
+    EXPECT_EQ(std::vector<std::string>(log.begin() + stop, log.begin() + stop + 4),
+              (std::vector<std::string>{"Shutting Down Kernel", "{", " Stopping Mod", " {"}));
+    EXPECT_EQ(log.back(), "}");
+}

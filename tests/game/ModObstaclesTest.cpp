@@ -1,0 +1,124 @@
+// The level file: each good line one physics box on the ground plane; short,
+// overlong and unreadable lines skipped with a log line, never a box from
+// stale values or from a line's cut-off tail.
+#include "game/Mod.h"
+#include "game/PhysicsTestSupport.h"
+#include "support/LogCapture.h"
+
+#include <cmath>
+
+namespace
+{
+// Where a placed box stands: its geom's centre and its turn about y.
+struct Placed
+{
+    float x, y, z;
+    float yaw;
+    bool dynamic;
+};
+
+std::vector<Placed> PlacedBoxes(SceneNode* parent)
+{
+    std::vector<Placed> placed;
+    for (const SmartPtr<SceneNode>& child : parent->GetChildren())
+    {
+        PhysicsBox* box = static_cast<PhysicsBox*>(child.Get());
+        const dReal* p = dGeomGetPosition(box->geom);
+        dQuaternion q;
+        dGeomGetQuaternion(box->geom, q);
+        const float yaw = static_cast<float>(2.0 * std::atan2(q[2], q[0]));
+        placed.push_back({static_cast<float>(p[0]), static_cast<float>(p[1]),
+                          static_cast<float>(p[2]), yaw, box->body != nullptr});
+    }
+    return placed;
+}
+} // namespace
+
+TEST_F(PhysicsTest, LevelFileLinesBecomeBoxesAndBadLinesAreSkippedWithTheirNumber)
+{
+    // A crate 2 high with its base at y = 0.
+    const std::string crate = BoxModel("crate.3ds", Vector3(-1, 0, -1), Vector3(1, 2, 1));
+    const float kPi = 3.1415927f;
+    const std::string longName(250, 'n');
+    struct Case
+    {
+        const char* name;
+        std::string text;
+        std::vector<Placed> boxes;
+        std::vector<std::string> logged;
+    };
+    const Case cases[] = {
+        {"three lines",
+         crate + " 10.5 -20 1 1\n" + crate + " 0 0 2 0\n" + crate + " -3 4 -1 7\n",
+         {{10.5f, 1.1f, -20, kPi / 2, true}, {0, 1, 0, kPi, false}, {-3, 1.1f, 4, -kPi / 2, true}},
+         {}},
+        {"empty", "", {}, {}},
+        {"last line without a line feed keeps its last digit",
+         crate + " 1 2 0 0\n" + crate + " 5 6 0 1",
+         {{1, 1, 2, 0, false}, {5, 1.1f, 6, 0, true}},
+         {}},
+        {"CRLF",
+         crate + " 1 2 0 1\r\n" + crate + " 3 4 0 0\r\n",
+         {{1, 1.1f, 2, 0, true}, {3, 1, 4, 0, false}},
+         {}},
+        {"short and blank lines",
+         crate + " 1 2 0\n\n" + crate + " 3 4 0 0\n",
+         {{3, 1, 4, 0, false}},
+         {"line 1 has fewer than five fields", "line 2 has fewer than five fields"}},
+        {"a 250-character name",
+         longName + " 1 2 0 0\n" + crate + " 3 4 0 0\n",
+         {{3, 1, 4, 0, false}},
+         {"line 1 has fewer than five fields"}},
+        // Cut at 298 characters, the line would read as one box and its tail
+        // as another.
+        {"a line longer than 298 characters",
+         crate + " 1 2 0 0" + std::string(300, ' ') + crate + " 5 6 0 0\n" + crate + " 3 4 0 0\n",
+         {{3, 1, 4, 0, false}},
+         {"line 1 is longer than 298 characters"}},
+        {"numbers that are not finite",
+         crate + " nan 2 0 0\n" + crate + " 1 inf 0 0\n" + crate + " 1 2 -inf 0\n",
+         {},
+         {"line 1 holds a number", "line 2 holds a number", "line 3 holds a number"}},
+    };
+
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.name);
+        const std::string path = folder.File("level.txt");
+        ASSERT_TRUE(WriteBytes(path, std::vector<uint8_t>(c.text.begin(), c.text.end())));
+        SmartPtr<SceneNode> parent = new RootNode();
+        LogCapture log;
+        EXPECT_EQ(Mod::Instance()->LoadObstacles(path.c_str(), parent.Get()),
+                  static_cast<int>(c.boxes.size()));
+
+        std::vector<Placed> placed = PlacedBoxes(parent.Get());
+        ASSERT_EQ(placed.size(), c.boxes.size());
+        for (size_t i = 0; i < placed.size(); ++i)
+        {
+            EXPECT_NEAR(placed[i].x, c.boxes[i].x, 1e-4f) << i;
+            EXPECT_NEAR(placed[i].y, c.boxes[i].y, 1e-4f) << i;
+            EXPECT_NEAR(placed[i].z, c.boxes[i].z, 1e-4f) << i;
+            EXPECT_NEAR(placed[i].yaw, c.boxes[i].yaw, 1e-4f) << i;
+            EXPECT_EQ(placed[i].dynamic, c.boxes[i].dynamic) << i;
+        }
+        // The reader's own lines, beside the model import's.
+        std::vector<std::string> lines;
+        for (const std::string& line : log.Lines())
+        {
+            if (line.rfind(path + ": ", 0) == 0)
+                lines.push_back(line.substr(path.size() + 2));
+        }
+        ASSERT_EQ(lines.size(), c.logged.size()) << log.Text();
+        for (size_t i = 0; i < lines.size(); ++i)
+            EXPECT_EQ(lines[i].rfind(c.logged[i], 0), 0u) << lines[i];
+    }
+}
+
+TEST_F(PhysicsTest, MissingLevelFilePlacesNothingSilently)
+{
+    SmartPtr<SceneNode> parent = new RootNode();
+    LogCapture log;
+    EXPECT_EQ(Mod::Instance()->LoadObstacles(folder.File("level.txt").c_str(), parent.Get()), -1);
+    EXPECT_TRUE(parent->GetChildren().empty());
+    EXPECT_EQ(log.Text(), "");
+}

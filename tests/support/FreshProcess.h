@@ -1,0 +1,59 @@
+// Runs the current test again in a fresh process of this test binary, for
+// tests that change the program's singletons for good (the Kernel's start-up,
+// the game's scene, signal handlers). In that process FreshProcessFolder()
+// holds the folder the parent gave; elsewhere it is null.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <csignal>
+#include <cstdlib>
+#include <string>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+#include <utility>
+#include <vector>
+
+inline const char* FreshProcessFolder()
+{
+    return std::getenv("TOLVI_FRESH_PROCESS_FOLDER");
+}
+
+// Starts the current test in a new process with the folder and the extra
+// environment; the child's exit status is the test's result (0 passed).
+inline pid_t StartFreshProcess(const std::string& folder,
+                               const std::vector<std::pair<std::string, std::string>>& env = {})
+{
+    const ::testing::TestInfo* test = ::testing::UnitTest::GetInstance()->current_test_info();
+    const std::string filter =
+        std::string("--gtest_filter=") + test->test_suite_name() + "." + test->name();
+    pid_t child = fork();
+    if (child == 0)
+    {
+        setenv("TOLVI_FRESH_PROCESS_FOLDER", folder.c_str(), 1);
+        for (const auto& entry : env)
+            setenv(entry.first.c_str(), entry.second.c_str(), 1);
+        execl("/proc/self/exe", "tolvi_tests", filter.c_str(), static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    return child;
+}
+
+// The child's exit status (128 + the signal if one ended it), or -1 after
+// killing it when the limit passed first.
+inline int WaitExit(pid_t pid, std::chrono::seconds limit)
+{
+    const auto deadline = std::chrono::steady_clock::now() + limit;
+    while (std::chrono::steady_clock::now() < deadline)
+    {
+        int status = 0;
+        if (waitpid(pid, &status, WNOHANG) == pid)
+            return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    kill(pid, SIGKILL);
+    waitpid(pid, nullptr, 0);
+    return -1;
+}
