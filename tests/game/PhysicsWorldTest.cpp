@@ -1,8 +1,8 @@
 // The physics world: frame slicing, real ODE behaviour of dropped boxes, the
 // near callback's contacts, the rigid-body wrapper, and the Kernel's calls.
 #include "core/Kernel.h"
-#include "game/PhysicsTestSupport.h"
 #include "game/RigidBody.h"
+#include "support/PhysicsFixture.h"
 
 #include <limits>
 #include <sys/wait.h>
@@ -175,13 +175,12 @@ TEST(PhysicsKernelTest, KernelStartsStepsBeforeTheSceneAndStopsPhysics)
         dBodyID body = nullptr;
         double seen = 0.0;
     };
-    char pattern[] = "/tmp/tolvi-kernel-physics-XXXXXX";
-    std::string dir = mkdtemp(pattern);
+    ScratchFolder dir("kernel-physics");
     pid_t child = fork();
     ASSERT_GE(child, 0);
     if (child == 0)
     {
-        if (chdir(dir.c_str()) != 0)
+        if (chdir(dir.path.c_str()) != 0)
             _exit(1);
         Kernel::GetInstance()->Init();
         Physics* physics = Physics::Instance();
@@ -199,7 +198,6 @@ TEST(PhysicsKernelTest, KernelStartsStepsBeforeTheSceneAndStopsPhysics)
     }
     int status = 0;
     ASSERT_EQ(waitpid(child, &status, 0), child);
-    std::system(("rm -rf " + dir).c_str());
     ASSERT_TRUE(WIFEXITED(status));
     EXPECT_EQ(WEXITSTATUS(status), 0) << "1 no folder, 2 no world, 3 not stepped before the "
                                          "scene, 4 world left";

@@ -3,7 +3,7 @@
 // splash over the whole back buffer at its clamped opacity.
 #include "core/Kernel.h"
 #include "gui/GuiImage.h"
-#include "gui/GuiPixelFixture.h"
+#include "gui/GuiTestSupport.h"
 
 #include <algorithm>
 #include <cmath>
@@ -29,8 +29,8 @@ TEST_F(GuiPixelTest, WidgetsDrawBackToFrontAndAClickRaisesOneWithinTheSameKernel
     gui.SetRoot(root);
     // Probes: red alone, the overlap, green's child, green alone, nothing.
     const int probes[][2] = {{120, 120}, {190, 190}, {165, 165}, {230, 230}, {95, 95}};
-    const uint32_t before[] = {kRed, kGreen, kBlue, kGreen, kBackground};
-    const uint32_t after[] = {kRed, kRed, kRed, kGreen, kBackground};
+    const uint32_t before[] = {kRed, kGreen, kBlue, kGreen, kClearColour};
+    const uint32_t after[] = {kRed, kRed, kRed, kGreen, kClearColour};
 
     Kernel::GetInstance()->Update();
     TestFrame frame = Read();
@@ -62,7 +62,7 @@ TEST_F(GuiPixelTest, TheCursorLiesOnTopAtItsPositionLessTheHotPointAndNothingSho
         TestFrame frame = Frame();
         int left = 200 - c.hotX;
         int top = 100 - c.hotY;
-        uint32_t around = c.tree ? kRed : kBackground;
+        uint32_t around = c.tree ? kRed : kClearColour;
         EXPECT_TRUE(ColorNear(frame.At(left, top), kYellow));
         EXPECT_TRUE(ColorNear(frame.At(left + 15, top + 7), kYellow));
         EXPECT_TRUE(ColorNear(frame.At(left - 1, top), around));
@@ -73,7 +73,7 @@ TEST_F(GuiPixelTest, TheCursorLiesOnTopAtItsPositionLessTheHotPointAndNothingSho
 
     gui.SetActive(false);
     TestFrame frame = Frame();
-    EXPECT_EQ(std::count(frame.pixels.begin(), frame.pixels.end(), kBackground),
+    EXPECT_EQ(std::count(frame.pixels.begin(), frame.pixels.end(), kClearColour),
               static_cast<long>(frame.pixels.size()));
 }
 
@@ -113,7 +113,7 @@ TEST_F(GuiPixelTest, TheSplashFillsTheBackBufferAtItsOpacityClampedAndNeverFromN
         {
             uint32_t rgb = c.textured ? texels[i] & 0x00FFFFFF : 0x00FFFFFF;
             EXPECT_TRUE(ColorNear(frame.At(corners[i][0], corners[i][1]),
-                                  Blend(c.alphaByte << 24 | rgb, kBackground)))
+                                  Blend(c.alphaByte << 24 | rgb, kClearColour)))
                 << "corner " << i;
         }
     }

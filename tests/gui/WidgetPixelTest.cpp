@@ -4,7 +4,7 @@
 #include "gui/Button.h"
 #include "gui/CheckBox.h"
 #include "gui/EditBox.h"
-#include "gui/GuiPixelFixture.h"
+#include "gui/GuiTestSupport.h"
 #include "gui/GuiWindow.h"
 #include "gui/Label.h"
 #include "gui/ListBox.h"
@@ -87,17 +87,17 @@ TEST_F(WidgetPixelTest, ButtonsCheckBoxesAndWindowsShowTheirStatesWithTheirTexts
                                {120, 103, Region(1, row)},
                                {176, 116, Region(2, row)},
                                {195, 119, Region(3, row)},
-                               {196, 110, kBackground},
+                               {196, 110, kClearColour},
                                {141, 107, GlyphColor('O')},
                                {155, 113, GlyphColor('K')},
                                {139, 109, kBlack},
                                {115, 165, Region(0, state)},
-                               {116, 158, kBackground},
+                               {116, 158, kClearColour},
                                {125, 155, GlyphColor('G')},
                                {123, 157, kBlack},
                                {309, 151, GlyphColor('i')},
                                {301, 159, GlyphColor('y')},
-                               {299, 152, kBackground},
+                               {299, 152, kClearColour},
                                {202, 314, Region(0, 0)},
                                {300, 302, Region(1, 0)},
                                {336, 308, Region(2, 0)},
@@ -109,7 +109,7 @@ TEST_F(WidgetPixelTest, ButtonsCheckBoxesAndWindowsShowTheirStatesWithTheirTexts
                                {351, 412, Region(2, 3)},
                                {356, 416, grip},
                                {359, 419, grip},
-                               {360, 419, kBackground},
+                               {360, 419, kClearColour},
                                {205, 305, GlyphColor('W')}});
     }
 }
@@ -167,7 +167,7 @@ TEST_F(WidgetPixelTest, AListBoxDrawsTheRowsThatFitAndAScrollBarsThumbStaysOnIts
     list->selected = items[2];
     // Row backgrounds 0 to 3 (row 4's would end below 146), texts 0 to 4.
     std::vector<Probe> probes = {{452, 102, Region(0, 0)}, {500, 123, Region(1, 1)},
-                                 {500, 145, Region(1, 2)}, {456, 155, kBackground},
+                                 {500, 145, Region(1, 2)}, {456, 155, kClearColour},
                                  {534, 125, Region(0, 0)}, {533, 105, kNormalRow}};
     for (int k = 0; k < 5; ++k)
     {
@@ -201,9 +201,9 @@ TEST_F(WidgetPixelTest, AListBoxDrawsTheRowsThatFitAndAScrollBarsThumbStaysOnIts
         }
         EXPECT_EQ(wrong, 0);
         // The horizontal bar: its track alone, between the ends.
-        ExpectProbes(frame, {{605, 258, kBackground},
+        ExpectProbes(frame, {{605, 258, kClearColour},
                              {616, 250, Region(1, 2)},
                              {683, 265, Region(1, 2)},
-                             {690, 258, kBackground}});
+                             {690, 258, kClearColour}});
     }
 }

@@ -6,10 +6,7 @@
 #include "math/RayHit.h"
 #include "net/Message.h"
 #include "scene/LevelTestSupport.h"
-#include "scene/SceneFrames.h"
-#include "scene/SceneGraph.h"
-#include "support/TdsSamples.h"
-#include "video/ModelTestSupport.h"
+#include "support/SceneFixture.h"
 
 #include <algorithm>
 #include <cmath>
@@ -18,15 +15,9 @@
 
 namespace
 {
-class LevelTest : public ModelFileTest
+class LevelTest : public SceneTest
 {
 protected:
-    void TearDown() override
-    {
-        ClearMainGraph();
-        ModelFileTest::TearDown();
-    }
-
     // A level loaded from the file, or null when the load fails.
     SmartPtr<Level> Load(const LevelFile& file, const std::string& name = "level.3ds")
     {
@@ -41,9 +32,7 @@ protected:
     Level* AddToScene(const LevelFile& file)
     {
         SmartPtr<Level> level = Load(file, "level" + std::to_string(++saved) + ".3ds");
-        if (level)
-            MainSceneGraph.GetRoot()->AddChild(level.Get());
-        return level.Get();
+        return level ? Add(level.Get()) : nullptr;
     }
 
     int saved = 0;

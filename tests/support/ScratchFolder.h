@@ -1,6 +1,6 @@
 // A fresh folder under the system's temporary folder for one test's files,
-// removed with everything in it when the object goes; and whole files read
-// and written as bytes.
+// removed with everything in it when the object goes; a working folder for
+// the length of a test; and whole files read and written as bytes.
 #pragma once
 
 #include "assets/Files.h"
@@ -43,6 +43,27 @@ public:
     std::string File(const std::string& name) const { return path + "/" + name; }
 
     std::string path;
+};
+
+// The working folder is the one given while the object lives, then the one
+// before it again.
+class WorkingFolder
+{
+public:
+    explicit WorkingFolder(const std::string& folder) : previous(std::filesystem::current_path())
+    {
+        std::filesystem::current_path(folder);
+    }
+    ~WorkingFolder()
+    {
+        std::error_code ignored;
+        std::filesystem::current_path(previous, ignored);
+    }
+    WorkingFolder(const WorkingFolder&) = delete;
+    WorkingFolder& operator=(const WorkingFolder&) = delete;
+
+private:
+    std::filesystem::path previous;
 };
 
 // The whole file; empty when it cannot be read.
