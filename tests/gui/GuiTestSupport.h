@@ -149,6 +149,42 @@ inline void MoveCursorTo(int x, int y)
     gui.OnMouseMove(x - gui.cursorX, y - gui.cursorY);
 }
 
+// A recording root of 800 by 600 under the GUI manager, whose cursor may go
+// far beyond it, for tests that drive widgets through the manager.
+class GuiTreeTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        root = keeper.Make("root", 0, 0, 800, 600);
+        gui.SetRoot(root);
+        gui.SetCursorBounds(-1000, -1000, 2000, 2000);
+    }
+    // The widget, kept, as the root's frontmost child.
+    template <class T> T* Add(T* widget)
+    {
+        root->AddChild(widget);
+        return keeper.Keep(widget);
+    }
+    void ClickAt(int x, int y)
+    {
+        MoveCursorTo(x, y);
+        gui.OnLeftDown();
+    }
+    // A press at the first point, moves through all of them, a release.
+    void Drag(const std::vector<std::pair<int, int>>& path)
+    {
+        ClickAt(path[0].first, path[0].second);
+        for (const auto& point : path)
+            MoveCursorTo(point.first, point.second);
+        gui.OnLeftUp();
+    }
+
+    WidgetKeeper keeper;
+    GuiManager& gui = GuiManager::Instance();
+    RecordingWidget* root = nullptr;
+};
+
 // Video started on the main window with the GUI active and its cursor kept on
 // the back buffer; and skins whose texels are coloured by the region they lie in.
 class GuiPixelFixture : public VideoFixture

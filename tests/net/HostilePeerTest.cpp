@@ -15,18 +15,9 @@
 
 namespace
 {
-class HostilePeerTest : public NetTest
+class HostilePeerTest : public ServerTest
 {
 protected:
-    void SetUp() override
-    {
-        NetTest::SetUp();
-        server.SetPort(0);
-        server.Start();
-        port = server.GetListenPort();
-        ASSERT_NE(port, 0);
-    }
-
     // One frame of the game: the server's update, then the end-of-frame deletion.
     void Step()
     {
@@ -38,9 +29,6 @@ protected:
     {
         return DriveUntil([&] { Step(); }, [&] { return spy.Count("ClientConnected") >= count; });
     }
-
-    Server server;
-    uint16_t port = 0;
 };
 } // namespace
 
