@@ -7,7 +7,6 @@
 #include "support/SceneFixture.h"
 #include "support/VideoFixture.h"
 
-#include <algorithm>
 #include <cmath>
 #include <cstring>
 
@@ -27,10 +26,6 @@ int32_t CameraIdIn(const Message& message)
 TEST(PlayerTest, ArmourWeaponsJumpAndBoundsFollowTheirRules)
 {
     SmartPtr<Player> player = new Player();
-    EXPECT_EQ(player->GetType(), 10);
-    EXPECT_TRUE(player->health == 100 && player->armor == 0 && player->GetPitch() == 0.0f);
-    EXPECT_TRUE(player->radii == Vector3(0.3f, 1.0f, 0.3f));
-
     // Armour, damage: armour and health after it.
     const int damage[][4] = {
         {50, 30, 20, 100}, {10, 30, 0, 80}, {30, 30, 0, 100}, {0, 150, 0, -50}};

@@ -63,8 +63,7 @@ TEST_F(TankBoxTest, ChassisAndWheelsStandOnTheBodyModelsBoxAtTheTanksPosition)
         {
             dJointID hinge = x < 0 ? g_leftHinges[i] : g_rightHinges[i];
             dBodyID wheel = x < 0 ? g_leftWheelBodies[i] : g_rightWheelBodies[i];
-            dVector3 anchor;
-            dVector3 axis;
+            dVector3 anchor, axis;
             dJointGetHingeAnchor(hinge, anchor);
             dJointGetHingeAxis(hinge, axis);
             EXPECT_TRUE(Of(dBodyGetPosition(wheel)) == p + Vector3(x, -0.6f, z[i])) << i << x;
@@ -255,7 +254,6 @@ TEST_F(TankTest, DataSetTankSettlesDrivesStraightAndTurnsLeft)
 TEST(BouncingShellTest, BouncesOffTheGroundFallsAndDiesWithItsLife)
 {
     SmartPtr<BouncingShell> shell = new BouncingShell();
-    EXPECT_EQ(shell->GetType(), 15);
     shell->position = Vector3(2, 1, 0);
     shell->velocity = Vector3(1, -10, 0);
     shell->life = 1.0f;

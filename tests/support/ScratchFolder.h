@@ -1,6 +1,7 @@
 // A fresh folder under the system's temporary folder for one test's files,
 // removed with everything in it when the object goes; a working folder for
-// the length of a test; and whole files read and written as bytes.
+// the length of a test; whole files read and written as bytes; and the count
+// of open descriptors.
 #pragma once
 
 #include "assets/Files.h"
@@ -78,4 +79,11 @@ inline std::vector<uint8_t> ReadBytes(const std::string& path)
 inline bool WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes)
 {
     return assets::SaveFile(path, bytes);
+}
+
+// The descriptors this process has open.
+inline int CountOpenDescriptors()
+{
+    const std::filesystem::directory_iterator fds("/proc/self/fd");
+    return static_cast<int>(std::distance(begin(fds), end(fds)));
 }
