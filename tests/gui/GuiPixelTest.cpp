@@ -27,21 +27,20 @@ TEST_F(GuiPixelTest, WidgetsDrawBackToFrontAndAClickRaisesOneWithinTheSameKernel
     root->AddChild(green);
     green->AddChild(keeper->Make("blue", 10, 10, 20, 20, kBlue));
     gui.SetRoot(root);
-    // Probes: red alone, the overlap, green's child, green alone, nothing.
-    const int probes[][2] = {{120, 120}, {190, 190}, {165, 165}, {230, 230}, {95, 95}};
-    const uint32_t before[] = {kRed, kGreen, kBlue, kGreen, kClearColour};
-    const uint32_t after[] = {kRed, kRed, kRed, kGreen, kClearColour};
-
-    Kernel::GetInstance()->Update();
-    TestFrame frame = Read();
-    for (int i = 0; i < 5; ++i)
-        EXPECT_TRUE(ColorNear(frame.At(probes[i][0], probes[i][1]), before[i])) << i;
-    MoveCursorTo(120, 120);
-    gui.OnLeftDown();
-    Kernel::GetInstance()->Update();
-    frame = Read();
-    for (int i = 0; i < 5; ++i)
-        EXPECT_TRUE(ColorNear(frame.At(probes[i][0], probes[i][1]), after[i])) << i;
+    // Probes on the diagonal: red alone, the overlap, green's child, green
+    // alone, nothing; before and after a click on red.
+    const int probes[] = {120, 190, 165, 230, 95};
+    const uint32_t colours[2][5] = {{kRed, kGreen, kBlue, kGreen, kClearColour},
+                                    {kRed, kRed, kRed, kGreen, kClearColour}};
+    for (const uint32_t(&expected)[5] : colours)
+    {
+        Kernel::GetInstance()->Update();
+        TestFrame frame = Read();
+        for (int i = 0; i < 5; ++i)
+            EXPECT_TRUE(ColorNear(frame.At(probes[i], probes[i]), expected[i])) << i;
+        MoveCursorTo(120, 120);
+        gui.OnLeftDown();
+    }
 }
 
 TEST_F(GuiPixelTest, TheCursorLiesOnTopAtItsPositionLessTheHotPointAndNothingShowsWhileInactive)

@@ -80,37 +80,27 @@ TEST_F(WidgetPixelTest, ButtonsCheckBoxesAndWindowsShowTheirStatesWithTheirTexts
         int row = std::min(state, 2);
         uint32_t grip = state == 2 ? Region(2, 3) : kGrip;
         // The button's middle stretches skin columns 1 and 2 over 116 to 180,
-        // its caption starts at (100 + 96 / 2 - 8, 106). The window's columns
-        // end at 216, then 328 (title) or 344 (below), then 360; its rows at
-        // 316 (title), 332 (band), 404 (body) and 420 (bottom).
-        ExpectProbes(Frame(), {{100, 100, Region(0, row)},
-                               {120, 103, Region(1, row)},
-                               {176, 116, Region(2, row)},
-                               {195, 119, Region(3, row)},
-                               {196, 110, kClearColour},
-                               {141, 107, GlyphColor('O')},
-                               {155, 113, GlyphColor('K')},
-                               {139, 109, kBlack},
-                               {115, 165, Region(0, state)},
-                               {116, 158, kClearColour},
-                               {125, 155, GlyphColor('G')},
-                               {123, 157, kBlack},
-                               {309, 151, GlyphColor('i')},
-                               {301, 159, GlyphColor('y')},
-                               {299, 152, kClearColour},
-                               {202, 314, Region(0, 0)},
-                               {300, 302, Region(1, 0)},
-                               {336, 308, Region(2, 0)},
-                               {352, 308, Region(3, row)},
-                               {280, 324, Region(1, 1)},
-                               {204, 360, Region(0, 2)},
-                               {354, 400, Region(2, 2)},
-                               {280, 419, Region(1, 3)},
-                               {351, 412, Region(2, 3)},
-                               {356, 416, grip},
-                               {359, 419, grip},
-                               {360, 419, kClearColour},
-                               {205, 305, GlyphColor('W')}});
+        // its caption starts at (100 + 96 / 2 - 8, 106).
+        const std::vector<Probe> buttonProbes = {
+            {100, 100, Region(0, row)},  {120, 103, Region(1, row)}, {176, 116, Region(2, row)},
+            {195, 119, Region(3, row)},  {196, 110, kClearColour},   {141, 107, GlyphColor('O')},
+            {155, 113, GlyphColor('K')}, {139, 109, kBlack}};
+        const std::vector<Probe> boxAndLabelProbes = {
+            {115, 165, Region(0, state)}, {116, 158, kClearColour},    {125, 155, GlyphColor('G')},
+            {123, 157, kBlack},           {309, 151, GlyphColor('i')}, {301, 159, GlyphColor('y')},
+            {299, 152, kClearColour}};
+        // The window's columns end at 216, then 328 (title) or 344 (below),
+        // then 360; its rows at 316 (title), 332 (band), 404 (body) and 420
+        // (bottom).
+        const std::vector<Probe> windowProbes = {
+            {202, 314, Region(0, 0)},   {300, 302, Region(1, 0)}, {336, 308, Region(2, 0)},
+            {352, 308, Region(3, row)}, {280, 324, Region(1, 1)}, {204, 360, Region(0, 2)},
+            {354, 400, Region(2, 2)},   {280, 419, Region(1, 3)}, {351, 412, Region(2, 3)},
+            {356, 416, grip},           {359, 419, grip},         {360, 419, kClearColour},
+            {205, 305, GlyphColor('W')}};
+        const TestFrame frame = Frame();
+        for (const auto* probes : {&buttonProbes, &boxAndLabelProbes, &windowProbes})
+            ExpectProbes(frame, *probes);
     }
 }
 
