@@ -13,23 +13,13 @@ namespace
 {
 const float kPi = 3.14159265f;
 
-// An opaque 8 by 8 PNG whose pixel (x, y), top row first, is argb(x).
-template <typename Fill> void WriteTexture(const std::string& path, Fill argb)
-{
-    std::vector<uint32_t> pixels;
-    for (int y = 0; y < 8; ++y)
-        for (int x = 0; x < 8; ++x)
-            pixels.push_back(0xFF000000u | argb(x));
-    ASSERT_TRUE(WritePng(path, 8, 8, pixels, true));
-}
-
 class ParticlePixelTest : public SceneTest
 {
 protected:
     void SetUp() override
     {
         SceneTest::SetUp();
-        WriteTexture("data/textures/smoke.png", [](int) { return 0xFFFFFFu; });
+        HalvesImage("data/textures/smoke.png", 0xFFFFFF, 0xFFFFFF);
         View(Vector3());
     }
 
@@ -55,7 +45,7 @@ protected:
 
 TEST_F(ParticlePixelTest, ParticleIsATexturedSquareFacingTheCameraBlendedByLife)
 {
-    WriteTexture("data/textures/halves.png", [](int x) { return x < 4 ? 0xFF0000u : 0x00FF00u; });
+    HalvesImage("data/textures/halves.png", 0xFF0000, 0x00FF00);
     const Vector3 p(3, 2, 10);
     Particle* particle = StillParticle("data/textures/halves.png", p, 2.0f);
 

@@ -37,16 +37,6 @@ std::vector<uint8_t> SquaresFile(bool withMaterials)
         });
 }
 
-// An 8 by 8 BMP whose pixel (x, y), top row first, is rgb(x).
-template <typename Fill> bool WriteBmp(const std::string& path, Fill rgb)
-{
-    std::vector<uint32_t> pixels;
-    for (int y = 0; y < 8; ++y)
-        for (int x = 0; x < 8; ++x)
-            pixels.push_back(rgb(x));
-    return WriteBytes(path, BmpBytes(8, 8, pixels));
-}
-
 class ScenePixelTest : public SceneTest
 {
 protected:
@@ -119,8 +109,7 @@ TEST_F(ScenePixelTest, LightLightsTheFacesItFacesOnly)
 TEST_F(ScenePixelTest, SkyBoxSurroundsTheCameraWithEachFaceWhereItBelongs)
 {
     // Face 0 (ahead) is red on its left half and blue on its right half.
-    ASSERT_TRUE(
-        WriteBmp("data/textures/skyft.bmp", [](int x) { return x < 4 ? 0xFF0000u : 0x0000FFu; }));
+    HalvesImage("data/textures/skyft.bmp", 0xFF0000, 0x0000FF);
     SolidBmp("data/textures/skybk.bmp", 0x00FF00);
     SolidBmp("data/textures/skylf.bmp", 0xFFFF00);
     SolidBmp("data/textures/skyrt.bmp", 0x00FFFF);

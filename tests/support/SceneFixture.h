@@ -158,11 +158,18 @@ protected:
         return light;
     }
 
-    // An 8 by 8 BMP of one colour.
-    static void SolidBmp(const std::string& name, uint32_t rgb)
+    // An opaque 8 by 8 image, a PNG or else a BMP by its name, whose left
+    // half is one colour and right half another.
+    static void HalvesImage(const std::string& name, uint32_t left, uint32_t right)
     {
-        ASSERT_TRUE(WriteBytes(name, BmpBytes(8, 8, std::vector<uint32_t>(64, rgb))));
+        std::vector<uint32_t> texels;
+        for (int i = 0; i < 64; ++i)
+            texels.push_back(0xFF000000u | (i % 8 < 4 ? left : right));
+        const bool png = name.size() > 4 && name.compare(name.size() - 4, 4, ".png") == 0;
+        ASSERT_TRUE(png ? WritePng(name, 8, 8, texels, true)
+                        : WriteBytes(name, BmpBytes(8, 8, texels)));
     }
+    static void SolidBmp(const std::string& name, uint32_t rgb) { HalvesImage(name, rgb, rgb); }
 
     // What Video draws now, without an update.
     TestFrame Picture()
