@@ -5,8 +5,6 @@
 #include "support/LogCapture.h"
 #include "support/OggFiles.h"
 
-#include <dirent.h>
-
 namespace
 {
 using oggfiles::Decode;
@@ -25,18 +23,6 @@ std::string Spoilt(std::string bytes, double from, double to)
     for (size_t i = size_t(bytes.size() * from); i < size_t(bytes.size() * to); i += 997)
         bytes[i] = static_cast<char>(bytes[i] ^ 0x5A);
     return bytes;
-}
-
-int OpenDescriptors()
-{
-    int count = 0;
-    if (DIR* d = opendir("/proc/self/fd"))
-    {
-        while (readdir(d))
-            count++;
-        closedir(d);
-    }
-    return count;
 }
 
 class OggStreamTest : public AudioTest
@@ -301,7 +287,7 @@ TEST_F(OggStreamTest, FilesThatAreNotOggVorbisFailWithTheirLogLine)
     std::string good = Encode(oggfiles::Sweep(4000, 2, 44100), 2, 44100);
     oggfiles::Write(Path("cut-header.ogg"), good.substr(0, 40));
 
-    int descriptors = OpenDescriptors();
+    int descriptors = CountOpenDescriptors();
     for (const char* name : {"text.ogg", "empty.ogg", "cut-header.ogg"})
     {
         LogCapture log;
@@ -318,7 +304,7 @@ TEST_F(OggStreamTest, FilesThatAreNotOggVorbisFailWithTheirLogLine)
         EXPECT_EQ(stream.Open(Path("missing.ogg").c_str()), -1);
         EXPECT_EQ(log.Text(), "Error: File \"" + Path("missing.ogg") + "\" not found.\n");
     }
-    EXPECT_EQ(OpenDescriptors(), descriptors);
+    EXPECT_EQ(CountOpenDescriptors(), descriptors);
 }
 
 TEST_F(OggStreamTest, ChannelCountOrRateTheDeviceCannotTakeFailsOpen)
@@ -329,7 +315,7 @@ TEST_F(OggStreamTest, ChannelCountOrRateTheDeviceCannotTakeFailsOpen)
     oggfiles::Write(Path("slow.ogg"), oggfiles::WithRate(stereo, 7));
     oggfiles::Write(Path("huge.ogg"), oggfiles::WithRate(stereo, 0x7FFFFFFF));
 
-    int descriptors = OpenDescriptors();
+    int descriptors = CountOpenDescriptors();
     for (const char* name : {"three.ogg", "fast.ogg", "slow.ogg", "huge.ogg"})
     {
         LogCapture log;
@@ -342,7 +328,7 @@ TEST_F(OggStreamTest, ChannelCountOrRateTheDeviceCannotTakeFailsOpen)
         EXPECT_EQ(std::count(out.begin(), out.end(), 0), 4000);
         system.PlayMusic(nullptr);
     }
-    EXPECT_EQ(OpenDescriptors(), descriptors);
+    EXPECT_EQ(CountOpenDescriptors(), descriptors);
 }
 
 TEST_F(OggStreamTest, OpenAgainReplacesTheEarlierSong)

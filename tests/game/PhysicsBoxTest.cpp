@@ -1,9 +1,9 @@
 // Physics boxes: the geom of the model's size and the node's pose copied from
 // it, models without volume, and the segment test the scene's ray cast uses.
-#include "game/PhysicsTestSupport.h"
 #include "math/BoundingBox.h"
 #include "math/RayHit.h"
 #include "support/LogCapture.h"
+#include "support/PhysicsFixture.h"
 
 namespace
 {
@@ -64,7 +64,8 @@ TEST_F(PhysicsTest, BoxGeomHasTheModelsSizeAndTheNodeFollowsIt)
         }
     }
     // Standing on the ground, the crate's origin is on it.
-    EXPECT_TRUE(static_cast<PhysicsBox*>(added[0])->position == Vector3(10, 0, 5));
+    SceneNode* first = MainSceneGraph.GetRoot()->GetChildren().front().Get();
+    EXPECT_TRUE(first->position == Vector3(10, 0, 5));
 }
 
 TEST_F(PhysicsTest, ModelWithoutVolumeMakesNoGeomAndTheBoxDoesNothing)

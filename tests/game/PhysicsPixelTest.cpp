@@ -1,14 +1,15 @@
 // Pictures read back from the real renderer: the physics wire boxes drawn by
 // the Video frame, and physics boxes drawn only in the current camera's view.
-#include "game/PhysicsTestSupport.h"
 #include "game/RigidBody.h"
-#include "scene/Camera.h"
-#include "support/DeviceWindow.h"
+#include "support/PhysicsFixture.h"
 #include "video/DeviceMath.h"
 
 namespace
 {
-const uint32_t kClearColour = 0xFF222244;
+bool IsBlue(uint32_t argb)
+{
+    return ((argb >> 16) & 0xFF) < 0x40 && ((argb >> 8) & 0xFF) < 0x40 && (argb & 0xFF) > 0xC0;
+}
 
 class PhysicsPixelTest : public PhysicsTest
 {
@@ -16,47 +17,20 @@ protected:
     void SetUp() override
     {
         PhysicsTest::SetUp();
-        viewer = NewCamera(Vector3(0, 2, -8));
-        Video::Instance().SetCamera(viewer);
-    }
-    void TearDown() override
-    {
-        Video::Instance().SetCamera(nullptr);
-        PhysicsTest::TearDown();
-    }
-
-    Camera* NewCamera(const Vector3& position)
-    {
-        Camera* camera = new Camera();
-        camera->position = position;
-        Add(camera);
-        return camera;
+        viewer = View(Vector3(0, 2, -8));
     }
 
     // One frame as the Kernel draws it.
     TestFrame Draw()
     {
         UpdateScene();
-        Video::Instance().Render();
-        return VideoTestSupport::Frame();
+        return Picture();
     }
 
     // The debug blue within two pixels of where the viewer puts the point.
     bool BlueAt(const TestFrame& frame, const Vector3& p)
     {
-        int x = 0;
-        int y = 0;
-        ProjectToPixel(frame, viewer, p, x, y);
-        for (int dy = -2; dy <= 2; ++dy)
-            for (int dx = -2; dx <= 2; ++dx)
-                if (IsBlue(frame.At(x + dx, y + dy)))
-                    return true;
-        return false;
-    }
-
-    static bool IsBlue(uint32_t argb)
-    {
-        return ((argb >> 16) & 0xFF) < 0x40 && ((argb >> 8) & 0xFF) < 0x40 && (argb & 0xFF) > 0xC0;
+        return AnyPixelNear(frame, *viewer, p, 2, IsBlue);
     }
 
     Camera* viewer = nullptr;
@@ -109,7 +83,8 @@ TEST_F(PhysicsPixelTest, BoxIsDrawnOnlyInTheCurrentCamerasViewAndMovesUnseen)
 {
     PhysicsBox* crate =
         AddBox(BoxModel("crate.3ds", Vector3(-1, 0, -1), Vector3(1, 2, 1)), true, 0, 0);
-    Camera* away = NewCamera(Vector3(0, 2, -8));
+    Camera* away = Add(new Camera());
+    away->position = Vector3(0, 2, -8);
     away->AddYaw(3.14159265f);
     UpdateScene();
     viewer->UpdateView();
@@ -128,11 +103,10 @@ TEST_F(PhysicsPixelTest, BoxIsDrawnOnlyInTheCurrentCamerasViewAndMovesUnseen)
         MainSceneGraph.Render(device);
         device->EndScene();
         device->Present(nullptr, nullptr, nullptr, nullptr);
-        TestFrame frame = VideoTestSupport::Frame();
-        int x = 0;
-        int y = 0;
-        ProjectToPixel(frame, viewer, Vector3(0, 1.2f, -1), x, y);
-        EXPECT_EQ(static_cast<bool>(ColorNear(frame.At(x, y), kClearColour)), current == away);
+        const TestFrame frame = VideoTestSupport::Frame();
+        const Pixel crate = PixelOf(frame, *viewer, Vector3(0, 1.2f, -1));
+        EXPECT_EQ(static_cast<bool>(ColorNear(frame.At(crate.x, crate.y), kClearColour)),
+                  current == away);
     }
 
     // Culled, the crate still falls the 0.1 onto the ground and its node follows.

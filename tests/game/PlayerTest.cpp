@@ -4,20 +4,15 @@
 #include "game/PlayerOverlay.h"
 
 #include "net/Message.h"
-#include "scene/Light.h"
-#include "scene/SceneGraph.h"
-#include "support/DeviceWindow.h"
-#include "support/ImageFiles.h"
-#include "video/ModelTestSupport.h"
+#include "support/SceneFixture.h"
+#include "support/VideoFixture.h"
 
-#include <algorithm>
 #include <cmath>
 #include <cstring>
 
 namespace
 {
 const float kHalfPi = 1.5707964f;
-const uint32_t kClearColour = 0xFF222244;
 
 // The last field of a player's state message: its camera's id.
 int32_t CameraIdIn(const Message& message)
@@ -31,10 +26,6 @@ int32_t CameraIdIn(const Message& message)
 TEST(PlayerTest, ArmourWeaponsJumpAndBoundsFollowTheirRules)
 {
     SmartPtr<Player> player = new Player();
-    EXPECT_EQ(player->GetType(), 10);
-    EXPECT_TRUE(player->health == 100 && player->armor == 0 && player->GetPitch() == 0.0f);
-    EXPECT_TRUE(player->radii == Vector3(0.3f, 1.0f, 0.3f));
-
     // Armour, damage: armour and health after it.
     const int damage[][4] = {
         {50, 30, 20, 100}, {10, 30, 0, 80}, {30, 30, 0, 100}, {0, 150, 0, -50}};
@@ -209,52 +200,7 @@ std::vector<uint8_t> SquareFile(float depth, float centreY, float half, bool gre
         });
 }
 
-// A texture of 2 by 2 texels, top row first.
-SmartPtr<Texture> SmallTexture(const std::vector<uint32_t>& texels)
-{
-    SmartPtr<Texture> texture = new Texture(2, 2, 32, 8);
-    std::copy(texels.begin(), texels.end(), static_cast<uint32_t*>(texture->Lock()));
-    texture->Unlock();
-    return texture;
-}
-
-class PlayerPixelTest : public ModelFileTest
-{
-protected:
-    void TearDown() override
-    {
-        Video& video = Video::Instance();
-        video.SetCamera(nullptr);
-        video.SetOverlay(nullptr);
-        video.lights.clear();
-        for (SceneNode* node : added)
-            MainSceneGraph.GetRoot()->RemoveChild(node);
-        added.clear();
-        ModelFileTest::TearDown();
-    }
-
-    template <typename Node> Node* Add(Node* node)
-    {
-        MainSceneGraph.GetRoot()->AddChild(node);
-        added.push_back(node);
-        return node;
-    }
-
-    TestFrame Draw()
-    {
-        MainSceneGraph.GetRoot()->UpdateTree(Matrix(), 0.0f);
-        Video::Instance().Render();
-        return VideoTestSupport::Frame();
-    }
-
-    uint32_t CentreOfFrame()
-    {
-        TestFrame frame = Draw();
-        return frame.At(frame.width / 2, frame.height / 2);
-    }
-
-    std::vector<SceneNode*> added;
-};
+using PlayerPixelTest = SceneTest;
 } // namespace
 
 TEST_F(PlayerPixelTest, FirstPersonDrawsOnlyTheViewModelSwayedByTheBob)
@@ -263,32 +209,26 @@ TEST_F(PlayerPixelTest, FirstPersonDrawsOnlyTheViewModelSwayedByTheBob)
     Save("tank_body.3ds", SquareFile(3, 1, 1, false));
     Save("view.3ds", SquareFile(2, 0, 0.5f, true));
     ASSERT_TRUE(WriteBytes("data/textures/green.bmp", BmpBytes(1, 1, {0xFF00FF00})));
-    Light* light = Add(new Light());
-    light->kind = Light::kDirectional;
-    light->colour = Color3(1, 1, 1);
-    light->position = Vector3(0, 0, -500); // its wire box out of sight
-    Video::Instance().AddLight(light);
+    AddLight(Color3(1, 1, 1));
     Player* player = Add(new Player());
     player->Create();
     ASSERT_TRUE(player->camera);
     EXPECT_TRUE(player->boundsMax == Vector3(1, 2, 3));
 
     // From behind, the body is drawn.
-    Camera* outside = Add(new Camera());
-    outside->position = Vector3(0, 1, -5);
-    Video::Instance().SetCamera(outside);
-    EXPECT_FALSE(ColorNear(CentreOfFrame(), kClearColour));
+    View(Vector3(0, 1, -5));
+    EXPECT_FALSE(ColorNear(Centre(Draw()), kClearColour));
 
     // Through its own camera: no body, and no view model to draw.
     Video::Instance().SetCamera(player->camera.Get());
-    EXPECT_TRUE(ColorNear(CentreOfFrame(), kClearColour));
+    EXPECT_TRUE(ColorNear(Centre(Draw()), kClearColour));
 
     // The view model hangs in front of the camera, moved by the bob.
     player->viewModel = new Model();
     ASSERT_EQ(player->viewModel->Import3DS("view.3ds"), 0);
-    EXPECT_TRUE(ColorNear(CentreOfFrame(), 0xFF00FF00));
+    EXPECT_TRUE(ColorNear(Centre(Draw()), 0xFF00FF00));
     player->bobOffset = Vector3(0.6f, 0, 0);
-    EXPECT_TRUE(ColorNear(CentreOfFrame(), kClearColour));
+    EXPECT_TRUE(ColorNear(Centre(Draw()), kClearColour));
 }
 
 TEST_F(PlayerPixelTest, OverlayPutsTheCornerPictureLowerLeftAndAnUnfilteredCrosshairInTheMiddle)
@@ -299,9 +239,9 @@ TEST_F(PlayerPixelTest, OverlayPutsTheCornerPictureLowerLeftAndAnUnfilteredCross
     TestFrame frame = Draw();
     EXPECT_TRUE(ColorNear(frame.At(10, frame.height - 10), kClearColour)) << "nothing to draw";
 
-    overlay->cornerTexture = SmallTexture({red, red, red, red});
+    overlay->cornerTexture = TexelTexture(2, 2, {red, red, red, red});
     // Left half green, right half blue.
-    overlay->crosshairTexture = SmallTexture({green, blue, green, blue});
+    overlay->crosshairTexture = TexelTexture(2, 2, {green, blue, green, blue});
     frame = Draw();
     const int w = frame.width, h = frame.height, cx = w / 2, cy = h / 2;
     // 96 by 96 in the corner; 32 by 32 at the centre, each half one texel

@@ -2,13 +2,10 @@
 // settled, with torso and gun, the gun raised while W is held; and the
 // bouncing shell's streak.
 #include "game/BouncingShell.h"
-#include "game/TankTestSupport.h"
-#include "support/DeviceWindow.h"
+#include "support/PhysicsFixture.h"
 
 namespace
 {
-const uint32_t kClearColour = 0xFF222244;
-
 // Seen from x = 14 towards -x.
 class TankPixelTest : public TankTest
 {
@@ -16,40 +13,18 @@ protected:
     void SetUp() override
     {
         TankTest::SetUp();
-        viewer = new Camera();
-        viewer->position = Vector3(14, 2.5f, 1.5f);
-        viewer->AddYaw(-1.5707964f);
-        Add(viewer);
-        Video::Instance().SetCamera(viewer);
-    }
-    void TearDown() override
-    {
-        Video::Instance().SetCamera(nullptr);
-        TankTest::TearDown();
+        View(Vector3(14, 2.5f, 1.5f), -1.5707964f);
     }
 
-    TestFrame Picture()
-    {
-        Video::Instance().Render();
-        return VideoTestSupport::Frame();
-    }
-
-    // Whether a pixel within one of where the viewer puts the point is (or,
+    // Whether a pixel within one of where the camera puts the point is (or,
     // with `is` false, is not) near the colour; by default, anything drawn.
     bool Seen(const TestFrame& frame, const Vector3& p, uint32_t colour = kClearColour,
               bool is = false, int tolerance = 3)
     {
-        int x = 0;
-        int y = 0;
-        ProjectToPixel(frame, viewer, p, x, y);
-        for (int dy = -1; dy <= 1; ++dy)
-            for (int dx = -1; dx <= 1; ++dx)
-                if (static_cast<bool>(ColorNear(frame.At(x + dx, y + dy), colour, tolerance)) == is)
-                    return true;
-        return false;
+        return AnyPixelNear(frame, *camera, p, 1,
+                            [&](uint32_t c)
+                            { return static_cast<bool>(ColorNear(c, colour, tolerance)) == is; });
     }
-
-    Camera* viewer = nullptr;
 };
 } // namespace
 

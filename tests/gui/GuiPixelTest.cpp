@@ -3,7 +3,7 @@
 // splash over the whole back buffer at its clamped opacity.
 #include "core/Kernel.h"
 #include "gui/GuiImage.h"
-#include "gui/GuiPixelFixture.h"
+#include "gui/GuiTestSupport.h"
 
 #include <algorithm>
 #include <cmath>
@@ -27,21 +27,20 @@ TEST_F(GuiPixelTest, WidgetsDrawBackToFrontAndAClickRaisesOneWithinTheSameKernel
     root->AddChild(green);
     green->AddChild(keeper->Make("blue", 10, 10, 20, 20, kBlue));
     gui.SetRoot(root);
-    // Probes: red alone, the overlap, green's child, green alone, nothing.
-    const int probes[][2] = {{120, 120}, {190, 190}, {165, 165}, {230, 230}, {95, 95}};
-    const uint32_t before[] = {kRed, kGreen, kBlue, kGreen, kBackground};
-    const uint32_t after[] = {kRed, kRed, kRed, kGreen, kBackground};
-
-    Kernel::GetInstance()->Update();
-    TestFrame frame = Read();
-    for (int i = 0; i < 5; ++i)
-        EXPECT_TRUE(ColorNear(frame.At(probes[i][0], probes[i][1]), before[i])) << i;
-    MoveCursorTo(120, 120);
-    gui.OnLeftDown();
-    Kernel::GetInstance()->Update();
-    frame = Read();
-    for (int i = 0; i < 5; ++i)
-        EXPECT_TRUE(ColorNear(frame.At(probes[i][0], probes[i][1]), after[i])) << i;
+    // Probes on the diagonal: red alone, the overlap, green's child, green
+    // alone, nothing; before and after a click on red.
+    const int probes[] = {120, 190, 165, 230, 95};
+    const uint32_t colours[2][5] = {{kRed, kGreen, kBlue, kGreen, kClearColour},
+                                    {kRed, kRed, kRed, kGreen, kClearColour}};
+    for (const uint32_t(&expected)[5] : colours)
+    {
+        Kernel::GetInstance()->Update();
+        TestFrame frame = Read();
+        for (int i = 0; i < 5; ++i)
+            EXPECT_TRUE(ColorNear(frame.At(probes[i], probes[i]), expected[i])) << i;
+        MoveCursorTo(120, 120);
+        gui.OnLeftDown();
+    }
 }
 
 TEST_F(GuiPixelTest, TheCursorLiesOnTopAtItsPositionLessTheHotPointAndNothingShowsWhileInactive)
@@ -62,7 +61,7 @@ TEST_F(GuiPixelTest, TheCursorLiesOnTopAtItsPositionLessTheHotPointAndNothingSho
         TestFrame frame = Frame();
         int left = 200 - c.hotX;
         int top = 100 - c.hotY;
-        uint32_t around = c.tree ? kRed : kBackground;
+        uint32_t around = c.tree ? kRed : kClearColour;
         EXPECT_TRUE(ColorNear(frame.At(left, top), kYellow));
         EXPECT_TRUE(ColorNear(frame.At(left + 15, top + 7), kYellow));
         EXPECT_TRUE(ColorNear(frame.At(left - 1, top), around));
@@ -73,7 +72,7 @@ TEST_F(GuiPixelTest, TheCursorLiesOnTopAtItsPositionLessTheHotPointAndNothingSho
 
     gui.SetActive(false);
     TestFrame frame = Frame();
-    EXPECT_EQ(std::count(frame.pixels.begin(), frame.pixels.end(), kBackground),
+    EXPECT_EQ(std::count(frame.pixels.begin(), frame.pixels.end(), kClearColour),
               static_cast<long>(frame.pixels.size()));
 }
 
@@ -113,7 +112,7 @@ TEST_F(GuiPixelTest, TheSplashFillsTheBackBufferAtItsOpacityClampedAndNeverFromN
         {
             uint32_t rgb = c.textured ? texels[i] & 0x00FFFFFF : 0x00FFFFFF;
             EXPECT_TRUE(ColorNear(frame.At(corners[i][0], corners[i][1]),
-                                  Blend(c.alphaByte << 24 | rgb, kBackground)))
+                                  Blend(c.alphaByte << 24 | rgb, kClearColour)))
                 << "corner " << i;
         }
     }

@@ -1,12 +1,16 @@
 // A widget that records the calls it receives (and may fill its rectangle with
-// a colour), and a keeper that holds the test's widgets and, at the end, cuts
-// the links of their trees (parent and child hold each other) and resets the
-// GUI manager.
+// a colour); a keeper that holds the test's widgets and, at the end, cuts the
+// links of their trees (parent and child hold each other) and resets the GUI
+// manager; and Video with the GUI active, for pictures of widgets read back
+// from the real renderer.
 #pragma once
 
 #include "gui/GuiDraw.h"
 #include "gui/GuiManager.h"
+#include "support/VideoFixture.h"
 
+#include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -144,3 +148,84 @@ inline void MoveCursorTo(int x, int y)
     GuiManager& gui = GuiManager::Instance();
     gui.OnMouseMove(x - gui.cursorX, y - gui.cursorY);
 }
+
+// A recording root of 800 by 600 under the GUI manager, whose cursor may go
+// far beyond it, for tests that drive widgets through the manager.
+class GuiTreeTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        root = keeper.Make("root", 0, 0, 800, 600);
+        gui.SetRoot(root);
+        gui.SetCursorBounds(-1000, -1000, 2000, 2000);
+    }
+    // The widget, kept, as the root's frontmost child.
+    template <class T> T* Add(T* widget)
+    {
+        root->AddChild(widget);
+        return keeper.Keep(widget);
+    }
+    void ClickAt(int x, int y)
+    {
+        MoveCursorTo(x, y);
+        gui.OnLeftDown();
+    }
+    // A press at the first point, moves through all of them, a release.
+    void Drag(const std::vector<std::pair<int, int>>& path)
+    {
+        ClickAt(path[0].first, path[0].second);
+        for (const auto& point : path)
+            MoveCursorTo(point.first, point.second);
+        gui.OnLeftUp();
+    }
+
+    WidgetKeeper keeper;
+    GuiManager& gui = GuiManager::Instance();
+    RecordingWidget* root = nullptr;
+};
+
+// Video started on the main window with the GUI active and its cursor kept on
+// the back buffer; and skins whose texels are coloured by the region they lie in.
+class GuiPixelFixture : public VideoFixture
+{
+protected:
+    void SetUp() override
+    {
+        VideoFixture::SetUp();
+        keeper.reset(new WidgetKeeper());
+        gui.SetCursorBounds(0, 0, Video::Instance().width, Video::Instance().height);
+        gui.SetActive(true);
+    }
+    void TearDown() override
+    {
+        keeper.reset(); // lets go of the textures before the device goes
+        VideoFixture::TearDown();
+    }
+    TestFrame Frame()
+    {
+        Video::Instance().Render();
+        return Read();
+    }
+
+    // An opaque colour of its own for each region (column, row) of a skin, far
+    // from black, white, the background and the test font's glyphs.
+    static uint32_t Region(int column, int row)
+    {
+        return 0xFF000060u | static_cast<uint32_t>(20 + 28 * column) << 16 |
+               static_cast<uint32_t>(20 + 28 * row) << 8;
+    }
+    // A width by height skin with texel (x, y) in the colour given.
+    static SmartPtr<Texture> Skin(int width, int height,
+                                  const std::function<uint32_t(int x, int y)>& colorAt)
+    {
+        std::vector<uint32_t> texels;
+        for (int y = 0; y < height; ++y)
+            for (int x = 0; x < width; ++x)
+                texels.push_back(colorAt(x, y));
+        return TexelTexture(width, height, texels);
+    }
+
+    GuiManager& gui = GuiManager::Instance();
+    std::unique_ptr<WidgetKeeper> keeper;
+};

@@ -15,29 +15,10 @@
 
 namespace
 {
-class ToolkitTest : public ::testing::Test
+class ToolkitTest : public GuiTreeTest
 {
 protected:
-    void SetUp() override
-    {
-        root = keeper.Make("root", 0, 0, 800, 600);
-        gui.SetRoot(root);
-        gui.SetCursorBounds(-1000, -1000, 2000, 2000);
-    }
-    template <class T> T* Add(T* widget)
-    {
-        root->AddChild(widget);
-        return keeper.Keep(widget);
-    }
-    // A press at the first point, moves through all of them, a release.
-    void Drag(const std::vector<std::pair<int, int>>& path)
-    {
-        MoveCursorTo(path[0].first, path[0].second);
-        gui.OnLeftDown();
-        for (const auto& point : path)
-            MoveCursorTo(point.first, point.second);
-        gui.OnLeftUp();
-    }
+    // The events of the type the root holds; it holds none afterwards.
     size_t Queued(int type)
     {
         size_t count = 0;
@@ -46,10 +27,6 @@ protected:
         root->events.clear();
         return count;
     }
-
-    WidgetKeeper keeper;
-    GuiManager& gui = GuiManager::Instance();
-    RecordingWidget* root;
 };
 } // namespace
 
@@ -122,12 +99,12 @@ TEST_F(ToolkitTest, AWindowClosesDragsOrResizesByTheZoneOfThePressAndResizesDown
                  {156, 116, true, 0, false, false}};
     for (const Case& c : cases)
     {
+        SCOPED_TRACE(testing::Message() << c.lx << "," << c.ly);
         window->fixedSize = c.fixed;
-        MoveCursorTo(100 + c.lx, 100 + c.ly);
-        gui.OnLeftDown();
-        EXPECT_EQ(window->closeState, c.closeState) << c.lx << "," << c.ly;
-        EXPECT_EQ(window->dragging, c.dragging) << c.lx << "," << c.ly;
-        EXPECT_EQ(window->resizing, c.resizing) << c.lx << "," << c.ly;
+        ClickAt(100 + c.lx, 100 + c.ly);
+        EXPECT_EQ(window->closeState, c.closeState);
+        EXPECT_EQ(window->dragging, c.dragging);
+        EXPECT_EQ(window->resizing, c.resizing);
         gui.OnLeftUp();
     }
     window->fixedSize = false;

@@ -4,7 +4,7 @@
 #include "gui/Button.h"
 #include "gui/CheckBox.h"
 #include "gui/EditBox.h"
-#include "gui/GuiPixelFixture.h"
+#include "gui/GuiTestSupport.h"
 #include "gui/GuiWindow.h"
 #include "gui/Label.h"
 #include "gui/ListBox.h"
@@ -80,37 +80,27 @@ TEST_F(WidgetPixelTest, ButtonsCheckBoxesAndWindowsShowTheirStatesWithTheirTexts
         int row = std::min(state, 2);
         uint32_t grip = state == 2 ? Region(2, 3) : kGrip;
         // The button's middle stretches skin columns 1 and 2 over 116 to 180,
-        // its caption starts at (100 + 96 / 2 - 8, 106). The window's columns
-        // end at 216, then 328 (title) or 344 (below), then 360; its rows at
-        // 316 (title), 332 (band), 404 (body) and 420 (bottom).
-        ExpectProbes(Frame(), {{100, 100, Region(0, row)},
-                               {120, 103, Region(1, row)},
-                               {176, 116, Region(2, row)},
-                               {195, 119, Region(3, row)},
-                               {196, 110, kBackground},
-                               {141, 107, GlyphColor('O')},
-                               {155, 113, GlyphColor('K')},
-                               {139, 109, kBlack},
-                               {115, 165, Region(0, state)},
-                               {116, 158, kBackground},
-                               {125, 155, GlyphColor('G')},
-                               {123, 157, kBlack},
-                               {309, 151, GlyphColor('i')},
-                               {301, 159, GlyphColor('y')},
-                               {299, 152, kBackground},
-                               {202, 314, Region(0, 0)},
-                               {300, 302, Region(1, 0)},
-                               {336, 308, Region(2, 0)},
-                               {352, 308, Region(3, row)},
-                               {280, 324, Region(1, 1)},
-                               {204, 360, Region(0, 2)},
-                               {354, 400, Region(2, 2)},
-                               {280, 419, Region(1, 3)},
-                               {351, 412, Region(2, 3)},
-                               {356, 416, grip},
-                               {359, 419, grip},
-                               {360, 419, kBackground},
-                               {205, 305, GlyphColor('W')}});
+        // its caption starts at (100 + 96 / 2 - 8, 106).
+        const std::vector<Probe> buttonProbes = {
+            {100, 100, Region(0, row)},  {120, 103, Region(1, row)}, {176, 116, Region(2, row)},
+            {195, 119, Region(3, row)},  {196, 110, kClearColour},   {141, 107, GlyphColor('O')},
+            {155, 113, GlyphColor('K')}, {139, 109, kBlack}};
+        const std::vector<Probe> boxAndLabelProbes = {
+            {115, 165, Region(0, state)}, {116, 158, kClearColour},    {125, 155, GlyphColor('G')},
+            {123, 157, kBlack},           {309, 151, GlyphColor('i')}, {301, 159, GlyphColor('y')},
+            {299, 152, kClearColour}};
+        // The window's columns end at 216, then 328 (title) or 344 (below),
+        // then 360; its rows at 316 (title), 332 (band), 404 (body) and 420
+        // (bottom).
+        const std::vector<Probe> windowProbes = {
+            {202, 314, Region(0, 0)},   {300, 302, Region(1, 0)}, {336, 308, Region(2, 0)},
+            {352, 308, Region(3, row)}, {280, 324, Region(1, 1)}, {204, 360, Region(0, 2)},
+            {354, 400, Region(2, 2)},   {280, 419, Region(1, 3)}, {351, 412, Region(2, 3)},
+            {356, 416, grip},           {359, 419, grip},         {360, 419, kClearColour},
+            {205, 305, GlyphColor('W')}};
+        const TestFrame frame = Frame();
+        for (const auto* probes : {&buttonProbes, &boxAndLabelProbes, &windowProbes})
+            ExpectProbes(frame, *probes);
     }
 }
 
@@ -167,7 +157,7 @@ TEST_F(WidgetPixelTest, AListBoxDrawsTheRowsThatFitAndAScrollBarsThumbStaysOnIts
     list->selected = items[2];
     // Row backgrounds 0 to 3 (row 4's would end below 146), texts 0 to 4.
     std::vector<Probe> probes = {{452, 102, Region(0, 0)}, {500, 123, Region(1, 1)},
-                                 {500, 145, Region(1, 2)}, {456, 155, kBackground},
+                                 {500, 145, Region(1, 2)}, {456, 155, kClearColour},
                                  {534, 125, Region(0, 0)}, {533, 105, kNormalRow}};
     for (int k = 0; k < 5; ++k)
     {
@@ -201,9 +191,9 @@ TEST_F(WidgetPixelTest, AListBoxDrawsTheRowsThatFitAndAScrollBarsThumbStaysOnIts
         }
         EXPECT_EQ(wrong, 0);
         // The horizontal bar: its track alone, between the ends.
-        ExpectProbes(frame, {{605, 258, kBackground},
+        ExpectProbes(frame, {{605, 258, kClearColour},
                              {616, 250, Region(1, 2)},
                              {683, 265, Region(1, 2)},
-                             {690, 258, kBackground}});
+                             {690, 258, kClearColour}});
     }
 }

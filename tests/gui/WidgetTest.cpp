@@ -14,30 +14,21 @@ typedef std::vector<std::string> Names;
 
 // root (800 by 600) holds A (100, 100, 200 by 100) and, in front, B (250, 150,
 // 100 by 100) over A's right part; A holds A1 (10, 10, 20 by 20).
-class WidgetTest : public ::testing::Test
+class WidgetTest : public GuiTreeTest
 {
 protected:
     void SetUp() override
     {
-        root = keeper.Make("root", 0, 0, 800, 600);
+        GuiTreeTest::SetUp();
         a = keeper.Make("A", 100, 100, 200, 100);
         b = keeper.Make("B", 250, 150, 100, 100);
         a1 = keeper.Make("A1", 10, 10, 20, 20);
         root->AddChild(a);
         root->AddChild(b);
         a->AddChild(a1);
-        gui.SetRoot(root);
-        gui.SetCursorBounds(-1000, -1000, 2000, 2000);
-    }
-    void ClickAt(int x, int y)
-    {
-        MoveCursorTo(x, y);
-        gui.OnLeftDown();
     }
 
-    WidgetKeeper keeper;
-    GuiManager& gui = GuiManager::Instance();
-    RecordingWidget *root, *a, *b, *a1;
+    RecordingWidget *a, *b, *a1;
 };
 } // namespace
 

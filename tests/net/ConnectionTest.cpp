@@ -1,5 +1,6 @@
 #include "NetTestSupport.h"
 #include "support/LogCapture.h"
+#include "support/LoopbackPeer.h"
 
 #include "net/Connection.h"
 #include "platform/SocketTestHooks.h"
@@ -98,8 +99,8 @@ std::vector<uint8_t> Pattern(size_t size, uint32_t seed)
 
 TEST_F(ConnectionTest, FramesSplitAtEveryByteBoundaryArriveWholeAndInOrder)
 {
-    SOCKET peer = RawConnect(port);
-    ASSERT_NE(peer, INVALID_SOCKET);
+    const int peer = LoopbackConnect(port);
+    ASSERT_GE(peer, 0);
     SmartPtr<Connection> server = AcceptOne();
     ASSERT_TRUE(server);
 
@@ -111,20 +112,17 @@ TEST_F(ConnectionTest, FramesSplitAtEveryByteBoundaryArriveWholeAndInOrder)
     for (size_t split = 1; split < stream.size(); ++split)
     {
         SCOPED_TRACE(split);
-        ASSERT_TRUE(RawSend(peer, std::vector<uint8_t>(stream.begin(), stream.begin() + split)));
-        size_t firstEnd = 13;
-        size_t whole = split >= stream.size() ? 2 : split >= firstEnd ? 1 : 0;
-        // Let the bytes arrive; no frame may come out before it is complete.
-        for (int i = 0; i < 20; ++i)
-        {
-            server->Update();
-            std::this_thread::sleep_for(std::chrono::microseconds(50));
-        }
+        // Once the bytes have arrived, no frame may come out before it is complete.
+        ASSERT_TRUE(LoopbackSendDelivered(
+            peer, std::vector<uint8_t>(stream.begin(), stream.begin() + split), 1000));
+        server->Update();
+        const size_t whole = split >= 13 ? 1 : 0;
         std::vector<uint32_t> types;
         std::vector<std::vector<uint8_t>> early = Drain(server.Get(), &types);
-        ASSERT_LE(early.size(), whole);
+        ASSERT_EQ(early.size(), whole);
 
-        ASSERT_TRUE(RawSend(peer, std::vector<uint8_t>(stream.begin() + split, stream.end())));
+        ASSERT_TRUE(LoopbackSendDelivered(
+            peer, std::vector<uint8_t>(stream.begin() + split, stream.end()), 1000));
         std::vector<std::vector<uint8_t>> rest;
         ASSERT_TRUE(DriveUntil([&] { server->Update(); },
                                [&]
@@ -139,7 +137,7 @@ TEST_F(ConnectionTest, FramesSplitAtEveryByteBoundaryArriveWholeAndInOrder)
         EXPECT_EQ(early[0], (std::vector<uint8_t>{'h', 'e', 'l', 'l', 'o'}));
         EXPECT_TRUE(early[1].empty());
     }
-    closesocket(peer);
+    LoopbackClose(peer);
 }
 
 TEST_F(ConnectionTest, SeveralFramesInOneReadAndAZeroLengthFrame)

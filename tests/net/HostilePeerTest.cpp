@@ -5,8 +5,6 @@
 #include "support/LogCapture.h"
 
 #include "net/Connection.h"
-#include "net/NetClient.h"
-#include "net/Server.h"
 #include "platform/TestHooks.h"
 
 #include <algorithm>
@@ -15,32 +13,15 @@
 
 namespace
 {
-class HostilePeerTest : public NetTest
+class HostilePeerTest : public ServerTest
 {
 protected:
-    void SetUp() override
-    {
-        NetTest::SetUp();
-        server.SetPort(0);
-        server.Start();
-        port = server.GetListenPort();
-        ASSERT_NE(port, 0);
-    }
-
     // One frame of the game: the server's update, then the end-of-frame deletion.
     void Step()
     {
         server.Update();
         RefObject::CollectGarbage();
     }
-
-    bool Accepted(int count)
-    {
-        return DriveUntil([&] { Step(); }, [&] { return spy.Count("ClientConnected") >= count; });
-    }
-
-    Server server;
-    uint16_t port = 0;
 };
 } // namespace
 
@@ -126,11 +107,11 @@ TEST_F(HostilePeerTest, FloodingPeerDoesNotHoldUpAGoodClient)
     TestSetClock(5000);
     NetClient good;
     good.Connect("127.0.0.1", port);
-    ASSERT_TRUE(Accepted(1));
+    ASSERT_TRUE(AcceptClients(1));
     ASSERT_TRUE(DriveUntil([&] { good.Update(); }, [&] { return good.GetLink()->IsConnected(); }));
     RawPeer flood;
     ASSERT_TRUE(flood.Open(port));
-    ASSERT_TRUE(Accepted(2));
+    ASSERT_TRUE(AcceptClients(2));
     const int goodId = 0;
     const int floodId = 1;
 

@@ -30,21 +30,6 @@ void NetTest::TearDown()
     NetworkSubsystem::Instance()->Shutdown();
 }
 
-bool DriveUntil(const std::function<void()>& step, const std::function<bool()>& done,
-                int milliseconds)
-{
-    auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
-    for (;;)
-    {
-        step();
-        if (done())
-            return true;
-        if (std::chrono::steady_clock::now() > deadline)
-            return false;
-        std::this_thread::sleep_for(std::chrono::microseconds(200));
-    }
-}
-
 Message* MakeMessage(uint32_t type, const std::vector<uint8_t>& payload)
 {
     Message* message = new Message();

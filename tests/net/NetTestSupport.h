@@ -7,15 +7,15 @@
 #include "net/Message.h"
 #include "net/ModHooks.h"
 #include "net/NetClient.h"
+#include "net/Server.h"
 #include "platform/Winsock.h"
 #include "support/RawPeer.h"
+#include "support/Wait.h"
 
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <functional>
 #include <string>
-#include <thread>
 #include <vector>
 
 struct HookRecord
@@ -95,8 +95,17 @@ private:
 };
 
 // Runs step until done() holds, for at most the given time; true if it did.
-bool DriveUntil(const std::function<void()>& step, const std::function<bool()>& done,
-                int milliseconds = 1500);
+inline bool DriveUntil(const std::function<void()>& step, const std::function<bool()>& done,
+                       int milliseconds = 1500)
+{
+    return WaitUntil(
+        [&]
+        {
+            step();
+            return done();
+        },
+        milliseconds);
+}
 
 class NetTest : public ::testing::Test
 {
@@ -109,3 +118,37 @@ protected:
 
 // A message of the type with the payload bytes written in.
 Message* MakeMessage(uint32_t type, const std::vector<uint8_t>& payload);
+
+// A server listening on a free port of 127.0.0.1.
+class ServerTest : public NetTest
+{
+protected:
+    void SetUp() override
+    {
+        NetTest::SetUp();
+        server.SetPort(0);
+        server.Start();
+        port = server.GetListenPort();
+        ASSERT_NE(port, 0);
+    }
+
+    // Updates the server until it has accepted `count` clients in all.
+    bool AcceptClients(int count)
+    {
+        return DriveUntil([&] { server.Update(); },
+                          [&] { return spy.Count("ClientConnected") >= count; });
+    }
+
+    // A NetClient linked to the server, accepted and connected.
+    void LinkClient(NetClient& client)
+    {
+        int before = spy.Count("ClientConnected");
+        client.Connect("127.0.0.1", port);
+        ASSERT_TRUE(AcceptClients(before + 1));
+        ASSERT_TRUE(
+            DriveUntil([&] { client.Update(); }, [&] { return client.GetLink()->IsConnected(); }));
+    }
+
+    Server server;
+    uint16_t port = 0;
+};

@@ -7,39 +7,6 @@
 
 namespace
 {
-class ServerTest : public NetTest
-{
-protected:
-    void SetUp() override
-    {
-        NetTest::SetUp();
-        server.SetPort(0);
-        server.Start();
-        port = server.GetListenPort();
-        ASSERT_NE(port, 0);
-    }
-
-    // Updates the server until it has accepted `count` clients in all.
-    bool AcceptClients(int count)
-    {
-        return DriveUntil([&] { server.Update(); },
-                          [&] { return spy.Count("ClientConnected") >= count; });
-    }
-
-    // A NetClient linked to the server, accepted and connected.
-    void LinkClient(NetClient& client)
-    {
-        int before = spy.Count("ClientConnected");
-        client.Connect("127.0.0.1", port);
-        ASSERT_TRUE(AcceptClients(before + 1));
-        ASSERT_TRUE(
-            DriveUntil([&] { client.Update(); }, [&] { return client.GetLink()->IsConnected(); }));
-    }
-
-    Server server;
-    uint16_t port = 0;
-};
-
 // Every kind of value a message carries, in one payload.
 Message* FullMessage(uint32_t type)
 {

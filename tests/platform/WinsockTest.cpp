@@ -1,6 +1,7 @@
 // The socket layer's Winsock behaviour over POSIX, on 127.0.0.1 only.
 #include "platform/Winsock.h"
 #include "platform/SocketTestHooks.h"
+#include "support/Wait.h"
 
 #include <gtest/gtest.h>
 
@@ -66,13 +67,7 @@ protected:
     static bool WaitConnected(SOCKET s)
     {
         char none = 0;
-        for (int i = 0; i < 2000; ++i)
-        {
-            if (recv(s, &none, 0, 0) == 0)
-                return true;
-            std::this_thread::sleep_for(std::chrono::microseconds(200));
-        }
-        return false;
+        return WaitUntil([&] { return recv(s, &none, 0, 0) == 0; }, 400);
     }
 };
 } // namespace
@@ -187,14 +182,12 @@ TEST_F(WinsockTest, SendingToAClosedPeerFailsWithoutASignal)
 
     // The first send may still be taken; the reset peer then fails the rest.
     // SIGPIPE would end the test program here.
-    int failures = 0;
-    for (int i = 0; i < 200 && failures == 0; ++i)
-    {
-        if (send(client, "ping", 4, 0) == SOCKET_ERROR && WSAGetLastError() != WSAEWOULDBLOCK)
-            ++failures;
-        std::this_thread::sleep_for(std::chrono::microseconds(200));
-    }
-    EXPECT_EQ(failures, 1);
+    EXPECT_TRUE(WaitUntil(
+        [&] {
+            return send(client, "ping", 4, 0) == SOCKET_ERROR &&
+                   WSAGetLastError() != WSAEWOULDBLOCK;
+        },
+        400));
     closesocket(client);
     closesocket(listener);
 }
@@ -207,9 +200,11 @@ TEST_F(WinsockTest, ListenerBindsAgainAPortThatClosedConnectionsStillHold)
     SOCKET client = NonBlockingConnect(port, &result);
     SOCKET accepted = accept(listener, nullptr, nullptr);
     ASSERT_TRUE(WaitConnected(client));
-    // The accepting side closes first, so its port is left in TIME_WAIT.
+    // The accepting side closes first (the client sees the end of the
+    // stream), so its port is left in TIME_WAIT.
     closesocket(accepted);
-    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    char none = 0;
+    ASSERT_TRUE(WaitUntil([&] { return recv(client, &none, 1, 0) == 0; }, 1000));
     closesocket(client);
     closesocket(listener);
 

@@ -2,93 +2,36 @@
 // octree cell, and lightmaps baked from a point light, loaded back by number
 // and multiplied into the floor.
 #include "core/Shell.h"
-#include "platform/TestHooks.h"
-#include "scene/Camera.h"
 #include "scene/Level.h"
 #include "scene/LevelTestSupport.h"
-#include "scene/Light.h"
-#include "scene/SceneFrames.h"
-#include "support/DeviceWindow.h"
-#include "support/ImageFiles.h"
 #include "support/LogCapture.h"
+#include "support/SceneFixture.h"
 #include "video/DeviceMath.h"
-#include "video/ModelTestSupport.h"
 
-#include <cmath>
 #include <filesystem>
 #include <map>
 
 namespace
 {
 const float kPi = 3.14159265f;
-const uint32_t kClearColour = 0xFF222244;
 
 int Red(uint32_t argb)
 {
     return static_cast<int>((argb >> 16) & 0xFF);
 }
 
-class LevelPixelTest : public ModelFileTest
+class LevelPixelTest : public SceneTest
 {
 protected:
-    void SetUp() override
-    {
-        ModelFileTest::SetUp();
-        camera = new Camera();
-        camera->aspect = 1.3333334f;
-        camera->fov = 1.0471975f;
-        camera->zoom = 1.0f;
-        MainSceneGraph.GetRoot()->AddChild(camera.Get());
-        Video::Instance().SetCamera(camera.Get());
-    }
-
-    void TearDown() override
-    {
-        TestUseRealClock();
-        Video::Instance().SetCamera(nullptr);
-        ClearMainGraph();
-        camera = nullptr;
-        ModelFileTest::TearDown();
-    }
-
     // The level of the file, under the main root.
     Level* AddLevel(const LevelFile& file)
     {
+        View(Vector3());
         Save("level.3ds", file.Bytes());
-        Level* level = new Level();
-        MainSceneGraph.GetRoot()->AddChild(level);
+        Level* level = Add(new Level());
         EXPECT_EQ(level->Load("level.3ds"), 0);
         return level;
     }
-
-    void SolidBmp(const std::string& name, uint32_t rgb)
-    {
-        ASSERT_TRUE(WriteBytes(name, BmpBytes(8, 8, std::vector<uint32_t>(64, rgb))));
-    }
-
-    // One frame as the Kernel runs it: update traversal, then the picture.
-    TestFrame Draw()
-    {
-        MainSceneGraph.GetRoot()->UpdateTree(Matrix(), 0.0f);
-        Video::Instance().Render();
-        return VideoTestSupport::Frame();
-    }
-
-    // The pixel the camera puts a world point on.
-    uint32_t At(const TestFrame& frame, const Vector3& p)
-    {
-        const Matrix clip = camera->viewMatrix * camera->projectionMatrix;
-        const float* m = clip.m;
-        float x = p.x * m[0] + p.y * m[4] + p.z * m[8] + m[12];
-        float y = p.x * m[1] + p.y * m[5] + p.z * m[9] + m[13];
-        float w = p.x * m[3] + p.y * m[7] + p.z * m[11] + m[15];
-        int px = static_cast<int>((x / w + 1.0f) * 0.5f * frame.width);
-        int py = static_cast<int>((1.0f - y / w) * 0.5f * frame.height);
-        EXPECT_TRUE(px >= 0 && px < frame.width && py >= 0 && py < frame.height);
-        return frame.At(px, py);
-    }
-
-    SmartPtr<Camera> camera;
 };
 } // namespace
 
@@ -153,12 +96,11 @@ TEST_F(LevelPixelTest, BakedLightmapsLoadBackByNumberAndShadeTheFloorWithShadows
                       white);
     file.Box(Vector3(1.5f, 0, -0.5f), Vector3(2.5f, 2, 0.5f), white);
     Level* level = AddLevel(file);
-    Light* light = new Light();
+    Light* light = Add(new Light());
     light->kind = Light::kPoint;
     light->colour = Color3(1, 1, 1);
     light->range = 10;
     light->position = Vector3(0, 1.5f, 0);
-    MainSceneGraph.GetRoot()->AddChild(light);
     MainSceneGraph.GetRoot()->UpdateTree(Matrix(), 0.0f);
 
     TestSetClock(5000);

@@ -6,10 +6,7 @@
 #include "math/RayHit.h"
 #include "net/Message.h"
 #include "scene/LevelTestSupport.h"
-#include "scene/SceneFrames.h"
-#include "scene/SceneGraph.h"
-#include "support/TdsSamples.h"
-#include "video/ModelTestSupport.h"
+#include "support/SceneFixture.h"
 
 #include <algorithm>
 #include <cmath>
@@ -18,32 +15,22 @@
 
 namespace
 {
-class LevelTest : public ModelFileTest
+class LevelTest : public SceneTest
 {
 protected:
-    void TearDown() override
-    {
-        ClearMainGraph();
-        ModelFileTest::TearDown();
-    }
-
     // A level loaded from the file, or null when the load fails.
     SmartPtr<Level> Load(const LevelFile& file, const std::string& name = "level.3ds")
     {
         Save(name, file.Bytes());
         SmartPtr<Level> level = new Level();
-        if (level->Load(name.c_str()) != 0)
-            return nullptr;
-        return level;
+        return level->Load(name.c_str()) == 0 ? level : nullptr;
     }
 
     // A level added under the main root.
     Level* AddToScene(const LevelFile& file)
     {
         SmartPtr<Level> level = Load(file, "level" + std::to_string(++saved) + ".3ds");
-        if (level)
-            MainSceneGraph.GetRoot()->AddChild(level.Get());
-        return level.Get();
+        return level ? Add(level.Get()) : nullptr;
     }
 
     int saved = 0;
@@ -84,17 +71,13 @@ TEST_F(LevelTest, LoadSwapsYAndZReversesTheCornersAndFlipsVOfTheFirstMeshOnly)
     for (int k = 0; k < 3; ++k)
     {
         const LevelVertex& v = triangle.vertices[k];
-        EXPECT_EQ(Vector3(v.x, v.y, v.z), Vector3(expected[k][0], expected[k][1], expected[k][2]))
+        EXPECT_EQ((std::vector<float>{v.x, v.y, v.z, v.tu, v.tv}),
+                  std::vector<float>(expected[k], expected[k] + 5))
             << "vertex " << k;
-        EXPECT_FLOAT_EQ(v.tu, expected[k][3]) << "vertex " << k;
-        EXPECT_FLOAT_EQ(v.tv, expected[k][4]) << "vertex " << k;
         EXPECT_EQ(v.diffuse, 0xFFFFFFFFu);
-        EXPECT_EQ(v.lu, 0.0f);
-        EXPECT_EQ(v.lv, 0.0f);
     }
     EXPECT_EQ(triangle.normal, Vector3(0, 0, -1));
     EXPECT_FALSE(triangle.texture);
-    EXPECT_FALSE(triangle.lightmap);
     // The octree's box is the model's grown by 0.1.
     EXPECT_EQ(level.GetOctree()->boxMin, Vector3(0.9f, 2.9f, 1.9f));
     EXPECT_EQ(level.GetOctree()->boxMax, Vector3(4.1f, 7.1f, 2.1f));
@@ -182,16 +165,12 @@ TEST_F(LevelTest, OctreeHoldsEachTriangleInTheDeepestBoxAroundAllItsCorners)
             expected = expected->children[index].Get();
         std::vector<WalkedTriangle> walked = WalkTriangles(root.Get());
         ASSERT_EQ(walked.size(), c.inserted ? 1u : 0u) << c.what;
-        if (c.inserted)
-        {
-            EXPECT_EQ(walked[0].node, expected) << c.what;
-        }
+        EXPECT_EQ(walked.empty() ? nullptr : walked[0].node, c.inserted ? expected : nullptr);
     }
 
     // Every node exists from the start: 1 + 8 + 64 + 512, the last 512 leaves.
     SmartPtr<OctreeNode> root = new OctreeNode(Vector3(0, 0, 0), Vector3(8, 8, 8), 3);
-    int nodes = 0;
-    int leaves = 0;
+    int nodes = 0, leaves = 0;
     std::function<void(const OctreeNode&)> visit = [&](const OctreeNode& node)
     {
         ++nodes;

@@ -7,7 +7,7 @@
 
 #include "math/Vector3.h"
 #include "scene/OctreeNode.h"
-#include "support/TdsWriter.h"
+#include "support/TdsSamples.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -27,7 +27,7 @@ public:
     }
 
     // A face loaded as (a, b, c), in this order, whose front is the side of
-    // (b - a) x (c - a); each corner maps by its x and z over 4 units.
+    // (b - a) x (c - a).
     // Material -1 puts the face in no face-material chunk.
     void Triangle(const Vector3& a, const Vector3& b, const Vector3& c, int material = -1)
     {
@@ -61,47 +61,35 @@ public:
     // the order in which faces first name their material.
     std::vector<uint8_t> Bytes() const
     {
-        TdsWriter w;
-        w.Begin(0x4D4D).Begin(0x3D3D);
-        for (const MaterialEntry& material : materials)
-        {
-            w.Begin(0xAFFF).StringChunk(0xA000, material.name);
-            w.Begin(0xA200).StringChunk(0xA300, material.texture).End();
-            w.End();
-        }
-        w.Begin(0x4000).String("Level").Begin(0x4100);
-        w.Begin(0x4110).U16(static_cast<uint16_t>(positions.size()));
+        std::vector<float> filePositions;
         for (const Vector3& p : positions)
-            w.Float(p.x).Float(p.z).Float(p.y);
-        w.End();
-        w.Begin(0x4140).U16(static_cast<uint16_t>(positions.size()));
-        for (const Vector3& p : positions)
-            w.Float(p.x / 4.0f).Float(p.z / 4.0f);
-        w.End();
-        w.Begin(0x4120).U16(static_cast<uint16_t>(faces.size()));
-        std::vector<int> used;
-        for (const Face& face : faces)
+            filePositions.insert(filePositions.end(), {p.x, p.z, p.y});
+        std::vector<uint16_t> corners;
+        tds_samples::MeshOptions options;
+        for (size_t f = 0; f < faces.size(); ++f)
         {
-            w.U16(face.a).U16(face.b).U16(face.c).U16(7);
-            if (face.material >= 0 &&
-                std::find(used.begin(), used.end(), face.material) == used.end())
-                used.push_back(face.material);
+            const Face& face = faces[f];
+            corners.insert(corners.end(), {face.a, face.b, face.c});
+            if (face.material < 0)
+                continue;
+            const std::string& name = materials[static_cast<size_t>(face.material)].name;
+            auto listed =
+                std::find_if(options.faceMaterials.begin(), options.faceMaterials.end(),
+                             [&](const tds_samples::FaceMaterial& m) { return m.name == name; });
+            if (listed == options.faceMaterials.end())
+                listed = options.faceMaterials.insert(listed, {name, {}});
+            listed->faces.push_back(static_cast<uint16_t>(f));
         }
-        for (int material : used)
-        {
-            std::vector<uint16_t> listed;
-            for (size_t f = 0; f < faces.size(); ++f)
-                if (faces[f].material == material)
-                    listed.push_back(static_cast<uint16_t>(f));
-            w.Begin(0x4130).String(materials[static_cast<size_t>(material)].name);
-            w.U16(static_cast<uint16_t>(listed.size()));
-            for (uint16_t f : listed)
-                w.U16(f);
-            w.End();
-        }
-        w.End().End().End(); // faces, mesh, object
-        w.End().End();       // editor, main
-        return w.Bytes();
+        return tds_samples::EditorFile(
+            [&](TdsWriter& w)
+            {
+                for (const MaterialEntry& material : materials)
+                {
+                    w.Begin(0xAFFF).StringChunk(0xA000, material.name);
+                    w.Begin(0xA200).StringChunk(0xA300, material.texture).End().End();
+                }
+                tds_samples::WriteMesh(w, "Level", filePositions, corners, options);
+            });
     }
 
 private:

@@ -1,13 +1,9 @@
 // Particles and shells read back from the real renderer: textured squares that
 // face the camera however it turns, their opacity following life, the shell's
 // streak, and no smoke at the world origin when a shell is fired and hits.
-#include "scene/Camera.h"
 #include "scene/ParticleSystem.h"
 #include "scene/Projectile.h"
-#include "scene/SceneFrames.h"
-#include "support/DeviceWindow.h"
-#include "support/ImageFiles.h"
-#include "video/ModelTestSupport.h"
+#include "support/SceneFixture.h"
 #include "video/ResourceManager.h"
 
 #include <algorithm>
@@ -16,66 +12,15 @@
 namespace
 {
 const float kPi = 3.14159265f;
-const uint32_t kClearColour = 0xFF222244;
 
-// An opaque 8 by 8 PNG whose pixel (x, y), top row first, is argb(x).
-template <typename Fill> void WriteTexture(const std::string& path, Fill argb)
-{
-    std::vector<uint32_t> pixels;
-    for (int y = 0; y < 8; ++y)
-        for (int x = 0; x < 8; ++x)
-            pixels.push_back(0xFF000000u | argb(x));
-    ASSERT_TRUE(WritePng(path, 8, 8, pixels, true));
-}
-
-class ParticlePixelTest : public ModelFileTest
+class ParticlePixelTest : public SceneTest
 {
 protected:
     void SetUp() override
     {
-        ModelFileTest::SetUp();
-        ClearMainGraph();
-        TestSetClock(1000);
-        Timer::Instance()->Update();
-        WriteTexture("data/textures/smoke.png", [](int) { return 0xFFFFFFu; });
-        camera = new Camera();
-        MainSceneGraph.GetRoot()->AddChild(camera.Get());
-        Video::Instance().SetCamera(camera.Get());
-    }
-
-    void TearDown() override
-    {
-        Video::Instance().SetCamera(nullptr);
-        camera = nullptr;
-        ClearMainGraph();
-        TestUseRealClock();
-        ModelFileTest::TearDown();
-    }
-
-    // One frame as the Kernel runs it: the update traversal, then the picture.
-    TestFrame Draw(DWORD milliseconds = 1000, float dt = 0.0f)
-    {
-        RunFrame(milliseconds, dt);
-        Video::Instance().Render();
-        return VideoTestSupport::Frame();
-    }
-
-    // The pixel the current camera puts a world point on, as (x, y).
-    std::pair<int, int> ToScreen(const TestFrame& frame, const Vector3& p)
-    {
-        Matrix clip = camera->viewMatrix * camera->projectionMatrix;
-        const float* m = clip.m;
-        float w = p.x * m[3] + p.y * m[7] + p.z * m[11] + m[15];
-        float x = (p.x * m[0] + p.y * m[4] + p.z * m[8] + m[12]) / w;
-        float y = (p.x * m[1] + p.y * m[5] + p.z * m[9] + m[13]) / w;
-        return {static_cast<int>((x + 1.0f) * 0.5f * frame.width),
-                static_cast<int>((1.0f - y) * 0.5f * frame.height)};
-    }
-
-    uint32_t At(const TestFrame& frame, const Vector3& p)
-    {
-        std::pair<int, int> xy = ToScreen(frame, p);
-        return frame.At(xy.first, xy.second);
+        SceneTest::SetUp();
+        HalvesImage("data/textures/smoke.png", 0xFFFFFF, 0xFFFFFF);
+        View(Vector3());
     }
 
     // A stopped system under the root with one white particle of edge `size`
@@ -90,19 +35,17 @@ protected:
         system->origin = at;
         system->StopEmitting();
         system->EmitParticle();
-        MainSceneGraph.GetRoot()->AddChild(system);
+        Add(system);
         Particle* particle = system->particles.front().Get();
         particle->colour = Color3(1, 1, 1);
         return particle;
     }
-
-    SmartPtr<Camera> camera;
 };
 } // namespace
 
 TEST_F(ParticlePixelTest, ParticleIsATexturedSquareFacingTheCameraBlendedByLife)
 {
-    WriteTexture("data/textures/halves.png", [](int x) { return x < 4 ? 0xFF0000u : 0x00FF00u; });
+    HalvesImage("data/textures/halves.png", 0xFF0000, 0x00FF00);
     const Vector3 p(3, 2, 10);
     Particle* particle = StillParticle("data/textures/halves.png", p, 2.0f);
 
@@ -138,14 +81,10 @@ TEST_F(ParticlePixelTest, ParticleIsATexturedSquareFacingTheCameraBlendedByLife)
     for (float life : {0.5f, 0.25f})
     {
         particle->life = life;
-        TestFrame frame = Draw();
-        float a = std::floor(life * 255.0f) / 255.0f;
-        auto mix = [a](float front, uint32_t back) {
-            return static_cast<uint32_t>(
-                std::lround(front * a + static_cast<float>(back) * (1 - a)));
-        };
-        uint32_t expected = 0xFF000000u | mix(255, 0x22) << 16 | mix(0, 0x22) << 8 | mix(0, 0x44);
-        EXPECT_TRUE(ColorNear(At(frame, p - Vector3(0.5f, 0, 0)), expected, 2)) << "life " << life;
+        const uint32_t alpha = static_cast<uint32_t>(life * 255.0f);
+        EXPECT_TRUE(ColorNear(At(Draw(), p - Vector3(0.5f, 0, 0)),
+                              Blend(alpha << 24 | 0xFF0000, kClearColour), 2))
+            << "life " << life;
     }
 }
 
@@ -156,7 +95,7 @@ TEST_F(ParticlePixelTest, StreakIsFaintAtTheShellAndWhiteAtItsTip)
     shell->position = Vector3(-2, 49, 0);
     shell->velocity = Vector3(0, 30, 0);
     shell->trail->StopEmitting();
-    MainSceneGraph.GetRoot()->AddChild(shell);
+    Add(shell);
     camera->position = Vector3(0, 50, -8);
     TestFrame frame = Draw();
 
@@ -164,10 +103,10 @@ TEST_F(ParticlePixelTest, StreakIsFaintAtTheShellAndWhiteAtItsTip)
     // nine tenths of its three units.
     auto brightest = [&](float along)
     {
-        std::pair<int, int> xy = ToScreen(frame, Vector3(-2, 49 + 3 * along, 0));
+        Pixel at = PixelOf(frame, *camera, Vector3(-2, 49 + 3 * along, 0));
         uint32_t best = 0;
-        for (int x = xy.first - 3; x <= xy.first + 3; ++x)
-            best = std::max(best, (frame.At(x, xy.second) >> 16) & 0xFF);
+        for (int x = at.x - 3; x <= at.x + 3; ++x)
+            best = std::max(best, (frame.At(x, at.y) >> 16) & 0xFF);
         return best;
     };
     EXPECT_LT(brightest(0.1f), 110u);
@@ -181,19 +120,16 @@ TEST_F(ParticlePixelTest, FiredShellLeavesNoSmokeAtTheWorldOrigin)
     Projectile* shell = new Projectile();
     shell->position = launch;
     shell->velocity = Vector3(0, -20, 0);
-    MainSceneGraph.GetRoot()->AddChild(shell);
+    Add(shell);
 
     // The first frame flies, the second hits the ground below the launch point.
     for (DWORD ms : {1000u, 1010u})
     {
         TestFrame frame = Draw(ms, 0.05f);
         EXPECT_FALSE(ColorNear(At(frame, launch), kClearColour, 8)) << "the trail's first puff";
-        std::pair<int, int> origin = ToScreen(frame, Vector3());
-        int stray = 0;
-        for (int y = origin.second - 6; y <= origin.second + 6; ++y)
-            for (int x = origin.first - 6; x <= origin.first + 6; ++x)
-                stray += ColorNear(frame.At(x, y), kClearColour) ? 0 : 1;
-        EXPECT_EQ(stray, 0) << "pixels of smoke at the origin at " << ms << " ms";
+        EXPECT_FALSE(AnyPixelNear(frame, *camera, Vector3(), 6,
+                                  [](uint32_t c) { return !ColorNear(c, kClearColour); }))
+            << "smoke at the origin at " << ms << " ms";
     }
     EXPECT_FALSE(shell->IsAlive());
 }

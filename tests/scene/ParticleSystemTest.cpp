@@ -2,8 +2,8 @@
 // fixed clock: emission on unscaled ticks, ageing, gravity, growth, self-kill,
 // and the emitter's flight and puffs.
 #include "scene/ParticleSystem.h"
-#include "scene/SceneFrames.h"
 #include "scene/SmokeEmitter.h"
+#include "support/SceneFixture.h"
 
 #include <cmath>
 

@@ -2,8 +2,8 @@
 // smoke emitters, flight under gravity, the secondary graph's move, the state.
 #include "scene/Projectile.h"
 #include "net/Message.h"
-#include "scene/SceneFrames.h"
 #include "scene/SmokeEmitter.h"
+#include "support/SceneFixture.h"
 
 #include <cmath>
 

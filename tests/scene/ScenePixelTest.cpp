@@ -2,15 +2,10 @@
 // groups with their textures, the sky box's faces around a turned camera,
 // directional light on the faces it faces, and the terrain's colour map under
 // its shading.
-#include "scene/Camera.h"
-#include "scene/Light.h"
-#include "scene/SceneGraph.h"
 #include "scene/SkyBox.h"
 #include "scene/StaticModel.h"
 #include "scene/Terrain.h"
-#include "support/DeviceWindow.h"
-#include "support/ImageFiles.h"
-#include "video/ModelTestSupport.h"
+#include "support/SceneFixture.h"
 
 #include <cmath>
 
@@ -21,7 +16,6 @@ using tds_samples::WriteMesh;
 namespace
 {
 const float kPi = 3.14159265f;
-const uint32_t kClearColour = 0xFF222244;
 
 // Two squares side by side in the plane z = 0 once the importer has turned the
 // file's z-up into y-up: the left one x -2..0, the right one x 0..2, y -1..1,
@@ -43,90 +37,14 @@ std::vector<uint8_t> SquaresFile(bool withMaterials)
         });
 }
 
-// An 8 by 8 BMP whose pixel (x, y), top row first, is rgb(x).
-template <typename Fill> bool WriteBmp(const std::string& path, Fill rgb)
-{
-    std::vector<uint32_t> pixels;
-    for (int y = 0; y < 8; ++y)
-        for (int x = 0; x < 8; ++x)
-            pixels.push_back(rgb(x));
-    return WriteBytes(path, BmpBytes(8, 8, pixels));
-}
-
-class ScenePixelTest : public ModelFileTest
+class ScenePixelTest : public SceneTest
 {
 protected:
     void SetUp() override
     {
-        ModelFileTest::SetUp();
-        camera = new Camera();
-        camera->aspect = 1.3333334f;
-        camera->fov = 1.0471975f;
-        camera->zoom = 1.0f;
-        Add(camera.Get());
-        Video::Instance().SetCamera(camera.Get());
+        SceneTest::SetUp();
+        View(Vector3());
     }
-
-    void TearDown() override
-    {
-        Video::Instance().SetCamera(nullptr);
-        Video::Instance().lights.clear();
-        for (SceneNode* node : added)
-            MainSceneGraph.GetRoot()->RemoveChild(node);
-        added.clear();
-        camera = nullptr;
-        ModelFileTest::TearDown();
-    }
-
-    void Add(SceneNode* node)
-    {
-        MainSceneGraph.GetRoot()->AddChild(node);
-        added.push_back(node);
-    }
-
-    // A white directional light shining along its node's +z.
-    Light* AddLight(const Color3& colour)
-    {
-        Light* light = new Light();
-        light->kind = Light::kDirectional;
-        light->colour = colour;
-        light->position = Vector3(0, 0, -500); // its wire box out of sight
-        Add(light);
-        Video::Instance().AddLight(light);
-        return light;
-    }
-
-    // One frame as the Kernel runs it: update traversal, then the picture.
-    TestFrame Draw()
-    {
-        MainSceneGraph.GetRoot()->UpdateTree(Matrix(), 0.0f);
-        Video::Instance().Render();
-        return VideoTestSupport::Frame();
-    }
-
-    // The pixel the current camera puts a world point on.
-    uint32_t At(const TestFrame& frame, const Vector3& p)
-    {
-        Matrix clip = camera->viewMatrix * camera->projectionMatrix;
-        const float* m = clip.m;
-        float x = p.x * m[0] + p.y * m[4] + p.z * m[8] + m[12];
-        float y = p.x * m[1] + p.y * m[5] + p.z * m[9] + m[13];
-        float w = p.x * m[3] + p.y * m[7] + p.z * m[11] + m[15];
-        int px = static_cast<int>((x / w + 1.0f) * 0.5f * frame.width);
-        int py = static_cast<int>((1.0f - y / w) * 0.5f * frame.height);
-        EXPECT_TRUE(px >= 0 && px < frame.width && py >= 0 && py < frame.height);
-        return frame.At(px, py);
-    }
-
-    uint32_t Centre(const TestFrame& frame) { return frame.At(frame.width / 2, frame.height / 2); }
-
-    void SolidBmp(const std::string& name, uint32_t rgb)
-    {
-        ASSERT_TRUE(WriteBmp(name, [rgb](int) { return rgb; }));
-    }
-
-    SmartPtr<Camera> camera;
-    std::vector<SceneNode*> added;
 };
 } // namespace
 
@@ -191,8 +109,7 @@ TEST_F(ScenePixelTest, LightLightsTheFacesItFacesOnly)
 TEST_F(ScenePixelTest, SkyBoxSurroundsTheCameraWithEachFaceWhereItBelongs)
 {
     // Face 0 (ahead) is red on its left half and blue on its right half.
-    ASSERT_TRUE(
-        WriteBmp("data/textures/skyft.bmp", [](int x) { return x < 4 ? 0xFF0000u : 0x0000FFu; }));
+    HalvesImage("data/textures/skyft.bmp", 0xFF0000, 0x0000FF);
     SolidBmp("data/textures/skybk.bmp", 0x00FF00);
     SolidBmp("data/textures/skylf.bmp", 0xFFFF00);
     SolidBmp("data/textures/skyrt.bmp", 0x00FFFF);

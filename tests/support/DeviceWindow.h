@@ -5,27 +5,26 @@
 #include "platform/D3D9.h"
 #include "platform/VideoTestHooks.h"
 #include "platform/Win32.h"
+#include "support/TestWindow.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdio>
 #include <cstdlib>
 
-class DeviceWindow
+// Video's clear colour, as the back buffer reads it.
+constexpr uint32_t kClearColour = 0xFF222244;
+
+class DeviceWindow : public TestWindow
 {
 public:
-    // Creates the window (by default 800 by 600, client area 784 by 561) and a
-    // windowed device on it with a D24S8 depth buffer and a back buffer of the
-    // size given (0 by 0: the client area's).
+    // Creates the hidden window (by default 800 by 600, client area 784 by
+    // 561) and a windowed device on it with a D24S8 depth buffer and a back
+    // buffer of the size given (0 by 0: the client area's).
     explicit DeviceWindow(int windowWidth = 800, int windowHeight = 600, UINT backBufferWidth = 0,
                           UINT backBufferHeight = 0)
+        : TestWindow(windowWidth, windowHeight, false)
     {
-        WNDCLASSA windowClass = {};
-        windowClass.lpfnWndProc = DefWindowProcA;
-        windowClass.lpszClassName = "TolviDeviceTest";
-        RegisterClassA(&windowClass);
-        window = CreateWindowExA(0, "TolviDeviceTest", "device test", WS_OVERLAPPEDWINDOW, 0, 0,
-                                 windowWidth, windowHeight, nullptr, nullptr, nullptr, nullptr);
         direct3d = Direct3DCreate9(D3D_SDK_VERSION);
         if (!direct3d)
             return;
@@ -50,14 +49,10 @@ public:
             device->Release();
         if (direct3d)
             direct3d->Release();
-        DestroyWindow(window);
     }
-    DeviceWindow(const DeviceWindow&) = delete;
-    DeviceWindow& operator=(const DeviceWindow&) = delete;
 
     TestFrame Read() const { return TestReadFrame(device); }
 
-    HWND window = nullptr;
     IDirect3D9* direct3d = nullptr;
     IDirect3DDevice9* device = nullptr;
     int width = 0;

@@ -4,9 +4,9 @@
 #pragma once
 
 #include "platform/Winsock.h"
+#include "support/ScratchFolder.h"
 
 #include <cstdint>
-#include <filesystem>
 #include <vector>
 
 inline void AppendWord(std::vector<uint8_t>& bytes, uint32_t value)
@@ -102,22 +102,9 @@ public:
             closesocket(s);
         s = INVALID_SOCKET;
     }
-    bool IsOpen() const { return s != INVALID_SOCKET; }
 
 private:
     SOCKET s = INVALID_SOCKET;
     std::vector<uint8_t> queued;
     size_t sent = 0;
 };
-
-// The descriptors this process has open.
-inline int CountOpenDescriptors()
-{
-    int count = 0;
-    for (const auto& entry : std::filesystem::directory_iterator("/proc/self/fd"))
-    {
-        (void)entry;
-        ++count;
-    }
-    return count;
-}

@@ -1,6 +1,7 @@
 // A fresh folder under the system's temporary folder for one test's files,
-// removed with everything in it when the object goes; and whole files read
-// and written as bytes.
+// removed with everything in it when the object goes; a working folder for
+// the length of a test; whole files read and written as bytes; and the count
+// of open descriptors.
 #pragma once
 
 #include "assets/Files.h"
@@ -45,6 +46,27 @@ public:
     std::string path;
 };
 
+// The working folder is the one given while the object lives, then the one
+// before it again.
+class WorkingFolder
+{
+public:
+    explicit WorkingFolder(const std::string& folder) : previous(std::filesystem::current_path())
+    {
+        std::filesystem::current_path(folder);
+    }
+    ~WorkingFolder()
+    {
+        std::error_code ignored;
+        std::filesystem::current_path(previous, ignored);
+    }
+    WorkingFolder(const WorkingFolder&) = delete;
+    WorkingFolder& operator=(const WorkingFolder&) = delete;
+
+private:
+    std::filesystem::path previous;
+};
+
 // The whole file; empty when it cannot be read.
 inline std::vector<uint8_t> ReadBytes(const std::string& path)
 {
@@ -57,4 +79,11 @@ inline std::vector<uint8_t> ReadBytes(const std::string& path)
 inline bool WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes)
 {
     return assets::SaveFile(path, bytes);
+}
+
+// The descriptors this process has open.
+inline int CountOpenDescriptors()
+{
+    const std::filesystem::directory_iterator fds("/proc/self/fd");
+    return static_cast<int>(std::distance(begin(fds), end(fds)));
 }

@@ -1,4 +1,4 @@
-// A shown window with the default window procedure: it has the focus, as a
+// A window with the default window procedure. Shown, it has the focus, as a
 // window the user just opened, so foreground input devices acquire on it.
 #pragma once
 
@@ -7,15 +7,16 @@
 class TestWindow
 {
 public:
-    TestWindow()
+    explicit TestWindow(int width = 800, int height = 600, bool shown = true)
     {
         WNDCLASSA windowClass = {};
         windowClass.lpfnWndProc = DefWindowProcA;
         windowClass.lpszClassName = "TolviTestWindow";
         RegisterClassA(&windowClass);
         window = CreateWindowExA(0, "TolviTestWindow", "test window", WS_OVERLAPPEDWINDOW, 0, 0,
-                                 800, 600, nullptr, nullptr, nullptr, nullptr);
-        ShowWindow(window, SW_SHOW);
+                                 width, height, nullptr, nullptr, nullptr, nullptr);
+        if (shown)
+            ShowWindow(window, SW_SHOW);
     }
     ~TestWindow()
     {

@@ -19,6 +19,15 @@
 #include <memory>
 #include <vector>
 
+// An A8R8G8B8 texture of these texels, top row first.
+inline SmartPtr<Texture> TexelTexture(int width, int height, const std::vector<uint32_t>& texels)
+{
+    SmartPtr<Texture> texture(new Texture(width, height, 32, 8));
+    std::copy(texels.begin(), texels.end(), static_cast<uint32_t*>(texture->Lock()));
+    texture->Unlock();
+    return texture;
+}
+
 class VideoFixture : public ::testing::Test
 {
 protected:
@@ -77,16 +86,6 @@ protected:
     }
 
     TestFrame Read() const { return TestReadFrame(Video::Instance().device); }
-
-    // An A8R8G8B8 texture of these texels, top row first.
-    static SmartPtr<Texture> TexelTexture(int width, int height,
-                                          const std::vector<uint32_t>& texels)
-    {
-        SmartPtr<Texture> texture(new Texture(width, height, 32, 8));
-        std::copy(texels.begin(), texels.end(), static_cast<uint32_t*>(texture->Lock()));
-        texture->Unlock();
-        return texture;
-    }
 
     std::unique_ptr<LogCapture> log;
     ScratchFolder folder;

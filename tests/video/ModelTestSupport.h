@@ -13,7 +13,6 @@
 
 #include <filesystem>
 #include <string>
-#include <unistd.h>
 #include <vector>
 
 namespace model_files
@@ -67,18 +66,10 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(VideoTestSupport::Start());
-        char cwd[4096];
-        ASSERT_NE(getcwd(cwd, sizeof cwd), nullptr);
-        oldFolder = cwd;
-        ASSERT_EQ(chdir(folder.c_str()), 0);
         ASSERT_TRUE(std::filesystem::create_directories("data/textures"));
     }
 
-    void TearDown() override
-    {
-        RefObject::CollectGarbage();
-        EXPECT_EQ(chdir(oldFolder.c_str()), 0);
-    }
+    void TearDown() override { RefObject::CollectGarbage(); }
 
     // Writes the bytes under the test folder; returns the name.
     std::string Save(const std::string& name, const std::vector<uint8_t>& bytes)
@@ -87,7 +78,6 @@ protected:
         return name;
     }
 
-    ScratchFolder scratch{"model"};
-    std::string folder = scratch.path;
-    std::string oldFolder;
+    ScratchFolder folder{"model"};
+    WorkingFolder inFolder{folder.path};
 };

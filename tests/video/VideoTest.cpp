@@ -18,8 +18,6 @@
 
 namespace
 {
-const uint32_t kBackground = 0xFF222244;
-
 class VideoTest : public VideoFixture
 {
 protected:
@@ -144,14 +142,14 @@ TEST_F(VideoTest, FrameWithoutCameraClearsAndDrawsTheHudAndChatLines)
 
     Video::Instance().Render();
     TestFrame frame = Read();
-    EXPECT_TRUE(ColorNear(frame.At(400, 300), kBackground));
+    EXPECT_TRUE(ColorNear(frame.At(400, 300), kClearColour));
     // "Speed: <frame rate> fps" from (8, 8), "Ping:  0 msec" one line lower.
     std::string rate = std::to_string(Timer::Instance()->GetFPS());
     EXPECT_TRUE(Cell(frame, 8, 8, GlyphColor('S')));
     EXPECT_TRUE(Cell(frame, 16, 8, GlyphColor('p')));
     EXPECT_TRUE(Cell(frame, 64, 8, GlyphColor(rate[0])));
     EXPECT_TRUE(Cell(frame, 64 + 8 * static_cast<int>(rate.size()) + 8, 8, GlyphColor('f')));
-    EXPECT_TRUE(ColorNear(frame.At(60, 12), kBackground)); // the blank
+    EXPECT_TRUE(ColorNear(frame.At(60, 12), kClearColour)); // the blank
     EXPECT_TRUE(Cell(frame, 8, 16, GlyphColor('P')));
     EXPECT_TRUE(Cell(frame, 64, 16, GlyphColor('0')));
     // Chat lines from the oldest at (300, 0), eight pixels apart.
@@ -165,7 +163,7 @@ TEST_F(VideoTest, HudShowsThePlayerBlockOnlyWhileTheGameHasALocalPlayer)
     Video::Instance().Render();
     TestFrame frame = Read();
     EXPECT_TRUE(Cell(frame, 8, 16, GlyphColor('P')));
-    EXPECT_TRUE(ColorNear(frame.At(12, 36), kBackground));
+    EXPECT_TRUE(ColorNear(frame.At(12, 36), kClearColour));
 
     SmartPtr<Player> player = new Player();
     player->name = "Ann";
@@ -181,7 +179,7 @@ TEST_F(VideoTest, HudShowsThePlayerBlockOnlyWhileTheGameHasALocalPlayer)
     EXPECT_TRUE(Cell(frame, 72, 48, GlyphColor('7')));
     EXPECT_TRUE(Cell(frame, 80, 48, GlyphColor('5')));
     EXPECT_TRUE(Cell(frame, 72, 56, GlyphColor('5')));
-    EXPECT_TRUE(ColorNear(frame.At(84, 60), kBackground));
+    EXPECT_TRUE(ColorNear(frame.At(84, 60), kClearColour));
 }
 
 TEST_F(VideoTest, TextLandsInItsCellsWithLineFeedsAndColourCodes)
@@ -201,8 +199,8 @@ TEST_F(VideoTest, TextLandsInItsCellsWithLineFeedsAndColourCodes)
     EXPECT_TRUE(Cell(frame, 18, 20, GlyphColor('b')));
     EXPECT_TRUE(Cell(frame, 10, 28, GlyphColor('c')));
     EXPECT_TRUE(Cell(frame, 18, 28, GlyphColor('d')));
-    EXPECT_TRUE(ColorNear(frame.At(9, 20), kBackground));
-    EXPECT_TRUE(ColorNear(frame.At(26, 20), kBackground));
+    EXPECT_TRUE(ColorNear(frame.At(9, 20), kClearColour));
+    EXPECT_TRUE(ColorNear(frame.At(26, 20), kClearColour));
 
     // The code letters take no cell: red glyphs from 100, white from 124.
     EXPECT_TRUE(Cell(frame, 100, 20, Modulate(GlyphColor('a'), 0xFFFF0000)));
@@ -225,7 +223,7 @@ TEST_F(VideoTest, TextWithoutFontDrawsNothing)
 {
     Begin2D();
     Video::Instance().DrawText("abc", 10, 10, 0xFFFFFFFF);
-    EXPECT_TRUE(ColorNear(Read().At(14, 14), kBackground));
+    EXPECT_TRUE(ColorNear(Read().At(14, 14), kClearColour));
 }
 
 TEST_F(VideoTest, WireBoxDrawsItsTwelveEdgesInTheWorldTransform)
@@ -262,7 +260,7 @@ TEST_F(VideoTest, WireBoxDrawsItsTwelveEdgesInTheWorldTransform)
     EXPECT_TRUE(redNear(screenX(2, 12), screenY(0, 12)));
     EXPECT_TRUE(redNear(screenX(2, 10), screenY(2, 10)));
     // Lines only: the middle stays clear.
-    EXPECT_TRUE(ColorNear(frame.At(frame.width / 2, frame.height / 2), kBackground));
+    EXPECT_TRUE(ColorNear(frame.At(frame.width / 2, frame.height / 2), kClearColour));
     device->SetTransform(D3DTS_WORLD, AsD3DMatrix(Matrix()));
 }
 
@@ -349,7 +347,7 @@ TEST_F(VideoTest, TheKernelFramePresentsAndTheKernelShutDownStopsVideoBeforeTheL
     IDirect3DDevice9* device = Video::Instance().device;
     device->Clear(0, nullptr, D3DCLEAR_TARGET, 0x00FF0000, 1.0f, 0);
     Kernel::GetInstance()->Update();
-    EXPECT_TRUE(ColorNear(Read().At(400, 300), kBackground));
+    EXPECT_TRUE(ColorNear(Read().At(400, 300), kClearColour));
 
     log->Clear();
     Kernel::GetInstance()->Shutdown();
@@ -383,10 +381,10 @@ TEST_F(VideoTest, ScenePresetsSetEveryStateTheirDrawingReliesOn)
         {RenderPreset::DebugLines, false, kGreen, kRed | kOpaque},
         // No depth test: both squares cover the green one, the last on top.
         {RenderPreset::DebugLinesOnTop, false, kBlue | kOpaque, kBlue | kOpaque},
-        {RenderPreset::BlendedLines, false, kGreen, Blend(kRed, kBackground)},
+        {RenderPreset::BlendedLines, false, kGreen, Blend(kRed, kClearColour)},
         // Depth-tested but not written: the blue square covers the red one.
         {RenderPreset::SceneQuads, true, kGreen, kBlue | kOpaque},
-        {RenderPreset::BlendedSceneQuads, true, kGreen, Blend(kBlue, Blend(kRed, kBackground))},
+        {RenderPreset::BlendedSceneQuads, true, kGreen, Blend(kBlue, Blend(kRed, kClearColour))},
     };
     IDirect3DDevice9* device = Video::Instance().device;
     SmartPtr<Texture> dark = TexelTexture(1, 1, {0xFF101010});
@@ -437,9 +435,9 @@ TEST_F(VideoTest, ScreenPresetPointSamplesAndBlendsByTheVertexAlpha)
     device->DrawPrimitiveUP(D3DPT_TRIANGLEFAN, 2, quad, sizeof(ScreenVertex));
     TestFrame frame = Read();
     // Two pixels either side of the texel edge at 200: bilinear would mix them.
-    EXPECT_TRUE(ColorNear(frame.At(197, 120), Blend(0x80FF0000, kBackground)));
-    EXPECT_TRUE(ColorNear(frame.At(202, 120), Blend(0x8000FF00, kBackground)));
-    EXPECT_TRUE(ColorNear(frame.At(99, 120), kBackground));
+    EXPECT_TRUE(ColorNear(frame.At(197, 120), Blend(0x80FF0000, kClearColour)));
+    EXPECT_TRUE(ColorNear(frame.At(202, 120), Blend(0x8000FF00, kClearColour)));
+    EXPECT_TRUE(ColorNear(frame.At(99, 120), kClearColour));
     device->SetTexture(0, nullptr);
     device->SetTexture(1, nullptr);
 }
