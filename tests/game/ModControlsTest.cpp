@@ -2,11 +2,11 @@
 // on its release in game and menu mode, the mouse look, and the mouse and
 // characters routed to the GUI in menu mode.
 #include "game/Mod.h"
-#include "game/TankTestSupport.h"
 #include "gui/GuiTestSupport.h"
 #include "platform/DirectInput.h"
 #include "scene/Camera.h"
 #include "scene/Projectile.h"
+#include "support/PhysicsFixture.h"
 
 #include <cmath>
 #include <map>

@@ -2,8 +2,8 @@
 // overlong and unreadable lines skipped with a log line, never a box from
 // stale values or from a line's cut-off tail.
 #include "game/Mod.h"
-#include "game/PhysicsTestSupport.h"
 #include "support/LogCapture.h"
+#include "support/PhysicsFixture.h"
 
 #include <cmath>
 
