@@ -1,27 +1,5 @@
 #include "tds/TdsMath.h"
 
-#include <cmath>
-
-float TdsVector::Length(const TdsVector& v)
-{
-    return std::sqrt(v.x * v.x + v.y * v.y + v.z * v.z);
-}
-
-TdsVector TdsVector::Normalize(const TdsVector& v)
-{
-    float length = Length(v);
-    // Written this way so that a NaN length also leaves the vector alone.
-    if (!(length < 0.0f) && !(length > 0.0f))
-        return v;
-    float inverse = 1.0f / length;
-    return TdsVector(v.x * inverse, v.y * inverse, v.z * inverse);
-}
-
-TdsVector TdsVector::Cross(const TdsVector& a, const TdsVector& b)
-{
-    return TdsVector(a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x);
-}
-
 void TdsMatrix::SetIdentity()
 {
     for (int k = 0; k < 16; ++k)

@@ -3,6 +3,8 @@
 // reader depends on nothing but the log.
 #pragma once
 
+#include <cmath>
+
 struct TdsVector
 {
     float x = 0.0f;
@@ -22,12 +24,25 @@ struct TdsVector
         return *this;
     }
 
+    // Inline: the mesh passes call these once or twice per face and vertex.
+
     // sqrt(x² + y² + z²).
-    static float Length(const TdsVector& v);
+    static float Length(const TdsVector& v) { return std::sqrt(v.x * v.x + v.y * v.y + v.z * v.z); }
     // A vector of length 0 or NaN comes back unchanged; otherwise each
     // component is multiplied by the float 1 / length.
-    static TdsVector Normalize(const TdsVector& v);
-    static TdsVector Cross(const TdsVector& a, const TdsVector& b);
+    static TdsVector Normalize(const TdsVector& v)
+    {
+        float length = Length(v);
+        // Written this way so that a NaN length also leaves the vector alone.
+        if (!(length < 0.0f) && !(length > 0.0f))
+            return v;
+        float inverse = 1.0f / length;
+        return TdsVector(v.x * inverse, v.y * inverse, v.z * inverse);
+    }
+    static TdsVector Cross(const TdsVector& a, const TdsVector& b)
+    {
+        return TdsVector(a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x);
+    }
 };
 
 // A vertex as the reader stores it: w is 1.0 for every vertex read from a file.

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <unordered_map>
 
 void TdsMesh::SetVertexCount(uint32_t n)
 {
@@ -191,160 +190,203 @@ void TdsMesh::TransformVertices()
         vertex = matrix.Transform(vertex);
 }
 
-bool TdsMesh::FaceIsValid(const TdsTriangleEx& face) const
+namespace
 {
+const uint32_t kNoGroup = 0xFFFFFFFF;
+
+// What the smoothing split knows of one vertex of the mesh before the split.
+struct VertexGroups
+{
+    // Masks seen at the vertex so far; 0 until a face uses it.
+    uint32_t groups = 0;
+    // The mask of its first face: group 0, which keeps the vertex.
+    uint32_t firstMask = 0;
+    // Its copies for groups 1, 2, ..., the first at firstCopy. Fewer than
+    // groups - 1 when the index range ran out.
+    uint32_t firstCopy = 0;
+    uint32_t copies = 0;
+};
+
+// The group of each (vertex, mask) pair other than a vertex's first mask.
+// Only vertices on a seam between smoothing groups have such pairs, so the
+// table stays small; open addressing keeps it in one array.
+class SeamGroups
+{
+public:
+    uint32_t Find(uint32_t vertex, uint32_t mask) const
+    {
+        if (slots.empty())
+            return kNoGroup;
+        for (size_t i = Home(vertex, mask);; i = (i + 1) & (slots.size() - 1))
+        {
+            const Slot& slot = slots[i];
+            if (slot.group == kNoGroup || (slot.vertex == vertex && slot.mask == mask))
+                return slot.group;
+        }
+    }
+
+    // The pair must not be in the table yet.
+    void Insert(uint32_t vertex, uint32_t mask, uint32_t group)
+    {
+        if ((used + 1) * 2 > slots.size())
+            Grow();
+        Place({vertex, mask, group});
+        ++used;
+    }
+
+private:
+    struct Slot
+    {
+        uint32_t vertex;
+        uint32_t mask;
+        uint32_t group;
+    };
+
+    size_t Home(uint32_t vertex, uint32_t mask) const
+    {
+        uint64_t key = (static_cast<uint64_t>(vertex) << 32) | mask;
+        return static_cast<size_t>((key * 0x9E3779B97F4A7C15ull) >> 32) & (slots.size() - 1);
+    }
+
+    void Place(const Slot& entry)
+    {
+        size_t i = Home(entry.vertex, entry.mask);
+        while (slots[i].group != kNoGroup)
+            i = (i + 1) & (slots.size() - 1);
+        slots[i] = entry;
+    }
+
+    void Grow()
+    {
+        std::vector<Slot> old;
+        old.swap(slots);
+        slots.assign(old.empty() ? 64 : old.size() * 2, Slot{0, 0, kNoGroup});
+        for (const Slot& slot : old)
+        {
+            if (slot.group != kNoGroup)
+                Place(slot);
+        }
+    }
+
+    std::vector<Slot> slots;
+    size_t used = 0;
+};
+
+TdsVector FaceNormal(const TdsVertex& a, const TdsVertex& b, const TdsVertex& c)
+{
+    TdsVector cb(c.x - b.x, c.y - b.y, c.z - b.z);
+    TdsVector ab(a.x - b.x, a.y - b.y, a.z - b.z);
+    return TdsVector::Normalize(TdsVector::Cross(cb, ab));
+}
+} // namespace
+
+void TdsMesh::SumOverCorners(TdsVector TdsTriangleEx::*field, std::vector<TdsVector>& sums) const
+{
+    // Adding each face to its corners in face order gives every vertex the
+    // same additions in the same order as walking a list of its faces.
+    std::fill(sums.begin(), sums.end(), TdsVector());
     uint32_t count = GetVertexCount();
-    return face.a < count && face.b < count && face.c < count;
+    for (const TdsTriangleEx& face : trianglesEx)
+    {
+        if (!FaceIsValid(face, count))
+            continue;
+        const TdsVector& value = face.*field;
+        sums[face.a] += value;
+        sums[face.b] += value;
+        sums[face.c] += value;
+    }
 }
 
-void TdsMesh::BuildFaceLists(FaceLists& lists) const
+void TdsMesh::SplitBySmoothingGroups()
 {
-    uint32_t vertexCount = GetVertexCount();
-    lists.offsets.assign(vertexCount + 1, 0);
+    // Faces are visited in order, so each vertex meets its masks in the order
+    // of its face list: group 0 is the first face's mask, and every other
+    // mask opens the next group when first seen. Whole masks are compared.
+    const uint32_t originalCount = GetVertexCount();
+    std::vector<VertexGroups> state(originalCount);
+    SeamGroups seams;
     for (const TdsTriangleEx& face : trianglesEx)
     {
         // Faces with a corner outside the vertex arrays take no part.
-        if (!FaceIsValid(face))
+        if (!FaceIsValid(face, originalCount))
             continue;
-        ++lists.offsets[face.a + 1];
-        ++lists.offsets[face.b + 1];
-        ++lists.offsets[face.c + 1];
+        for (uint32_t v : {face.a, face.b, face.c})
+        {
+            VertexGroups& vertex = state[v];
+            if (vertex.groups == 0)
+            {
+                vertex.groups = 1;
+                vertex.firstMask = face.smoothing;
+            }
+            else if (face.smoothing != vertex.firstMask &&
+                     seams.Find(v, face.smoothing) == kNoGroup)
+                seams.Insert(v, face.smoothing, vertex.groups++);
+        }
     }
-    for (uint32_t v = 0; v < vertexCount; ++v)
-        lists.offsets[v + 1] += lists.offsets[v];
-    lists.faces.assign(lists.offsets[vertexCount], 0);
-    std::vector<uint32_t> fill(lists.offsets.begin(), lists.offsets.end() - 1);
-    for (uint32_t i = 0; i < trianglesEx.size(); ++i)
-    {
-        const TdsTriangleEx& face = trianglesEx[i];
-        if (!FaceIsValid(face))
-            continue;
-        lists.faces[fill[face.a]++] = i;
-        lists.faces[fill[face.b]++] = i;
-        lists.faces[fill[face.c]++] = i;
-    }
-}
 
-void TdsMesh::SplitBySmoothingGroups(const FaceLists& lists)
-{
-    // A vertex may carry thousands of faces of distinct masks, so neither the
-    // grouping nor the rewrite of corners may cost faces times groups.
-    const size_t kLinearSearchLimit = 16;
-    uint32_t originalCount = GetVertexCount();
-    std::vector<uint32_t> masks;
-    std::unordered_map<uint32_t, uint32_t> groupOfMask;
-    std::vector<uint32_t> groupOfEntry;
-    std::vector<uint32_t> vertexOfGroup;
+    // Copies are appended vertex by vertex, group by group, as long as their
+    // index fits in 16 bits; groups past that limit stay on the vertex.
+    uint32_t next = originalCount;
+    for (VertexGroups& vertex : state)
+    {
+        if (vertex.groups < 2 || next >= kMaxVertices)
+            continue;
+        vertex.firstCopy = next;
+        vertex.copies = std::min(vertex.groups - 1, kMaxVertices - next);
+        next += vertex.copies;
+    }
+    if (next == originalCount)
+        return;
+    vertices.reserve(next);
+    normals.reserve(next);
+    uvs.reserve(next);
+    tangents.reserve(next);
+    binormals.reserve(next);
     for (uint32_t v = 0; v < originalCount; ++v)
     {
-        uint32_t begin = lists.offsets[v];
-        uint32_t end = lists.offsets[v + 1];
-        if (begin == end)
-            continue;
-
-        // Group the faces by their whole mask, in order of first appearance.
-        masks.clear();
-        if (!groupOfMask.empty())
-            groupOfMask.clear();
-        groupOfEntry.clear();
-        for (uint32_t e = begin; e < end; ++e)
+        for (uint32_t k = 0; k < state[v].copies; ++k)
         {
-            uint32_t mask = trianglesEx[lists.faces[e]].smoothing;
-            uint32_t group = 0;
-            if (masks.size() <= kLinearSearchLimit)
-            {
-                while (group < masks.size() && masks[group] != mask)
-                    ++group;
-            }
-            else
-            {
-                auto found = groupOfMask.find(mask);
-                group = found != groupOfMask.end() ? found->second
-                                                   : static_cast<uint32_t>(masks.size());
-            }
-            if (group == masks.size())
-            {
-                masks.push_back(mask);
-                // Past the linear limit the map holds every group.
-                if (masks.size() == kLinearSearchLimit + 1)
-                {
-                    for (uint32_t g = 0; g < masks.size(); ++g)
-                        groupOfMask[masks[g]] = g;
-                }
-                else if (masks.size() > kLinearSearchLimit + 1)
-                {
-                    groupOfMask[mask] = group;
-                }
-            }
-            groupOfEntry.push_back(group);
-        }
-        if (masks.size() < 2)
-            continue;
-
-        // Group 0 keeps v; every other group gets a copy of it, as long as the
-        // copy's index fits in 16 bits. Groups past that limit stay on v.
-        vertexOfGroup.assign(masks.size(), v);
-        for (uint32_t group = 1; group < masks.size(); ++group)
-        {
-            if (GetVertexCount() >= kMaxVertices)
-                break;
             vertices.push_back(vertices[v]);
             normals.push_back(normals[v]);
             uvs.push_back(uvs[v]);
             tangents.push_back(tangents[v]);
             binormals.push_back(binormals[v]);
-            vertexOfGroup[group] = GetVertexCount() - 1;
         }
-        for (uint32_t e = begin; e < end; ++e)
+    }
+
+    for (TdsTriangleEx& face : trianglesEx)
+    {
+        if (!FaceIsValid(face, originalCount))
+            continue;
+        for (uint16_t* corner : {&face.a, &face.b, &face.c})
         {
-            uint32_t target = vertexOfGroup[groupOfEntry[e - begin]];
-            if (target == v)
+            const VertexGroups& vertex = state[*corner];
+            if (vertex.copies == 0 || face.smoothing == vertex.firstMask)
                 continue;
-            uint16_t newIndex = static_cast<uint16_t>(target);
-            TdsTriangleEx& face = trianglesEx[lists.faces[e]];
-            if (face.a == v)
-                face.a = newIndex;
-            if (face.b == v)
-                face.b = newIndex;
-            if (face.c == v)
-                face.c = newIndex;
+            uint32_t group = seams.Find(*corner, face.smoothing);
+            if (group - 1 < vertex.copies)
+                *corner = static_cast<uint16_t>(vertex.firstCopy + group - 1);
         }
     }
 }
 
 void TdsMesh::CalcNormals(bool useSmoothingGroups)
 {
+    uint32_t count = GetVertexCount();
     for (TdsTriangleEx& face : trianglesEx)
     {
-        if (!FaceIsValid(face))
-        {
-            face.normal = TdsVector();
-            continue;
-        }
-        TdsVector a = vertices[face.a].Position();
-        TdsVector b = vertices[face.b].Position();
-        TdsVector c = vertices[face.c].Position();
-        face.normal = TdsVector::Normalize(TdsVector::Cross(c - b, a - b));
+        face.normal = FaceIsValid(face, count)
+                          ? FaceNormal(vertices[face.a], vertices[face.b], vertices[face.c])
+                          : TdsVector();
     }
-
-    FaceLists lists;
-    BuildFaceLists(lists);
     if (useSmoothingGroups)
-    {
-        SplitBySmoothingGroups(lists);
-        BuildFaceLists(lists);
-    }
+        SplitBySmoothingGroups();
 
-    uint32_t vertexCount = GetVertexCount();
-    for (uint32_t v = 0; v < vertexCount; ++v)
-    {
-        TdsVector sum;
-        for (uint32_t e = lists.offsets[v]; e < lists.offsets[v + 1]; ++e)
-            sum += trianglesEx[lists.faces[e]].normal;
-        normals[v] = TdsVector::Normalize(sum);
-    }
+    SumOverCorners(&TdsTriangleEx::normal, normals);
+    for (TdsVector& normal : normals)
+        normal = TdsVector::Normalize(normal);
 
-    for (uint32_t i = 0; i < trianglesEx.size(); ++i)
+    for (size_t i = 0; i < trianglesEx.size(); ++i)
     {
         triangles[i].a = trianglesEx[i].a;
         triangles[i].b = trianglesEx[i].b;
@@ -354,9 +396,10 @@ void TdsMesh::CalcNormals(bool useSmoothingGroups)
 
 void TdsMesh::CalcTangentSpace()
 {
+    uint32_t count = GetVertexCount();
     for (TdsTriangleEx& face : trianglesEx)
     {
-        if (!FaceIsValid(face))
+        if (!FaceIsValid(face, count))
         {
             face.tangent = TdsVector();
             face.tangent2 = TdsVector();
@@ -384,15 +427,10 @@ void TdsMesh::CalcTangentSpace()
         face.tangent2 = TdsVector(-qx.z / qx.x, -qy.z / qy.x, -qz.z / qz.x);
     }
 
-    FaceLists lists;
-    BuildFaceLists(lists);
-    uint32_t vertexCount = GetVertexCount();
-    for (uint32_t v = 0; v < vertexCount; ++v)
+    SumOverCorners(&TdsTriangleEx::tangent, tangents);
+    for (uint32_t v = 0; v < count; ++v)
     {
-        TdsVector sum;
-        for (uint32_t e = lists.offsets[v]; e < lists.offsets[v + 1]; ++e)
-            sum += trianglesEx[lists.faces[e]].tangent;
-        tangents[v] = TdsVector::Normalize(sum);
+        tangents[v] = TdsVector::Normalize(tangents[v]);
         binormals[v] = TdsVector::Normalize(TdsVector::Cross(tangents[v], normals[v]));
     }
 }
