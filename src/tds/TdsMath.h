@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cmath>
+#include <cstddef>
 
 struct TdsVector
 {
@@ -81,3 +82,9 @@ struct TdsMatrix
     // is not 0. The result's w is 1.0.
     TdsVertex Transform(const TdsVertex& v) const;
 };
+
+// Normalizes count vectors in place, each to exactly what TdsVector::Normalize
+// gives; consecutive vectors lie stride bytes apart. Four at a time where the
+// processor has packed float instructions, whose square root and division
+// round exactly as the single ones do.
+void TdsNormalizeEach(TdsVector* first, size_t count, size_t stride);

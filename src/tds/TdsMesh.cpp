@@ -194,19 +194,6 @@ namespace
 {
 const uint32_t kNoGroup = 0xFFFFFFFF;
 
-// What the smoothing split knows of one vertex of the mesh before the split.
-struct VertexGroups
-{
-    // Masks seen at the vertex so far; 0 until a face uses it.
-    uint32_t groups = 0;
-    // The mask of its first face: group 0, which keeps the vertex.
-    uint32_t firstMask = 0;
-    // Its copies for groups 1, 2, ..., the first at firstCopy. Fewer than
-    // groups - 1 when the index range ran out.
-    uint32_t firstCopy = 0;
-    uint32_t copies = 0;
-};
-
 // The group of each (vertex, mask) pair other than a vertex's first mask.
 // Only vertices on a seam between smoothing groups have such pairs, so the
 // table stays small; open addressing keeps it in one array.
@@ -272,131 +259,177 @@ private:
     size_t used = 0;
 };
 
-TdsVector FaceNormal(const TdsVertex& a, const TdsVertex& b, const TdsVertex& c)
+// The split of vertices where faces of different smoothing masks meet.
+// Faces are met in order, so each vertex meets its masks in the order of a
+// list of its faces: group 0 is the first face's mask and keeps the vertex,
+// every other mask (whole masks compared) opens the next group when first
+// seen and gets a copy of the vertex.
+class SmoothingSplit
+{
+public:
+    explicit SmoothingSplit(uint32_t vertexCount) : vertices(vertexCount) {}
+
+    // Called for each valid face, in face order. The faces must stay where
+    // they are until MoveCorners.
+    void Meet(TdsTriangleEx& face)
+    {
+        Meet(face.a, face.smoothing);
+        Meet(face.b, face.smoothing);
+        Meet(face.c, face.smoothing);
+    }
+
+    // Numbers the copies vertex by vertex, group by group, from the vertex
+    // count on, as long as the index stays below limit; groups past the
+    // limit stay on their vertex. Returns the vertex count after the split.
+    uint32_t Plan(uint32_t limit)
+    {
+        uint32_t next = static_cast<uint32_t>(vertices.size());
+        for (Vertex& vertex : vertices)
+        {
+            if (vertex.groups < 2 || next >= limit)
+                continue;
+            vertex.firstCopy = next;
+            vertex.copies = std::min(vertex.groups - 1, limit - next);
+            next += vertex.copies;
+        }
+        return next;
+    }
+
+    uint32_t Copies(uint32_t v) const { return vertices[v].copies; }
+
+    // Moves each corner met in a group other than 0 onto its group's copy.
+    void MoveCorners() const
+    {
+        for (const SeamCorner& seam : seamCorners)
+        {
+            const Vertex& vertex = vertices[*seam.corner];
+            uint32_t group = seams.Find(*seam.corner, seam.mask);
+            if (group - 1 < vertex.copies)
+                *seam.corner = static_cast<uint16_t>(vertex.firstCopy + group - 1);
+        }
+    }
+
+private:
+    struct Vertex
+    {
+        // Masks seen so far; 0 until a face uses the vertex.
+        uint32_t groups = 0;
+        uint32_t firstMask = 0;
+        uint32_t firstCopy = 0;
+        // Fewer than groups - 1 when the index range ran out.
+        uint32_t copies = 0;
+    };
+    struct SeamCorner
+    {
+        uint16_t* corner;
+        uint32_t mask;
+    };
+
+    void Meet(uint16_t& corner, uint32_t mask)
+    {
+        Vertex& vertex = vertices[corner];
+        if (vertex.groups == 0)
+        {
+            vertex.groups = 1;
+            vertex.firstMask = mask;
+        }
+        else if (mask != vertex.firstMask)
+            MeetOnSeam(corner, mask, vertex);
+    }
+
+    // Kept out of line so that the common case above inlines into the walk.
+    [[gnu::noinline]] void MeetOnSeam(uint16_t& corner, uint32_t mask, Vertex& vertex)
+    {
+        if (seams.Find(corner, mask) == kNoGroup)
+            seams.Insert(corner, mask, vertex.groups++);
+        seamCorners.push_back({&corner, mask});
+    }
+
+    std::vector<Vertex> vertices;
+    SeamGroups seams;
+    std::vector<SeamCorner> seamCorners;
+};
+
+// (c - b) x (a - b), not yet normalized.
+TdsVector FaceCross(const TdsVertex& a, const TdsVertex& b, const TdsVertex& c)
 {
     TdsVector cb(c.x - b.x, c.y - b.y, c.z - b.z);
     TdsVector ab(a.x - b.x, a.y - b.y, a.z - b.z);
-    return TdsVector::Normalize(TdsVector::Cross(cb, ab));
+    return TdsVector::Cross(cb, ab);
+}
+
+// Adds value to the sums of the face's three corners. Done for every face
+// in face order, it gives each vertex the same additions in the same order
+// as walking a list of its faces (a face once per corner it takes).
+inline void AddToCorners(const TdsTriangleEx& face, const TdsVector& value, TdsVector* sums)
+{
+    sums[face.a] += value;
+    sums[face.b] += value;
+    sums[face.c] += value;
 }
 } // namespace
 
-void TdsMesh::SumOverCorners(TdsVector TdsTriangleEx::*field, std::vector<TdsVector>& sums) const
-{
-    // Adding each face to its corners in face order gives every vertex the
-    // same additions in the same order as walking a list of its faces.
-    std::fill(sums.begin(), sums.end(), TdsVector());
-    uint32_t count = GetVertexCount();
-    for (const TdsTriangleEx& face : trianglesEx)
-    {
-        if (!FaceIsValid(face, count))
-            continue;
-        const TdsVector& value = face.*field;
-        sums[face.a] += value;
-        sums[face.b] += value;
-        sums[face.c] += value;
-    }
-}
-
-void TdsMesh::SplitBySmoothingGroups()
-{
-    // Faces are visited in order, so each vertex meets its masks in the order
-    // of its face list: group 0 is the first face's mask, and every other
-    // mask opens the next group when first seen. Whole masks are compared.
-    const uint32_t originalCount = GetVertexCount();
-    std::vector<VertexGroups> state(originalCount);
-    SeamGroups seams;
-    for (const TdsTriangleEx& face : trianglesEx)
-    {
-        // Faces with a corner outside the vertex arrays take no part.
-        if (!FaceIsValid(face, originalCount))
-            continue;
-        for (uint32_t v : {face.a, face.b, face.c})
-        {
-            VertexGroups& vertex = state[v];
-            if (vertex.groups == 0)
-            {
-                vertex.groups = 1;
-                vertex.firstMask = face.smoothing;
-            }
-            else if (face.smoothing != vertex.firstMask &&
-                     seams.Find(v, face.smoothing) == kNoGroup)
-                seams.Insert(v, face.smoothing, vertex.groups++);
-        }
-    }
-
-    // Copies are appended vertex by vertex, group by group, as long as their
-    // index fits in 16 bits; groups past that limit stay on the vertex.
-    uint32_t next = originalCount;
-    for (VertexGroups& vertex : state)
-    {
-        if (vertex.groups < 2 || next >= kMaxVertices)
-            continue;
-        vertex.firstCopy = next;
-        vertex.copies = std::min(vertex.groups - 1, kMaxVertices - next);
-        next += vertex.copies;
-    }
-    if (next == originalCount)
-        return;
-    vertices.reserve(next);
-    normals.reserve(next);
-    uvs.reserve(next);
-    tangents.reserve(next);
-    binormals.reserve(next);
-    for (uint32_t v = 0; v < originalCount; ++v)
-    {
-        for (uint32_t k = 0; k < state[v].copies; ++k)
-        {
-            vertices.push_back(vertices[v]);
-            normals.push_back(normals[v]);
-            uvs.push_back(uvs[v]);
-            tangents.push_back(tangents[v]);
-            binormals.push_back(binormals[v]);
-        }
-    }
-
-    for (TdsTriangleEx& face : trianglesEx)
-    {
-        if (!FaceIsValid(face, originalCount))
-            continue;
-        for (uint16_t* corner : {&face.a, &face.b, &face.c})
-        {
-            const VertexGroups& vertex = state[*corner];
-            if (vertex.copies == 0 || face.smoothing == vertex.firstMask)
-                continue;
-            uint32_t group = seams.Find(*corner, face.smoothing);
-            if (group - 1 < vertex.copies)
-                *corner = static_cast<uint16_t>(vertex.firstCopy + group - 1);
-        }
-    }
-}
-
 void TdsMesh::CalcNormals(bool useSmoothingGroups)
 {
-    uint32_t count = GetVertexCount();
+    // Validity is judged against the vertex count of the moment, before the
+    // split for the face normals and the grouping, after it for the sums.
+    const uint32_t originalCount = GetVertexCount();
+    SmoothingSplit split(useSmoothingGroups ? originalCount : 0);
     for (TdsTriangleEx& face : trianglesEx)
     {
-        face.normal = FaceIsValid(face, count)
-                          ? FaceNormal(vertices[face.a], vertices[face.b], vertices[face.c])
-                          : TdsVector();
+        if (!FaceIsValid(face, originalCount))
+        {
+            face.normal = TdsVector();
+            continue;
+        }
+        face.normal = FaceCross(vertices[face.a], vertices[face.b], vertices[face.c]);
+        if (useSmoothingGroups)
+            split.Meet(face);
     }
-    if (useSmoothingGroups)
-        SplitBySmoothingGroups();
+    if (!trianglesEx.empty())
+        TdsNormalizeEach(&trianglesEx[0].normal, trianglesEx.size(), sizeof(TdsTriangleEx));
 
-    SumOverCorners(&TdsTriangleEx::normal, normals);
-    for (TdsVector& normal : normals)
-        normal = TdsVector::Normalize(normal);
+    const uint32_t count = useSmoothingGroups ? split.Plan(kMaxVertices) : originalCount;
+    if (count != originalCount)
+    {
+        vertices.reserve(count);
+        normals.reserve(count);
+        uvs.reserve(count);
+        tangents.reserve(count);
+        binormals.reserve(count);
+        for (uint32_t v = 0; v < originalCount; ++v)
+        {
+            for (uint32_t k = split.Copies(v); k > 0; --k)
+            {
+                vertices.push_back(vertices[v]);
+                normals.push_back(normals[v]);
+                uvs.push_back(uvs[v]);
+                tangents.push_back(tangents[v]);
+                binormals.push_back(binormals[v]);
+            }
+        }
+    }
 
+    if (count != originalCount)
+        split.MoveCorners();
+
+    std::fill(normals.begin(), normals.end(), TdsVector());
     for (size_t i = 0; i < trianglesEx.size(); ++i)
     {
-        triangles[i].a = trianglesEx[i].a;
-        triangles[i].b = trianglesEx[i].b;
-        triangles[i].c = trianglesEx[i].c;
+        const TdsTriangleEx& face = trianglesEx[i];
+        if (FaceIsValid(face, count))
+            AddToCorners(face, face.normal, normals.data());
+        triangles[i].a = face.a;
+        triangles[i].b = face.b;
+        triangles[i].c = face.c;
     }
+    TdsNormalizeEach(normals.data(), normals.size(), sizeof(TdsVector));
 }
 
 void TdsMesh::CalcTangentSpace()
 {
-    uint32_t count = GetVertexCount();
+    const uint32_t count = GetVertexCount();
+    std::fill(tangents.begin(), tangents.end(), TdsVector());
     for (TdsTriangleEx& face : trianglesEx)
     {
         if (!FaceIsValid(face, count))
@@ -425,12 +458,10 @@ void TdsMesh::CalcTangentSpace()
         // the infinities and NaNs are kept, as IEEE gives them.
         face.tangent = TdsVector(-qx.y / qx.x, -qy.y / qy.x, -qz.y / qz.x);
         face.tangent2 = TdsVector(-qx.z / qx.x, -qy.z / qy.x, -qz.z / qz.x);
+        AddToCorners(face, face.tangent, tangents.data());
     }
-
-    SumOverCorners(&TdsTriangleEx::tangent, tangents);
+    TdsNormalizeEach(tangents.data(), count, sizeof(TdsVector));
     for (uint32_t v = 0; v < count; ++v)
-    {
-        tangents[v] = TdsVector::Normalize(tangents[v]);
-        binormals[v] = TdsVector::Normalize(TdsVector::Cross(tangents[v], normals[v]));
-    }
+        binormals[v] = TdsVector::Cross(tangents[v], normals[v]);
+    TdsNormalizeEach(binormals.data(), count, sizeof(TdsVector));
 }

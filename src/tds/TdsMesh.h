@@ -105,12 +105,6 @@ private:
     {
         return FaceIsValid(face, GetVertexCount());
     }
-    // Gives every vertex where faces of different masks meet one copy per
-    // mask after the first, and moves those faces' corners onto the copies.
-    void SplitBySmoothingGroups();
-    // sums[v] = the sum of field over the valid faces that use vertex v, once
-    // per corner, in face order, starting from zero.
-    void SumOverCorners(TdsVector TdsTriangleEx::*field, std::vector<TdsVector>& sums) const;
 
     float rotation[4] = {0.0f, 0.0f, 0.0f, 0.0f};
     TdsVector position;
