@@ -199,6 +199,25 @@ void ColorValue(const D3DCOLORVALUE& color, float* out)
     out[3] = color.a;
 }
 
+// An offset into the bound buffer object, as GL's pointer arguments take it.
+const void* BufferOffset(size_t offset)
+{
+    return reinterpret_cast<const void*>(offset);
+}
+
+// The bytes that count vertices of the layout span at the given stride: the
+// last vertex is read only as far as its own fields.
+size_t VertexBytes(UINT count, UINT stride, const FvfLayout& layout)
+{
+    return count == 0 ? 0 : static_cast<size_t>(count - 1) * stride + layout.size;
+}
+
+// The converted positions that count screen-space vertices stream.
+size_t ScreenPositionBytes(UINT count, const FvfLayout& layout)
+{
+    return layout.pretransformed ? static_cast<size_t>(count) * 4 * sizeof(float) : 0;
+}
+
 // Turns a client array on or off, unless the shadow says it already is.
 void SetClientArray(GLenum array, int8_t& shadowState, bool on)
 {
@@ -256,6 +275,8 @@ GlDevice::~GlDevice()
             glDeleteRenderbuffers(1, &colorBuffer);
         if (depthBuffer)
             glDeleteRenderbuffers(1, &depthBuffer);
+        if (streamBuffer)
+            glDeleteBuffers(1, &streamBuffer);
         SDL_GL_MakeCurrent(window, nullptr);
         SDL_GL_DeleteContext(static_cast<SDL_GLContext>(context));
     }
@@ -269,6 +290,7 @@ bool GlDevice::Create()
         return false;
     if (epoxy_gl_version() < 32 && !epoxy_has_gl_extension("GL_ARB_vertex_array_bgra"))
         return false;
+    streamMapping = epoxy_gl_version() >= 30 || epoxy_has_gl_extension("GL_ARB_map_buffer_range");
     GLint units = 0;
     glGetIntegerv(GL_MAX_TEXTURE_UNITS, &units);
     GLint maxLights = 0;
@@ -319,6 +341,8 @@ bool GlDevice::Create()
         glTexEnvi(GL_TEXTURE_ENV, GL_OPERAND1_ALPHA, GL_SRC_ALPHA);
     }
     SetDefaultStates();
+
+    glGenBuffers(1, &streamBuffer);
 
     glViewport(0, 0, static_cast<GLsizei>(width), static_cast<GLsizei>(height));
     glClearColor(0, 0, 0, 1);
@@ -385,15 +409,25 @@ ULONG GlDevice::Release()
 void GlDevice::Forget(IUnknown* resource)
 {
     resources.erase(std::remove(resources.begin(), resources.end(), resource), resources.end());
+    // GL may hand a name out again, and deleting a bound buffer unbinds it:
+    // the shadow must not think the name bound.
     if (GlTexture* texture = dynamic_cast<GlTexture*>(resource))
     {
-        // GL may hand the name out again; the shadow must not think it bound.
         for (GLuint& bound : shadow.unitTexture)
         {
             if (bound == texture->Name())
                 bound = 0;
         }
     }
+    GLuint buffer = 0;
+    if (GlVertexBuffer* vertices = dynamic_cast<GlVertexBuffer*>(resource))
+        buffer = vertices->Name();
+    else if (GlIndexBuffer* indices = dynamic_cast<GlIndexBuffer*>(resource))
+        buffer = indices->Name();
+    if (buffer && shadow.arrayBuffer == buffer)
+        shadow.arrayBuffer = 0;
+    if (buffer && shadow.elementBuffer == buffer)
+        shadow.elementBuffer = 0;
 }
 
 void GlDevice::ActiveUnit(int unit)
@@ -438,6 +472,53 @@ void GlDevice::BindForTransfer(GlTexture* texture)
     ActiveUnit(0);
     glBindTexture(GL_TEXTURE_2D, texture->Name());
     shadow.unitTexture[0] = texture->Name();
+}
+
+void GlDevice::BindBuffer(GLenum target, GLuint buffer)
+{
+    GLuint& bound = target == GL_ARRAY_BUFFER ? shadow.arrayBuffer : shadow.elementBuffer;
+    if (bound != buffer)
+    {
+        glBindBuffer(target, buffer);
+        bound = buffer;
+    }
+}
+
+void GlDevice::ReserveStream(size_t bytes)
+{
+    if (StreamStart() + bytes <= streamCapacity)
+        return;
+    // New storage: what earlier draws read stays theirs.
+    const size_t kMinimumCapacity = 1 << 20;
+    streamCapacity = std::max(streamCapacity, std::max(kMinimumCapacity, bytes));
+    BindBuffer(GL_ARRAY_BUFFER, streamBuffer);
+    glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(streamCapacity), nullptr, GL_STREAM_DRAW);
+    streamHead = 0;
+}
+
+GlDevice::DrawSource GlDevice::Stream(const void* bytes, size_t size)
+{
+    ReserveStream(size);
+    size_t offset = StreamStart();
+    BindBuffer(GL_ARRAY_BUFFER, streamBuffer);
+    void* target = nullptr;
+    if (streamMapping)
+    {
+        // Nothing drawn since the storage was made reads this range.
+        target = glMapBufferRange(
+            GL_ARRAY_BUFFER, static_cast<GLintptr>(offset), static_cast<GLsizeiptr>(size),
+            GL_MAP_WRITE_BIT | GL_MAP_INVALIDATE_RANGE_BIT | GL_MAP_UNSYNCHRONIZED_BIT);
+    }
+    if (target)
+    {
+        memcpy(target, bytes, size);
+        glUnmapBuffer(GL_ARRAY_BUFFER);
+    }
+    else
+        glBufferSubData(GL_ARRAY_BUFFER, static_cast<GLintptr>(offset),
+                        static_cast<GLsizeiptr>(size), bytes);
+    streamHead = offset + size;
+    return {static_cast<const uint8_t*>(bytes), streamBuffer, offset};
 }
 
 HRESULT GlDevice::GetDeviceCaps(D3DCAPS9* caps)
@@ -688,7 +769,7 @@ HRESULT GlDevice::SetIndices(IDirect3DIndexBuffer9* indices)
     return D3D_OK;
 }
 
-HRESULT GlDevice::CreateVertexBuffer(UINT length, DWORD, DWORD bufferFvf, D3DPOOL,
+HRESULT GlDevice::CreateVertexBuffer(UINT length, DWORD usage, DWORD bufferFvf, D3DPOOL,
                                      IDirect3DVertexBuffer9** buffer, void*)
 {
     if (!buffer)
@@ -702,13 +783,19 @@ HRESULT GlDevice::CreateVertexBuffer(UINT length, DWORD, DWORD bufferFvf, D3DPOO
         if (!layout.valid || length < static_cast<UINT>(layout.size))
             return D3DERR_INVALIDCALL;
     }
-    GlVertexBuffer* created = new GlVertexBuffer(this, length, bufferFvf);
+    MakeCurrent();
+    GlVertexBuffer* created = new GlVertexBuffer(this, length, usage);
     resources.push_back(created);
+    if (!created->Create())
+    {
+        created->Release();
+        return D3DERR_OUTOFVIDEOMEMORY;
+    }
     *buffer = created;
     return D3D_OK;
 }
 
-HRESULT GlDevice::CreateIndexBuffer(UINT length, DWORD, D3DFORMAT format, D3DPOOL,
+HRESULT GlDevice::CreateIndexBuffer(UINT length, DWORD usage, D3DFORMAT format, D3DPOOL,
                                     IDirect3DIndexBuffer9** buffer, void*)
 {
     if (!buffer)
@@ -716,8 +803,14 @@ HRESULT GlDevice::CreateIndexBuffer(UINT length, DWORD, D3DFORMAT format, D3DPOO
     *buffer = nullptr;
     if (length == 0 || (format != D3DFMT_INDEX16 && format != D3DFMT_INDEX32))
         return D3DERR_INVALIDCALL;
-    GlIndexBuffer* created = new GlIndexBuffer(this, length, format);
+    MakeCurrent();
+    GlIndexBuffer* created = new GlIndexBuffer(this, length, usage, format);
     resources.push_back(created);
+    if (!created->Create())
+    {
+        created->Release();
+        return D3DERR_OUTOFVIDEOMEMORY;
+    }
     *buffer = created;
     return D3D_OK;
 }
@@ -753,8 +846,8 @@ HRESULT GlDevice::DrawPrimitive(D3DPRIMITIVETYPE type, UINT startVertex, UINT pr
     uint64_t end = streamOffset + (static_cast<uint64_t>(startVertex) + vertexCount) * streamStride;
     if (end > streamSource->Length())
         return D3DERR_INVALIDCALL;
-    const uint8_t* vertices =
-        streamSource->Data() + streamOffset + static_cast<size_t>(startVertex) * streamStride;
+    size_t offset = streamOffset + static_cast<size_t>(startVertex) * streamStride;
+    DrawSource vertices = {streamSource->Data() + offset, streamSource->Name(), offset};
     return Draw(type, primitiveCount, vertices, streamStride, vertexCount, nullptr, D3DFMT_UNKNOWN);
 }
 
@@ -775,19 +868,21 @@ HRESULT GlDevice::DrawIndexedPrimitive(D3DPRIMITIVETYPE type, int baseVertex, UI
     uint64_t available = (streamSource->Length() - static_cast<uint64_t>(base)) / streamStride;
     if (static_cast<uint64_t>(minIndex) + vertexCount > available)
         return D3DERR_INVALIDCALL;
-    const uint8_t* indices =
-        indexBuffer->Data() + static_cast<size_t>(startIndex) * indexBuffer->IndexSize();
+    size_t indexOffset = static_cast<size_t>(startIndex) * indexBuffer->IndexSize();
+    DrawSource indices = {indexBuffer->Data() + indexOffset, indexBuffer->Name(), indexOffset};
     // Every index must name a vertex inside the buffer: GL reads whatever it names.
     if (indexBuffer->MaxIndex() >= available)
     {
         for (UINT i = 0; i < indexCount; ++i)
         {
-            if (IndexAt(indices, indexBuffer->Format(), i) >= available)
+            if (IndexAt(indices.bytes, indexBuffer->Format(), i) >= available)
                 return D3DERR_INVALIDCALL;
         }
     }
-    return Draw(type, primitiveCount, streamSource->Data() + base, streamStride,
-                minIndex + vertexCount, indices, indexBuffer->Format());
+    DrawSource vertices = {streamSource->Data() + base, streamSource->Name(),
+                           static_cast<size_t>(base)};
+    return Draw(type, primitiveCount, vertices, streamStride, minIndex + vertexCount, &indices,
+                indexBuffer->Format());
 }
 
 HRESULT GlDevice::DrawPrimitiveUP(D3DPRIMITIVETYPE type, UINT primitiveCount, const void* vertices,
@@ -797,8 +892,15 @@ HRESULT GlDevice::DrawPrimitiveUP(D3DPRIMITIVETYPE type, UINT primitiveCount, co
     UINT vertexCount;
     if (!vertices || stride == 0 || !PrimitiveMode(type, primitiveCount, mode, vertexCount))
         return D3DERR_INVALIDCALL;
-    HRESULT result = Draw(type, primitiveCount, static_cast<const uint8_t*>(vertices), stride,
-                          vertexCount, nullptr, D3DFMT_UNKNOWN);
+    FvfLayout layout = DecodeFvf(fvf);
+    if (!layout.valid || stride < static_cast<UINT>(layout.size) || primitiveCount == 0)
+        return D3DERR_INVALIDCALL;
+    MakeCurrent();
+    size_t bytes = VertexBytes(vertexCount, stride, layout);
+    ReserveStream(bytes + ScreenPositionBytes(vertexCount, layout) + 2 * kStreamAlignment);
+    DrawSource source = Stream(vertices, bytes);
+    HRESULT result =
+        Draw(type, primitiveCount, source, stride, vertexCount, nullptr, D3DFMT_UNKNOWN);
     SetStreamSource(0, nullptr, 0, 0);
     return result;
 }
@@ -819,15 +921,26 @@ HRESULT GlDevice::DrawIndexedPrimitiveUP(D3DPRIMITIVETYPE type, UINT minIndex, U
         if (index < minIndex || index >= minIndex + vertexCount)
             return D3DERR_INVALIDCALL;
     }
-    HRESULT result = Draw(type, primitiveCount, static_cast<const uint8_t*>(vertices), stride,
-                          minIndex + vertexCount, indices, indexFormat);
+    FvfLayout layout = DecodeFvf(fvf);
+    if (!layout.valid || stride < static_cast<UINT>(layout.size) || primitiveCount == 0)
+        return D3DERR_INVALIDCALL;
+    MakeCurrent();
+    size_t vertexBytes = VertexBytes(minIndex + vertexCount, stride, layout);
+    size_t indexBytes = static_cast<size_t>(indexCount) * (indexFormat == D3DFMT_INDEX32 ? 4 : 2);
+    ReserveStream(vertexBytes + indexBytes + ScreenPositionBytes(minIndex + vertexCount, layout) +
+                  3 * kStreamAlignment);
+    DrawSource vertexSource = Stream(vertices, vertexBytes);
+    DrawSource indexSource = Stream(indices, indexBytes);
+    HRESULT result = Draw(type, primitiveCount, vertexSource, stride, minIndex + vertexCount,
+                          &indexSource, indexFormat);
     SetStreamSource(0, nullptr, 0, 0);
     SetIndices(nullptr);
     return result;
 }
 
-HRESULT GlDevice::Draw(D3DPRIMITIVETYPE type, UINT primitiveCount, const uint8_t* vertices,
-                       UINT stride, UINT vertexCount, const void* indices, D3DFORMAT indexFormat)
+HRESULT GlDevice::Draw(D3DPRIMITIVETYPE type, UINT primitiveCount, const DrawSource& vertices,
+                       UINT stride, UINT vertexCount, const DrawSource* indices,
+                       D3DFORMAT indexFormat)
 {
     GLenum mode;
     UINT count;
@@ -840,19 +953,21 @@ HRESULT GlDevice::Draw(D3DPRIMITIVETYPE type, UINT primitiveCount, const uint8_t
     if (layout.pretransformed && indices)
     {
         for (UINT i = 0; i < count; ++i)
-            vertexCount = std::max(vertexCount, IndexAt(indices, indexFormat, i) + 1);
+            vertexCount = std::max(vertexCount, IndexAt(indices->bytes, indexFormat, i) + 1);
     }
     MakeCurrent();
     ApplyState(layout);
+    BindBuffer(GL_ARRAY_BUFFER, vertices.buffer);
     ApplyStages(layout, vertices, stride);
     SetArrays(layout, vertices, stride, vertexCount);
     if (indices)
     {
-        // Not a range draw: GL may read only the declared range of client
-        // arrays, and the indices were checked against the vertices instead.
+        // Not a range draw: the indices were checked against the vertices,
+        // not against the range the caller declared.
+        BindBuffer(GL_ELEMENT_ARRAY_BUFFER, indices->buffer);
         glDrawElements(mode, static_cast<GLsizei>(count),
                        indexFormat == D3DFMT_INDEX32 ? GL_UNSIGNED_INT : GL_UNSIGNED_SHORT,
-                       indices);
+                       reinterpret_cast<const void*>(indices->offset));
     }
     else
         glDrawArrays(mode, 0, static_cast<GLsizei>(count));
@@ -1115,7 +1230,7 @@ void GlDevice::ApplySampler(int stage, GlTexture* texture)
     }
 }
 
-void GlDevice::ApplyStages(const FvfLayout& layout, const uint8_t* vertices, UINT stride)
+void GlDevice::ApplyStages(const FvfLayout& layout, const DrawSource& vertices, UINT stride)
 {
     // A disabled stage ends the chain; a stage without a texture passes its
     // input on unchanged, as an untextured draw.
@@ -1177,7 +1292,7 @@ void GlDevice::ApplyStages(const FvfLayout& layout, const uint8_t* vertices, UIN
         if (set < layout.texSets)
         {
             glTexCoordPointer(2, GL_FLOAT, static_cast<GLsizei>(stride),
-                              vertices + layout.texCoord[set]);
+                              BufferOffset(vertices.offset + layout.texCoord[set]));
             SetClientArray(GL_TEXTURE_COORD_ARRAY, shadow.texCoordArray[unit], true);
         }
         else
@@ -1189,7 +1304,7 @@ void GlDevice::ApplyStages(const FvfLayout& layout, const uint8_t* vertices, UIN
     }
 }
 
-void GlDevice::SetArrays(const FvfLayout& layout, const uint8_t* vertices, UINT stride,
+void GlDevice::SetArrays(const FvfLayout& layout, const DrawSource& vertices, UINT stride,
                          UINT vertexCount)
 {
     if (layout.pretransformed)
@@ -1200,21 +1315,24 @@ void GlDevice::SetArrays(const FvfLayout& layout, const uint8_t* vertices, UINT 
         for (UINT i = 0; i < vertexCount; ++i)
         {
             float position[4];
-            memcpy(position, vertices + static_cast<size_t>(i) * stride, sizeof(position));
+            memcpy(position, vertices.bytes + static_cast<size_t>(i) * stride, sizeof(position));
             float w = position[3] != 0.0f ? 1.0f / position[3] : 1.0f;
             screenScratch[i * 4 + 0] = position[0] * w;
             screenScratch[i * 4 + 1] = position[1] * w;
             screenScratch[i * 4 + 2] = position[2] * w;
             screenScratch[i * 4 + 3] = w;
         }
-        glVertexPointer(4, GL_FLOAT, 0, screenScratch.data());
+        DrawSource positions = Stream(screenScratch.data(), screenScratch.size() * sizeof(float));
+        glVertexPointer(4, GL_FLOAT, 0, BufferOffset(positions.offset));
+        BindBuffer(GL_ARRAY_BUFFER, vertices.buffer);
     }
     else
-        glVertexPointer(3, GL_FLOAT, static_cast<GLsizei>(stride), vertices);
+        glVertexPointer(3, GL_FLOAT, static_cast<GLsizei>(stride), BufferOffset(vertices.offset));
 
     if (layout.normal >= 0)
     {
-        glNormalPointer(GL_FLOAT, static_cast<GLsizei>(stride), vertices + layout.normal);
+        glNormalPointer(GL_FLOAT, static_cast<GLsizei>(stride),
+                        BufferOffset(vertices.offset + layout.normal));
         SetClientArray(GL_NORMAL_ARRAY, shadow.normalArray, true);
     }
     else
@@ -1227,7 +1345,7 @@ void GlDevice::SetArrays(const FvfLayout& layout, const uint8_t* vertices, UINT 
     {
         // D3DCOLOR sits in memory as B, G, R, A.
         glColorPointer(GL_BGRA, GL_UNSIGNED_BYTE, static_cast<GLsizei>(stride),
-                       vertices + layout.diffuse);
+                       BufferOffset(vertices.offset + layout.diffuse));
         SetClientArray(GL_COLOR_ARRAY, shadow.colorArray, true);
     }
     else
