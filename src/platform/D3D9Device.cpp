@@ -3,8 +3,9 @@
 // Direct3D state is recorded as set and translated to GL at each draw, so
 // that what the game sets persists exactly as it would on the device, and the
 // layer's own temporary GL changes (screen-space projection, clear masks)
-// never show through. The frame is drawn into our own framebuffer object and
-// blitted to the window at Present.
+// never show through. The frame is drawn straight into the window when the
+// window's drawable is the back buffer's size and has its formats; otherwise
+// into our own framebuffer object, which Present copies to the window.
 #include "math/FloatBits.h"
 #include "platform/D3D9Local.h"
 #include "platform/SdlWindow.h"
@@ -298,25 +299,7 @@ bool GlDevice::Create()
     if (units < kStageCount || maxLights < kLightCount)
         return false;
 
-    glGenFramebuffers(1, &framebuffer);
-    glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
-    glGenRenderbuffers(1, &colorBuffer);
-    glBindRenderbuffer(GL_RENDERBUFFER, colorBuffer);
-    glRenderbufferStorage(GL_RENDERBUFFER, backBufferFormat == D3DFMT_A8R8G8B8 ? GL_RGBA8 : GL_RGB8,
-                          static_cast<GLsizei>(width), static_cast<GLsizei>(height));
-    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, colorBuffer);
-    if (depthFormat != D3DFMT_UNKNOWN)
-    {
-        glGenRenderbuffers(1, &depthBuffer);
-        glBindRenderbuffer(GL_RENDERBUFFER, depthBuffer);
-        bool d16 = depthFormat == D3DFMT_D16;
-        glRenderbufferStorage(GL_RENDERBUFFER, d16 ? GL_DEPTH_COMPONENT16 : GL_DEPTH24_STENCIL8,
-                              static_cast<GLsizei>(width), static_cast<GLsizei>(height));
-        glFramebufferRenderbuffer(GL_FRAMEBUFFER,
-                                  d16 ? GL_DEPTH_ATTACHMENT : GL_DEPTH_STENCIL_ATTACHMENT,
-                                  GL_RENDERBUFFER, depthBuffer);
-    }
-    if (glCheckFramebufferStatus(GL_FRAMEBUFFER) != GL_FRAMEBUFFER_COMPLETE)
+    if (!WindowIsBackBuffer() && !CreateFramebuffer())
         return false;
 
     // Direct3D's implicit defaults where GL's differ.
@@ -349,6 +332,55 @@ bool GlDevice::Create()
     glClearDepth(1.0);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
     return glGetError() == GL_NO_ERROR;
+}
+
+bool GlDevice::WindowIsBackBuffer()
+{
+    int drawableWidth = 0;
+    int drawableHeight = 0;
+    SDL_GL_GetDrawableSize(window, &drawableWidth, &drawableHeight);
+    if (drawableWidth != static_cast<int>(width) || drawableHeight != static_cast<int>(height))
+        return false;
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    GLint red = 0, green = 0, blue = 0, alpha = 0, depth = 0, stencil = 0;
+    glGetIntegerv(GL_RED_BITS, &red);
+    glGetIntegerv(GL_GREEN_BITS, &green);
+    glGetIntegerv(GL_BLUE_BITS, &blue);
+    glGetIntegerv(GL_ALPHA_BITS, &alpha);
+    glGetIntegerv(GL_DEPTH_BITS, &depth);
+    glGetIntegerv(GL_STENCIL_BITS, &stencil);
+    if (red != 8 || green != 8 || blue != 8)
+        return false;
+    if (backBufferFormat == D3DFMT_A8R8G8B8 && alpha != 8)
+        return false;
+    if (depthFormat == D3DFMT_D16)
+        return depth == 16;
+    if (depthFormat == D3DFMT_D24S8)
+        return depth == 24 && stencil == 8;
+    return true;
+}
+
+bool GlDevice::CreateFramebuffer()
+{
+    glGenFramebuffers(1, &framebuffer);
+    glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
+    glGenRenderbuffers(1, &colorBuffer);
+    glBindRenderbuffer(GL_RENDERBUFFER, colorBuffer);
+    glRenderbufferStorage(GL_RENDERBUFFER, backBufferFormat == D3DFMT_A8R8G8B8 ? GL_RGBA8 : GL_RGB8,
+                          static_cast<GLsizei>(width), static_cast<GLsizei>(height));
+    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, colorBuffer);
+    if (depthFormat != D3DFMT_UNKNOWN)
+    {
+        glGenRenderbuffers(1, &depthBuffer);
+        glBindRenderbuffer(GL_RENDERBUFFER, depthBuffer);
+        bool d16 = depthFormat == D3DFMT_D16;
+        glRenderbufferStorage(GL_RENDERBUFFER, d16 ? GL_DEPTH_COMPONENT16 : GL_DEPTH24_STENCIL8,
+                              static_cast<GLsizei>(width), static_cast<GLsizei>(height));
+        glFramebufferRenderbuffer(GL_FRAMEBUFFER,
+                                  d16 ? GL_DEPTH_ATTACHMENT : GL_DEPTH_STENCIL_ATTACHMENT,
+                                  GL_RENDERBUFFER, depthBuffer);
+    }
+    return glCheckFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
 }
 
 void GlDevice::SetDefaultStates()
@@ -606,7 +638,10 @@ HRESULT GlDevice::Clear(DWORD rectCount, const D3DRECT* rects, DWORD flags, D3DC
         bits |= GL_COLOR_BUFFER_BIT;
     if (flags & D3DCLEAR_ZBUFFER)
         bits |= GL_DEPTH_BUFFER_BIT;
-    if (flags & D3DCLEAR_STENCIL)
+    // No draw tests or writes the stencil, so clearing it with the depth it
+    // shares a buffer with changes nothing that can be seen, and spares the
+    // driver a clear that must keep the stencil bits of every pixel.
+    if ((flags & D3DCLEAR_STENCIL) || ((flags & D3DCLEAR_ZBUFFER) && depthFormat == D3DFMT_D24S8))
         bits |= GL_STENCIL_BUFFER_BIT;
     if (!bits)
         return D3D_OK;
@@ -667,16 +702,19 @@ HRESULT GlDevice::EndScene()
 HRESULT GlDevice::Present(const RECT*, const RECT*, HWND, const void*)
 {
     MakeCurrent();
-    int drawableWidth = 0;
-    int drawableHeight = 0;
-    SDL_GL_GetDrawableSize(window, &drawableWidth, &drawableHeight);
-    glBindFramebuffer(GL_READ_FRAMEBUFFER, framebuffer);
-    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
-    bool sameSize =
-        drawableWidth == static_cast<int>(width) && drawableHeight == static_cast<int>(height);
-    glBlitFramebuffer(0, 0, static_cast<GLint>(width), static_cast<GLint>(height), 0, 0,
-                      drawableWidth, drawableHeight, GL_COLOR_BUFFER_BIT,
-                      sameSize ? GL_NEAREST : GL_LINEAR);
+    if (framebuffer)
+    {
+        int drawableWidth = 0;
+        int drawableHeight = 0;
+        SDL_GL_GetDrawableSize(window, &drawableWidth, &drawableHeight);
+        glBindFramebuffer(GL_READ_FRAMEBUFFER, framebuffer);
+        glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
+        bool sameSize =
+            drawableWidth == static_cast<int>(width) && drawableHeight == static_cast<int>(height);
+        glBlitFramebuffer(0, 0, static_cast<GLint>(width), static_cast<GLint>(height), 0, 0,
+                          drawableWidth, drawableHeight, GL_COLOR_BUFFER_BIT,
+                          sameSize ? GL_NEAREST : GL_LINEAR);
+    }
     SDL_GL_SwapWindow(window);
     glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
     return D3D_OK;

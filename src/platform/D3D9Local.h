@@ -280,6 +280,11 @@ private:
         size_t offset;
     };
 
+    // True when the window's own framebuffer can serve as the back buffer:
+    // the back buffer's size and colour, depth and stencil bits.
+    bool WindowIsBackBuffer();
+    // The framebuffer object that serves as the back buffer otherwise.
+    bool CreateFramebuffer();
     void SetDefaultStates();
     // Makes room for bytes in the streaming buffer (in pieces, alignment
     // included), so that the pieces of one draw share its storage.
@@ -313,6 +318,7 @@ private:
     D3DFORMAT backBufferFormat;
     D3DFORMAT depthFormat;
     UINT presentInterval;
+    // The back buffer: 0 when it is the window's own framebuffer.
     GLuint framebuffer = 0;
     GLuint colorBuffer = 0;
     GLuint depthBuffer = 0;

@@ -119,6 +119,38 @@ TEST_F(D3D9DeviceTest, ScreenQuadCoversItsPixelsInTheVertexColourByteOrder)
     EXPECT_TRUE(ColorNear(frame.At(10, 19), kBackground));
 }
 
+// The back buffer is the window's own framebuffer when it has the window's
+// size, else one of the device's that Present copies to the window: either
+// way quads keep their depth order, a frame still reads back after Present,
+// and the next frame starts from its clear.
+TEST(D3D9DeviceBackBuffer, DrawsAndPresentsAtTheWindowSizeAndAtAnother)
+{
+    const UINT sizes[][2] = {{0, 0}, {320, 200}};
+    for (const UINT* size : sizes)
+    {
+        SCOPED_TRACE(size[0]);
+        DeviceWindow w(800, 600, size[0], size[1]);
+        ASSERT_TRUE(w.device);
+        IDirect3DDevice9* device = w.device;
+        device->SetRenderState(D3DRS_LIGHTING, FALSE);
+        device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, kBackground, 1.0f, 0);
+        DrawQuad(device, 10, 10, 50, 50, 0.5f, 0xFFFF0000);
+        DrawQuad(device, 30, 30, 70, 70, 0.7f, 0xFF00FF00); // behind the red one
+        EXPECT_EQ(device->Present(nullptr, nullptr, nullptr, nullptr), D3D_OK);
+        TestFrame frame = w.Read();
+        EXPECT_EQ(frame.width, size[0] ? 320 : 784);
+        EXPECT_TRUE(ColorNear(frame.At(40, 40), 0xFFFF0000));
+        EXPECT_TRUE(ColorNear(frame.At(60, 60), 0xFF00FF00));
+        EXPECT_TRUE(ColorNear(frame.At(5, 5), kBackground));
+
+        device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, kBackground, 1.0f, 0);
+        DrawQuad(device, 30, 30, 70, 70, 0.7f, 0xFF0000FF);
+        frame = w.Read();
+        EXPECT_TRUE(ColorNear(frame.At(40, 40), 0xFF0000FF));
+        EXPECT_TRUE(ColorNear(frame.At(20, 20), kBackground));
+    }
+}
+
 TEST_F(D3D9DeviceTest, ClearResetsDepthEvenWithDepthWritesOffAndEqualDepthPasses)
 {
     DrawQuad(device, 0, 0, 100, 100, 0.2f, 0xFFFF0000);
