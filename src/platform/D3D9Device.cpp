@@ -3,8 +3,9 @@
 // Direct3D state is recorded as set and translated to GL at each draw, so
 // that what the game sets persists exactly as it would on the device, and the
 // layer's own temporary GL changes (screen-space projection, clear masks)
-// never show through. The frame is drawn into our own framebuffer object and
-// blitted to the window at Present.
+// never show through. The frame is drawn straight into the window when the
+// window's drawable is the back buffer's size and has its formats; otherwise
+// into our own framebuffer object, which Present copies to the window.
 #include "math/FloatBits.h"
 #include "platform/D3D9Local.h"
 #include "platform/SdlWindow.h"
@@ -199,6 +200,25 @@ void ColorValue(const D3DCOLORVALUE& color, float* out)
     out[3] = color.a;
 }
 
+// An offset into the bound buffer object, as GL's pointer arguments take it.
+const void* BufferOffset(size_t offset)
+{
+    return reinterpret_cast<const void*>(offset);
+}
+
+// The bytes that count vertices of the layout span at the given stride: the
+// last vertex is read only as far as its own fields.
+size_t VertexBytes(UINT count, UINT stride, const FvfLayout& layout)
+{
+    return count == 0 ? 0 : static_cast<size_t>(count - 1) * stride + layout.size;
+}
+
+// The converted positions that count screen-space vertices stream.
+size_t ScreenPositionBytes(UINT count, const FvfLayout& layout)
+{
+    return layout.pretransformed ? static_cast<size_t>(count) * 4 * sizeof(float) : 0;
+}
+
 // Turns a client array on or off, unless the shadow says it already is.
 void SetClientArray(GLenum array, int8_t& shadowState, bool on)
 {
@@ -256,6 +276,8 @@ GlDevice::~GlDevice()
             glDeleteRenderbuffers(1, &colorBuffer);
         if (depthBuffer)
             glDeleteRenderbuffers(1, &depthBuffer);
+        if (streamBuffer)
+            glDeleteBuffers(1, &streamBuffer);
         SDL_GL_MakeCurrent(window, nullptr);
         SDL_GL_DeleteContext(static_cast<SDL_GLContext>(context));
     }
@@ -269,6 +291,7 @@ bool GlDevice::Create()
         return false;
     if (epoxy_gl_version() < 32 && !epoxy_has_gl_extension("GL_ARB_vertex_array_bgra"))
         return false;
+    streamMapping = epoxy_gl_version() >= 30 || epoxy_has_gl_extension("GL_ARB_map_buffer_range");
     GLint units = 0;
     glGetIntegerv(GL_MAX_TEXTURE_UNITS, &units);
     GLint maxLights = 0;
@@ -276,25 +299,7 @@ bool GlDevice::Create()
     if (units < kStageCount || maxLights < kLightCount)
         return false;
 
-    glGenFramebuffers(1, &framebuffer);
-    glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
-    glGenRenderbuffers(1, &colorBuffer);
-    glBindRenderbuffer(GL_RENDERBUFFER, colorBuffer);
-    glRenderbufferStorage(GL_RENDERBUFFER, backBufferFormat == D3DFMT_A8R8G8B8 ? GL_RGBA8 : GL_RGB8,
-                          static_cast<GLsizei>(width), static_cast<GLsizei>(height));
-    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, colorBuffer);
-    if (depthFormat != D3DFMT_UNKNOWN)
-    {
-        glGenRenderbuffers(1, &depthBuffer);
-        glBindRenderbuffer(GL_RENDERBUFFER, depthBuffer);
-        bool d16 = depthFormat == D3DFMT_D16;
-        glRenderbufferStorage(GL_RENDERBUFFER, d16 ? GL_DEPTH_COMPONENT16 : GL_DEPTH24_STENCIL8,
-                              static_cast<GLsizei>(width), static_cast<GLsizei>(height));
-        glFramebufferRenderbuffer(GL_FRAMEBUFFER,
-                                  d16 ? GL_DEPTH_ATTACHMENT : GL_DEPTH_STENCIL_ATTACHMENT,
-                                  GL_RENDERBUFFER, depthBuffer);
-    }
-    if (glCheckFramebufferStatus(GL_FRAMEBUFFER) != GL_FRAMEBUFFER_COMPLETE)
+    if (!WindowIsBackBuffer() && !CreateFramebuffer())
         return false;
 
     // Direct3D's implicit defaults where GL's differ.
@@ -320,11 +325,62 @@ bool GlDevice::Create()
     }
     SetDefaultStates();
 
+    glGenBuffers(1, &streamBuffer);
+
     glViewport(0, 0, static_cast<GLsizei>(width), static_cast<GLsizei>(height));
     glClearColor(0, 0, 0, 1);
     glClearDepth(1.0);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
     return glGetError() == GL_NO_ERROR;
+}
+
+bool GlDevice::WindowIsBackBuffer()
+{
+    int drawableWidth = 0;
+    int drawableHeight = 0;
+    SDL_GL_GetDrawableSize(window, &drawableWidth, &drawableHeight);
+    if (drawableWidth != static_cast<int>(width) || drawableHeight != static_cast<int>(height))
+        return false;
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    GLint red = 0, green = 0, blue = 0, alpha = 0, depth = 0, stencil = 0;
+    glGetIntegerv(GL_RED_BITS, &red);
+    glGetIntegerv(GL_GREEN_BITS, &green);
+    glGetIntegerv(GL_BLUE_BITS, &blue);
+    glGetIntegerv(GL_ALPHA_BITS, &alpha);
+    glGetIntegerv(GL_DEPTH_BITS, &depth);
+    glGetIntegerv(GL_STENCIL_BITS, &stencil);
+    if (red != 8 || green != 8 || blue != 8)
+        return false;
+    if (backBufferFormat == D3DFMT_A8R8G8B8 && alpha != 8)
+        return false;
+    if (depthFormat == D3DFMT_D16)
+        return depth == 16;
+    if (depthFormat == D3DFMT_D24S8)
+        return depth == 24 && stencil == 8;
+    return true;
+}
+
+bool GlDevice::CreateFramebuffer()
+{
+    glGenFramebuffers(1, &framebuffer);
+    glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
+    glGenRenderbuffers(1, &colorBuffer);
+    glBindRenderbuffer(GL_RENDERBUFFER, colorBuffer);
+    glRenderbufferStorage(GL_RENDERBUFFER, backBufferFormat == D3DFMT_A8R8G8B8 ? GL_RGBA8 : GL_RGB8,
+                          static_cast<GLsizei>(width), static_cast<GLsizei>(height));
+    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, colorBuffer);
+    if (depthFormat != D3DFMT_UNKNOWN)
+    {
+        glGenRenderbuffers(1, &depthBuffer);
+        glBindRenderbuffer(GL_RENDERBUFFER, depthBuffer);
+        bool d16 = depthFormat == D3DFMT_D16;
+        glRenderbufferStorage(GL_RENDERBUFFER, d16 ? GL_DEPTH_COMPONENT16 : GL_DEPTH24_STENCIL8,
+                              static_cast<GLsizei>(width), static_cast<GLsizei>(height));
+        glFramebufferRenderbuffer(GL_FRAMEBUFFER,
+                                  d16 ? GL_DEPTH_ATTACHMENT : GL_DEPTH_STENCIL_ATTACHMENT,
+                                  GL_RENDERBUFFER, depthBuffer);
+    }
+    return glCheckFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
 }
 
 void GlDevice::SetDefaultStates()
@@ -385,15 +441,25 @@ ULONG GlDevice::Release()
 void GlDevice::Forget(IUnknown* resource)
 {
     resources.erase(std::remove(resources.begin(), resources.end(), resource), resources.end());
+    // GL may hand a name out again, and deleting a bound buffer unbinds it:
+    // the shadow must not think the name bound.
     if (GlTexture* texture = dynamic_cast<GlTexture*>(resource))
     {
-        // GL may hand the name out again; the shadow must not think it bound.
         for (GLuint& bound : shadow.unitTexture)
         {
             if (bound == texture->Name())
                 bound = 0;
         }
     }
+    GLuint buffer = 0;
+    if (GlVertexBuffer* vertices = dynamic_cast<GlVertexBuffer*>(resource))
+        buffer = vertices->Name();
+    else if (GlIndexBuffer* indices = dynamic_cast<GlIndexBuffer*>(resource))
+        buffer = indices->Name();
+    if (buffer && shadow.arrayBuffer == buffer)
+        shadow.arrayBuffer = 0;
+    if (buffer && shadow.elementBuffer == buffer)
+        shadow.elementBuffer = 0;
 }
 
 void GlDevice::ActiveUnit(int unit)
@@ -438,6 +504,53 @@ void GlDevice::BindForTransfer(GlTexture* texture)
     ActiveUnit(0);
     glBindTexture(GL_TEXTURE_2D, texture->Name());
     shadow.unitTexture[0] = texture->Name();
+}
+
+void GlDevice::BindBuffer(GLenum target, GLuint buffer)
+{
+    GLuint& bound = target == GL_ARRAY_BUFFER ? shadow.arrayBuffer : shadow.elementBuffer;
+    if (bound != buffer)
+    {
+        glBindBuffer(target, buffer);
+        bound = buffer;
+    }
+}
+
+void GlDevice::ReserveStream(size_t bytes)
+{
+    if (StreamStart() + bytes <= streamCapacity)
+        return;
+    // New storage: what earlier draws read stays theirs.
+    const size_t kMinimumCapacity = 1 << 20;
+    streamCapacity = std::max(streamCapacity, std::max(kMinimumCapacity, bytes));
+    BindBuffer(GL_ARRAY_BUFFER, streamBuffer);
+    glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(streamCapacity), nullptr, GL_STREAM_DRAW);
+    streamHead = 0;
+}
+
+GlDevice::DrawSource GlDevice::Stream(const void* bytes, size_t size)
+{
+    ReserveStream(size);
+    size_t offset = StreamStart();
+    BindBuffer(GL_ARRAY_BUFFER, streamBuffer);
+    void* target = nullptr;
+    if (streamMapping)
+    {
+        // Nothing drawn since the storage was made reads this range.
+        target = glMapBufferRange(
+            GL_ARRAY_BUFFER, static_cast<GLintptr>(offset), static_cast<GLsizeiptr>(size),
+            GL_MAP_WRITE_BIT | GL_MAP_INVALIDATE_RANGE_BIT | GL_MAP_UNSYNCHRONIZED_BIT);
+    }
+    if (target)
+    {
+        memcpy(target, bytes, size);
+        glUnmapBuffer(GL_ARRAY_BUFFER);
+    }
+    else
+        glBufferSubData(GL_ARRAY_BUFFER, static_cast<GLintptr>(offset),
+                        static_cast<GLsizeiptr>(size), bytes);
+    streamHead = offset + size;
+    return {static_cast<const uint8_t*>(bytes), streamBuffer, offset};
 }
 
 HRESULT GlDevice::GetDeviceCaps(D3DCAPS9* caps)
@@ -525,7 +638,10 @@ HRESULT GlDevice::Clear(DWORD rectCount, const D3DRECT* rects, DWORD flags, D3DC
         bits |= GL_COLOR_BUFFER_BIT;
     if (flags & D3DCLEAR_ZBUFFER)
         bits |= GL_DEPTH_BUFFER_BIT;
-    if (flags & D3DCLEAR_STENCIL)
+    // No draw tests or writes the stencil, so clearing it with the depth it
+    // shares a buffer with changes nothing that can be seen, and spares the
+    // driver a clear that must keep the stencil bits of every pixel.
+    if ((flags & D3DCLEAR_STENCIL) || ((flags & D3DCLEAR_ZBUFFER) && depthFormat == D3DFMT_D24S8))
         bits |= GL_STENCIL_BUFFER_BIT;
     if (!bits)
         return D3D_OK;
@@ -586,16 +702,19 @@ HRESULT GlDevice::EndScene()
 HRESULT GlDevice::Present(const RECT*, const RECT*, HWND, const void*)
 {
     MakeCurrent();
-    int drawableWidth = 0;
-    int drawableHeight = 0;
-    SDL_GL_GetDrawableSize(window, &drawableWidth, &drawableHeight);
-    glBindFramebuffer(GL_READ_FRAMEBUFFER, framebuffer);
-    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
-    bool sameSize =
-        drawableWidth == static_cast<int>(width) && drawableHeight == static_cast<int>(height);
-    glBlitFramebuffer(0, 0, static_cast<GLint>(width), static_cast<GLint>(height), 0, 0,
-                      drawableWidth, drawableHeight, GL_COLOR_BUFFER_BIT,
-                      sameSize ? GL_NEAREST : GL_LINEAR);
+    if (framebuffer)
+    {
+        int drawableWidth = 0;
+        int drawableHeight = 0;
+        SDL_GL_GetDrawableSize(window, &drawableWidth, &drawableHeight);
+        glBindFramebuffer(GL_READ_FRAMEBUFFER, framebuffer);
+        glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
+        bool sameSize =
+            drawableWidth == static_cast<int>(width) && drawableHeight == static_cast<int>(height);
+        glBlitFramebuffer(0, 0, static_cast<GLint>(width), static_cast<GLint>(height), 0, 0,
+                          drawableWidth, drawableHeight, GL_COLOR_BUFFER_BIT,
+                          sameSize ? GL_NEAREST : GL_LINEAR);
+    }
     SDL_GL_SwapWindow(window);
     glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
     return D3D_OK;
@@ -688,7 +807,7 @@ HRESULT GlDevice::SetIndices(IDirect3DIndexBuffer9* indices)
     return D3D_OK;
 }
 
-HRESULT GlDevice::CreateVertexBuffer(UINT length, DWORD, DWORD bufferFvf, D3DPOOL,
+HRESULT GlDevice::CreateVertexBuffer(UINT length, DWORD usage, DWORD bufferFvf, D3DPOOL,
                                      IDirect3DVertexBuffer9** buffer, void*)
 {
     if (!buffer)
@@ -702,13 +821,19 @@ HRESULT GlDevice::CreateVertexBuffer(UINT length, DWORD, DWORD bufferFvf, D3DPOO
         if (!layout.valid || length < static_cast<UINT>(layout.size))
             return D3DERR_INVALIDCALL;
     }
-    GlVertexBuffer* created = new GlVertexBuffer(this, length, bufferFvf);
+    MakeCurrent();
+    GlVertexBuffer* created = new GlVertexBuffer(this, length, usage);
     resources.push_back(created);
+    if (!created->Create())
+    {
+        created->Release();
+        return D3DERR_OUTOFVIDEOMEMORY;
+    }
     *buffer = created;
     return D3D_OK;
 }
 
-HRESULT GlDevice::CreateIndexBuffer(UINT length, DWORD, D3DFORMAT format, D3DPOOL,
+HRESULT GlDevice::CreateIndexBuffer(UINT length, DWORD usage, D3DFORMAT format, D3DPOOL,
                                     IDirect3DIndexBuffer9** buffer, void*)
 {
     if (!buffer)
@@ -716,8 +841,14 @@ HRESULT GlDevice::CreateIndexBuffer(UINT length, DWORD, D3DFORMAT format, D3DPOO
     *buffer = nullptr;
     if (length == 0 || (format != D3DFMT_INDEX16 && format != D3DFMT_INDEX32))
         return D3DERR_INVALIDCALL;
-    GlIndexBuffer* created = new GlIndexBuffer(this, length, format);
+    MakeCurrent();
+    GlIndexBuffer* created = new GlIndexBuffer(this, length, usage, format);
     resources.push_back(created);
+    if (!created->Create())
+    {
+        created->Release();
+        return D3DERR_OUTOFVIDEOMEMORY;
+    }
     *buffer = created;
     return D3D_OK;
 }
@@ -753,8 +884,8 @@ HRESULT GlDevice::DrawPrimitive(D3DPRIMITIVETYPE type, UINT startVertex, UINT pr
     uint64_t end = streamOffset + (static_cast<uint64_t>(startVertex) + vertexCount) * streamStride;
     if (end > streamSource->Length())
         return D3DERR_INVALIDCALL;
-    const uint8_t* vertices =
-        streamSource->Data() + streamOffset + static_cast<size_t>(startVertex) * streamStride;
+    size_t offset = streamOffset + static_cast<size_t>(startVertex) * streamStride;
+    DrawSource vertices = {streamSource->Data() + offset, streamSource->Name(), offset};
     return Draw(type, primitiveCount, vertices, streamStride, vertexCount, nullptr, D3DFMT_UNKNOWN);
 }
 
@@ -775,19 +906,21 @@ HRESULT GlDevice::DrawIndexedPrimitive(D3DPRIMITIVETYPE type, int baseVertex, UI
     uint64_t available = (streamSource->Length() - static_cast<uint64_t>(base)) / streamStride;
     if (static_cast<uint64_t>(minIndex) + vertexCount > available)
         return D3DERR_INVALIDCALL;
-    const uint8_t* indices =
-        indexBuffer->Data() + static_cast<size_t>(startIndex) * indexBuffer->IndexSize();
+    size_t indexOffset = static_cast<size_t>(startIndex) * indexBuffer->IndexSize();
+    DrawSource indices = {indexBuffer->Data() + indexOffset, indexBuffer->Name(), indexOffset};
     // Every index must name a vertex inside the buffer: GL reads whatever it names.
     if (indexBuffer->MaxIndex() >= available)
     {
         for (UINT i = 0; i < indexCount; ++i)
         {
-            if (IndexAt(indices, indexBuffer->Format(), i) >= available)
+            if (IndexAt(indices.bytes, indexBuffer->Format(), i) >= available)
                 return D3DERR_INVALIDCALL;
         }
     }
-    return Draw(type, primitiveCount, streamSource->Data() + base, streamStride,
-                minIndex + vertexCount, indices, indexBuffer->Format());
+    DrawSource vertices = {streamSource->Data() + base, streamSource->Name(),
+                           static_cast<size_t>(base)};
+    return Draw(type, primitiveCount, vertices, streamStride, minIndex + vertexCount, &indices,
+                indexBuffer->Format());
 }
 
 HRESULT GlDevice::DrawPrimitiveUP(D3DPRIMITIVETYPE type, UINT primitiveCount, const void* vertices,
@@ -797,8 +930,15 @@ HRESULT GlDevice::DrawPrimitiveUP(D3DPRIMITIVETYPE type, UINT primitiveCount, co
     UINT vertexCount;
     if (!vertices || stride == 0 || !PrimitiveMode(type, primitiveCount, mode, vertexCount))
         return D3DERR_INVALIDCALL;
-    HRESULT result = Draw(type, primitiveCount, static_cast<const uint8_t*>(vertices), stride,
-                          vertexCount, nullptr, D3DFMT_UNKNOWN);
+    FvfLayout layout = DecodeFvf(fvf);
+    if (!layout.valid || stride < static_cast<UINT>(layout.size) || primitiveCount == 0)
+        return D3DERR_INVALIDCALL;
+    MakeCurrent();
+    size_t bytes = VertexBytes(vertexCount, stride, layout);
+    ReserveStream(bytes + ScreenPositionBytes(vertexCount, layout) + 2 * kStreamAlignment);
+    DrawSource source = Stream(vertices, bytes);
+    HRESULT result =
+        Draw(type, primitiveCount, source, stride, vertexCount, nullptr, D3DFMT_UNKNOWN);
     SetStreamSource(0, nullptr, 0, 0);
     return result;
 }
@@ -819,15 +959,26 @@ HRESULT GlDevice::DrawIndexedPrimitiveUP(D3DPRIMITIVETYPE type, UINT minIndex, U
         if (index < minIndex || index >= minIndex + vertexCount)
             return D3DERR_INVALIDCALL;
     }
-    HRESULT result = Draw(type, primitiveCount, static_cast<const uint8_t*>(vertices), stride,
-                          minIndex + vertexCount, indices, indexFormat);
+    FvfLayout layout = DecodeFvf(fvf);
+    if (!layout.valid || stride < static_cast<UINT>(layout.size) || primitiveCount == 0)
+        return D3DERR_INVALIDCALL;
+    MakeCurrent();
+    size_t vertexBytes = VertexBytes(minIndex + vertexCount, stride, layout);
+    size_t indexBytes = static_cast<size_t>(indexCount) * (indexFormat == D3DFMT_INDEX32 ? 4 : 2);
+    ReserveStream(vertexBytes + indexBytes + ScreenPositionBytes(minIndex + vertexCount, layout) +
+                  3 * kStreamAlignment);
+    DrawSource vertexSource = Stream(vertices, vertexBytes);
+    DrawSource indexSource = Stream(indices, indexBytes);
+    HRESULT result = Draw(type, primitiveCount, vertexSource, stride, minIndex + vertexCount,
+                          &indexSource, indexFormat);
     SetStreamSource(0, nullptr, 0, 0);
     SetIndices(nullptr);
     return result;
 }
 
-HRESULT GlDevice::Draw(D3DPRIMITIVETYPE type, UINT primitiveCount, const uint8_t* vertices,
-                       UINT stride, UINT vertexCount, const void* indices, D3DFORMAT indexFormat)
+HRESULT GlDevice::Draw(D3DPRIMITIVETYPE type, UINT primitiveCount, const DrawSource& vertices,
+                       UINT stride, UINT vertexCount, const DrawSource* indices,
+                       D3DFORMAT indexFormat)
 {
     GLenum mode;
     UINT count;
@@ -840,19 +991,21 @@ HRESULT GlDevice::Draw(D3DPRIMITIVETYPE type, UINT primitiveCount, const uint8_t
     if (layout.pretransformed && indices)
     {
         for (UINT i = 0; i < count; ++i)
-            vertexCount = std::max(vertexCount, IndexAt(indices, indexFormat, i) + 1);
+            vertexCount = std::max(vertexCount, IndexAt(indices->bytes, indexFormat, i) + 1);
     }
     MakeCurrent();
     ApplyState(layout);
+    BindBuffer(GL_ARRAY_BUFFER, vertices.buffer);
     ApplyStages(layout, vertices, stride);
     SetArrays(layout, vertices, stride, vertexCount);
     if (indices)
     {
-        // Not a range draw: GL may read only the declared range of client
-        // arrays, and the indices were checked against the vertices instead.
+        // Not a range draw: the indices were checked against the vertices,
+        // not against the range the caller declared.
+        BindBuffer(GL_ELEMENT_ARRAY_BUFFER, indices->buffer);
         glDrawElements(mode, static_cast<GLsizei>(count),
                        indexFormat == D3DFMT_INDEX32 ? GL_UNSIGNED_INT : GL_UNSIGNED_SHORT,
-                       indices);
+                       reinterpret_cast<const void*>(indices->offset));
     }
     else
         glDrawArrays(mode, 0, static_cast<GLsizei>(count));
@@ -1115,7 +1268,7 @@ void GlDevice::ApplySampler(int stage, GlTexture* texture)
     }
 }
 
-void GlDevice::ApplyStages(const FvfLayout& layout, const uint8_t* vertices, UINT stride)
+void GlDevice::ApplyStages(const FvfLayout& layout, const DrawSource& vertices, UINT stride)
 {
     // A disabled stage ends the chain; a stage without a texture passes its
     // input on unchanged, as an untextured draw.
@@ -1177,7 +1330,7 @@ void GlDevice::ApplyStages(const FvfLayout& layout, const uint8_t* vertices, UIN
         if (set < layout.texSets)
         {
             glTexCoordPointer(2, GL_FLOAT, static_cast<GLsizei>(stride),
-                              vertices + layout.texCoord[set]);
+                              BufferOffset(vertices.offset + layout.texCoord[set]));
             SetClientArray(GL_TEXTURE_COORD_ARRAY, shadow.texCoordArray[unit], true);
         }
         else
@@ -1189,7 +1342,7 @@ void GlDevice::ApplyStages(const FvfLayout& layout, const uint8_t* vertices, UIN
     }
 }
 
-void GlDevice::SetArrays(const FvfLayout& layout, const uint8_t* vertices, UINT stride,
+void GlDevice::SetArrays(const FvfLayout& layout, const DrawSource& vertices, UINT stride,
                          UINT vertexCount)
 {
     if (layout.pretransformed)
@@ -1200,21 +1353,24 @@ void GlDevice::SetArrays(const FvfLayout& layout, const uint8_t* vertices, UINT 
         for (UINT i = 0; i < vertexCount; ++i)
         {
             float position[4];
-            memcpy(position, vertices + static_cast<size_t>(i) * stride, sizeof(position));
+            memcpy(position, vertices.bytes + static_cast<size_t>(i) * stride, sizeof(position));
             float w = position[3] != 0.0f ? 1.0f / position[3] : 1.0f;
             screenScratch[i * 4 + 0] = position[0] * w;
             screenScratch[i * 4 + 1] = position[1] * w;
             screenScratch[i * 4 + 2] = position[2] * w;
             screenScratch[i * 4 + 3] = w;
         }
-        glVertexPointer(4, GL_FLOAT, 0, screenScratch.data());
+        DrawSource positions = Stream(screenScratch.data(), screenScratch.size() * sizeof(float));
+        glVertexPointer(4, GL_FLOAT, 0, BufferOffset(positions.offset));
+        BindBuffer(GL_ARRAY_BUFFER, vertices.buffer);
     }
     else
-        glVertexPointer(3, GL_FLOAT, static_cast<GLsizei>(stride), vertices);
+        glVertexPointer(3, GL_FLOAT, static_cast<GLsizei>(stride), BufferOffset(vertices.offset));
 
     if (layout.normal >= 0)
     {
-        glNormalPointer(GL_FLOAT, static_cast<GLsizei>(stride), vertices + layout.normal);
+        glNormalPointer(GL_FLOAT, static_cast<GLsizei>(stride),
+                        BufferOffset(vertices.offset + layout.normal));
         SetClientArray(GL_NORMAL_ARRAY, shadow.normalArray, true);
     }
     else
@@ -1227,7 +1383,7 @@ void GlDevice::SetArrays(const FvfLayout& layout, const uint8_t* vertices, UINT 
     {
         // D3DCOLOR sits in memory as B, G, R, A.
         glColorPointer(GL_BGRA, GL_UNSIGNED_BYTE, static_cast<GLsizei>(stride),
-                       vertices + layout.diffuse);
+                       BufferOffset(vertices.offset + layout.diffuse));
         SetClientArray(GL_COLOR_ARRAY, shadow.colorArray, true);
     }
     else

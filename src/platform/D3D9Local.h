@@ -25,6 +25,11 @@ const UINT kMaxTextureSide = 8192;
 // Fixed-function stages and lights this layer drives.
 const int kStageCount = 4;
 const int kLightCount = 8;
+// No buffer object has this name; the device's shadow starts with it.
+const GLuint kUnknownBuffer = 0xFFFFFFFFu;
+// Pieces of the streaming buffer start on this boundary, which suits every
+// attribute and index type.
+const size_t kStreamAlignment = 16;
 
 // The capabilities of the one adapter, which the device reports as well.
 void FillDeviceCaps(D3DCAPS9* caps);
@@ -79,35 +84,60 @@ private:
     std::vector<uint8_t> lockedPixels;
 };
 
-// The bytes of a vertex or index buffer, kept in memory and handed to GL at
-// draw time, with the reference count and the link to the device that made it.
+// A vertex or index buffer: a GL buffer object that draws read from, and a
+// copy of its bytes in memory, as Direct3D's managed pool keeps one, for
+// locks, the checks made before a draw and screen-space vertices. What the
+// locks may have changed goes to GL when the last lock ends.
 template <class Interface> class GlBuffer : public Interface
 {
 public:
     ULONG AddRef() override;
     ULONG Release() override;
     HRESULT Lock(UINT offset, UINT size, void** data, DWORD flags) override;
-    void Orphan() { device = nullptr; }
+    HRESULT Unlock() override;
+
+    // Makes the GL buffer object holding the (zeroed) bytes; false when GL
+    // refuses it.
+    bool Create();
+    // The device is going away: GL names die with the context.
+    void Orphan()
+    {
+        device = nullptr;
+        name = 0;
+    }
 
     const uint8_t* Data() const { return data.data(); }
     UINT Length() const { return static_cast<UINT>(data.size()); }
+    GLuint Name() const { return name; }
 
 protected:
-    GlBuffer(GlDevice* device, UINT length) : data(length), device(device) {}
+    // target is GL_ARRAY_BUFFER or GL_ELEMENT_ARRAY_BUFFER.
+    GlBuffer(GlDevice* device, UINT length, DWORD usage, GLenum target)
+        : data(length), device(device), usage(usage), target(target)
+    {
+    }
     ~GlBuffer() override = default;
+    // Called when the last lock ends, before the bytes go to GL.
+    virtual void Unlocked() {}
 
     std::vector<uint8_t> data;
 
 private:
     ULONG refCount = 1;
     GlDevice* device;
+    GLuint name = 0;
+    DWORD usage;
+    GLenum target;
+    UINT locks = 0;
+    // Bytes written through locks since the last upload; empty when equal.
+    UINT dirtyBegin = 0;
+    UINT dirtyEnd = 0;
 };
 
 class GlVertexBuffer : public GlBuffer<IDirect3DVertexBuffer9>
 {
 public:
-    GlVertexBuffer(GlDevice* device, UINT length, DWORD fvf);
-    HRESULT Unlock() override;
+    GlVertexBuffer(GlDevice* device, UINT length, DWORD usage);
 
 private:
     ~GlVertexBuffer() override;
@@ -116,8 +146,7 @@ private:
 class GlIndexBuffer : public GlBuffer<IDirect3DIndexBuffer9>
 {
 public:
-    GlIndexBuffer(GlDevice* device, UINT length, D3DFORMAT format);
-    HRESULT Unlock() override;
+    GlIndexBuffer(GlDevice* device, UINT length, DWORD usage, D3DFORMAT format);
 
     UINT IndexCount() const;
     UINT IndexSize() const { return format == D3DFMT_INDEX32 ? 4 : 2; }
@@ -127,6 +156,7 @@ public:
 
 private:
     ~GlIndexBuffer() override;
+    void Unlocked() override;
 
     D3DFORMAT format;
     UINT maxIndex = 0;
@@ -202,6 +232,8 @@ public:
     void MakeCurrent();
     // Binds a texture on unit 0 for an upload or read-back outside drawing.
     void BindForTransfer(GlTexture* texture);
+    // Binds a buffer object to GL_ARRAY_BUFFER or GL_ELEMENT_ARRAY_BUFFER.
+    void BindBuffer(GLenum target, GLuint buffer);
 
     // Reads the render target: width * height ARGB words, top row first.
     void ReadPixels(std::vector<uint32_t>& pixels, int& width, int& height);
@@ -228,6 +260,8 @@ private:
         int8_t texCoordArray[kStageCount] = {-1, -1, -1, -1};
         int8_t normalArray = -1, colorArray = -1;
         int activeUnit = -1, clientUnit = -1;
+        // Buffer objects bound; kUnknownBuffer until first bound.
+        GLuint arrayBuffer = kUnknownBuffer, elementBuffer = kUnknownBuffer;
         // Matrices loaded: 0 unknown, 1 the 3D transforms at the versions
         // below, 2 screen pixels.
         int projectionMode = 0, modelviewMode = 0;
@@ -237,15 +271,41 @@ private:
         uint64_t fogVersion = 0, ambientVersion = 0;
     };
 
+    // Where the data of one draw lies: its bytes in memory, and the buffer
+    // object and byte offset GL reads them from.
+    struct DrawSource
+    {
+        const uint8_t* bytes;
+        GLuint buffer;
+        size_t offset;
+    };
+
+    // True when the window's own framebuffer can serve as the back buffer:
+    // the back buffer's size and colour, depth and stencil bits.
+    bool WindowIsBackBuffer();
+    // The framebuffer object that serves as the back buffer otherwise.
+    bool CreateFramebuffer();
     void SetDefaultStates();
-    HRESULT Draw(D3DPRIMITIVETYPE type, UINT primitiveCount, const uint8_t* vertices, UINT stride,
-                 UINT vertexCount, const void* indices, D3DFORMAT indexFormat);
+    // Makes room for bytes in the streaming buffer (in pieces, alignment
+    // included), so that the pieces of one draw share its storage.
+    void ReserveStream(size_t bytes);
+    // Copies bytes into the streaming buffer and returns where they lie there.
+    DrawSource Stream(const void* bytes, size_t size);
+    // Where the next piece of the streaming buffer starts.
+    size_t StreamStart() const
+    {
+        return (streamHead + kStreamAlignment - 1) & ~(kStreamAlignment - 1);
+    }
+    // indices, when set, are in indexFormat.
+    HRESULT Draw(D3DPRIMITIVETYPE type, UINT primitiveCount, const DrawSource& vertices,
+                 UINT stride, UINT vertexCount, const DrawSource* indices, D3DFORMAT indexFormat);
     void ApplyState(const FvfLayout& layout);
     void ApplyTransforms(bool pretransformed);
     void ApplyLights();
-    void ApplyStages(const FvfLayout& layout, const uint8_t* vertices, UINT stride);
+    void ApplyStages(const FvfLayout& layout, const DrawSource& vertices, UINT stride);
     void ApplySampler(int stage, GlTexture* texture);
-    void SetArrays(const FvfLayout& layout, const uint8_t* vertices, UINT stride, UINT vertexCount);
+    void SetArrays(const FvfLayout& layout, const DrawSource& vertices, UINT stride,
+                   UINT vertexCount);
     void ActiveUnit(int unit);
     void ClientUnit(int unit);
     void Toggle(GLenum capability, bool on, int8_t& shadowed);
@@ -258,6 +318,7 @@ private:
     D3DFORMAT backBufferFormat;
     D3DFORMAT depthFormat;
     UINT presentInterval;
+    // The back buffer: 0 when it is the window's own framebuffer.
     GLuint framebuffer = 0;
     GLuint colorBuffer = 0;
     GLuint depthBuffer = 0;
@@ -285,4 +346,11 @@ private:
     uint64_t lightsVersion = 1, materialVersion = 1, fogVersion = 1, ambientVersion = 1;
     GlShadow shadow;
     std::vector<float> screenScratch;
+    // The buffer that user-pointer draws copy their vertices and indices
+    // into: filled front to back, then orphaned and filled again, so no
+    // write waits for a draw still reading.
+    GLuint streamBuffer = 0;
+    size_t streamCapacity = 0;
+    size_t streamHead = 0;
+    bool streamMapping = false;
 };

@@ -135,6 +135,8 @@ public:
         // Fixed function needs a compatibility context; any version will do.
         SDL_GL_ResetAttributes();
         SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
+        SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 24);
+        SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, 8);
         SDL_GLContext context = SDL_GL_CreateContext(window);
         if (!context)
             return D3DERR_NOTAVAILABLE;

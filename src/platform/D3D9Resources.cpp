@@ -322,6 +322,18 @@ HRESULT GlTexture::UnlockRect(UINT level)
     return D3D_OK;
 }
 
+template <class Interface> bool GlBuffer<Interface>::Create()
+{
+    while (glGetError() != GL_NO_ERROR)
+    {
+    }
+    glGenBuffers(1, &name);
+    device->BindBuffer(target, name);
+    glBufferData(target, static_cast<GLsizeiptr>(data.size()), data.data(),
+                 (usage & D3DUSAGE_DYNAMIC) ? GL_DYNAMIC_DRAW : GL_STATIC_DRAW);
+    return glGetError() == GL_NO_ERROR;
+}
+
 template <class Interface> ULONG GlBuffer<Interface>::AddRef()
 {
     return ++refCount;
@@ -333,38 +345,84 @@ template <class Interface> ULONG GlBuffer<Interface>::Release()
     if (count == 0)
     {
         if (device)
+        {
             device->Forget(this);
+            if (name && PlatformVideoReady())
+            {
+                device->MakeCurrent();
+                glDeleteBuffers(1, &name);
+            }
+        }
         delete this;
     }
     return count;
 }
 
 template <class Interface>
-HRESULT GlBuffer<Interface>::Lock(UINT offset, UINT size, void** out, DWORD)
+HRESULT GlBuffer<Interface>::Lock(UINT offset, UINT size, void** out, DWORD flags)
 {
     if (!out)
         return D3DERR_INVALIDCALL;
     *out = nullptr;
     if (offset > data.size() || (size && size > data.size() - offset))
         return D3DERR_INVALIDCALL;
+    ++locks;
+    if (!(flags & D3DLOCK_READONLY))
+    {
+        // A size of 0 reaches to the end of the buffer.
+        UINT end = size ? offset + size : Length();
+        if (dirtyBegin == dirtyEnd)
+        {
+            dirtyBegin = offset;
+            dirtyEnd = end;
+        }
+        else
+        {
+            dirtyBegin = std::min(dirtyBegin, offset);
+            dirtyEnd = std::max(dirtyEnd, end);
+        }
+    }
     *out = data.data() + offset;
+    return D3D_OK;
+}
+
+template <class Interface> HRESULT GlBuffer<Interface>::Unlock()
+{
+    if (locks == 0)
+        return D3D_OK;
+    if (--locks > 0)
+        return D3D_OK;
+    Unlocked();
+    if (dirtyBegin == dirtyEnd)
+        return D3D_OK;
+    if (device && name)
+    {
+        device->MakeCurrent();
+        device->BindBuffer(target, name);
+        // A whole new content gets new storage, so GL need not wait for draws
+        // still reading the old one.
+        if (dirtyBegin == 0 && dirtyEnd == Length())
+            glBufferData(target, static_cast<GLsizeiptr>(data.size()), data.data(),
+                         (usage & D3DUSAGE_DYNAMIC) ? GL_DYNAMIC_DRAW : GL_STATIC_DRAW);
+        else
+            glBufferSubData(target, dirtyBegin, dirtyEnd - dirtyBegin, data.data() + dirtyBegin);
+    }
+    dirtyBegin = dirtyEnd = 0;
     return D3D_OK;
 }
 
 template class GlBuffer<IDirect3DVertexBuffer9>;
 template class GlBuffer<IDirect3DIndexBuffer9>;
 
-GlVertexBuffer::GlVertexBuffer(GlDevice* device, UINT length, DWORD) : GlBuffer(device, length) {}
+GlVertexBuffer::GlVertexBuffer(GlDevice* device, UINT length, DWORD usage)
+    : GlBuffer(device, length, usage, GL_ARRAY_BUFFER)
+{
+}
 
 GlVertexBuffer::~GlVertexBuffer() = default;
 
-HRESULT GlVertexBuffer::Unlock()
-{
-    return D3D_OK;
-}
-
-GlIndexBuffer::GlIndexBuffer(GlDevice* device, UINT length, D3DFORMAT format)
-    : GlBuffer(device, length), format(format)
+GlIndexBuffer::GlIndexBuffer(GlDevice* device, UINT length, DWORD usage, D3DFORMAT format)
+    : GlBuffer(device, length, usage, GL_ELEMENT_ARRAY_BUFFER), format(format)
 {
 }
 
@@ -388,12 +446,11 @@ UINT IndexAt(const void* indices, D3DFORMAT format, UINT i)
     return value;
 }
 
-HRESULT GlIndexBuffer::Unlock()
+void GlIndexBuffer::Unlocked()
 {
     // Draws check this bound against the vertex buffer before reading.
     maxIndex = 0;
     UINT count = IndexCount();
     for (UINT i = 0; i < count; ++i)
         maxIndex = std::max(maxIndex, IndexAt(data.data(), format, i));
-    return D3D_OK;
 }

@@ -18,6 +18,8 @@ struct TestFrame
 };
 
 // The device's back buffer as it stands; after Present it still holds the
-// presented frame until the next Clear or draw. Alpha reads 0xFF for the
-// X8R8G8B8 back buffer.
+// presented frame until the next Clear or draw. (When the device draws
+// straight into the window, that holds for SDL's offscreen driver, which the
+// tests use; a window on a display may drop its back buffer at the swap.)
+// Alpha reads 0xFF for the X8R8G8B8 back buffer.
 TestFrame TestReadFrame(IDirect3DDevice9* device);

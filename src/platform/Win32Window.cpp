@@ -240,9 +240,23 @@ HWND CreateWindowExA(DWORD, LPCSTR className, LPCSTR title, DWORD, int x, int y,
         clientWidth = 1;
     if (clientHeight < 1)
         clientHeight = 1;
+    // The pixel format is chosen with the window: double-buffered, with the
+    // depth and stencil buffer a Direct3D device asks for, so that the device
+    // can draw straight into the window. Without them the device still draws,
+    // through a framebuffer of its own.
+    SDL_GL_ResetAttributes();
+    SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
+    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 24);
+    SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, 8);
     SDL_Window* sdl =
         SDL_CreateWindow(title ? title : "", x + kFrameSide, y + kFrameTop, clientWidth,
                          clientHeight, SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
+    if (!sdl)
+    {
+        SDL_GL_ResetAttributes();
+        sdl = SDL_CreateWindow(title ? title : "", x + kFrameSide, y + kFrameTop, clientWidth,
+                               clientHeight, SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
+    }
     if (!sdl)
         return nullptr;
 

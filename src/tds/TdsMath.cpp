@@ -1,25 +1,57 @@
 #include "tds/TdsMath.h"
 
-#include <cmath>
+#include <cstdint>
 
-float TdsVector::Length(const TdsVector& v)
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+namespace
 {
-    return std::sqrt(v.x * v.x + v.y * v.y + v.z * v.z);
+TdsVector& At(TdsVector* first, size_t i, size_t stride)
+{
+    return *reinterpret_cast<TdsVector*>(reinterpret_cast<uint8_t*>(first) + i * stride);
 }
+} // namespace
 
-TdsVector TdsVector::Normalize(const TdsVector& v)
+void TdsNormalizeEach(TdsVector* first, size_t count, size_t stride)
 {
-    float length = Length(v);
-    // Written this way so that a NaN length also leaves the vector alone.
-    if (!(length < 0.0f) && !(length > 0.0f))
-        return v;
-    float inverse = 1.0f / length;
-    return TdsVector(v.x * inverse, v.y * inverse, v.z * inverse);
-}
-
-TdsVector TdsVector::Cross(const TdsVector& a, const TdsVector& b)
-{
-    return TdsVector(a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x);
+    size_t i = 0;
+#if defined(__SSE2__)
+    const __m128 zero = _mm_setzero_ps();
+    const __m128 one = _mm_set1_ps(1.0f);
+    for (; i + 4 <= count; i += 4)
+    {
+        TdsVector& v0 = At(first, i, stride);
+        TdsVector& v1 = At(first, i + 1, stride);
+        TdsVector& v2 = At(first, i + 2, stride);
+        TdsVector& v3 = At(first, i + 3, stride);
+        __m128 x = _mm_setr_ps(v0.x, v1.x, v2.x, v3.x);
+        __m128 y = _mm_setr_ps(v0.y, v1.y, v2.y, v3.y);
+        __m128 z = _mm_setr_ps(v0.z, v1.z, v2.z, v3.z);
+        // The same operations in the same order as Length and Normalize.
+        __m128 length = _mm_sqrt_ps(
+            _mm_add_ps(_mm_add_ps(_mm_mul_ps(x, x), _mm_mul_ps(y, y)), _mm_mul_ps(z, z)));
+        __m128 inverse = _mm_div_ps(one, length);
+        __m128 scale = _mm_or_ps(_mm_cmplt_ps(length, zero), _mm_cmpgt_ps(length, zero));
+        x = _mm_or_ps(_mm_and_ps(scale, _mm_mul_ps(x, inverse)), _mm_andnot_ps(scale, x));
+        y = _mm_or_ps(_mm_and_ps(scale, _mm_mul_ps(y, inverse)), _mm_andnot_ps(scale, y));
+        z = _mm_or_ps(_mm_and_ps(scale, _mm_mul_ps(z, inverse)), _mm_andnot_ps(scale, z));
+        float xs[4], ys[4], zs[4];
+        _mm_storeu_ps(xs, x);
+        _mm_storeu_ps(ys, y);
+        _mm_storeu_ps(zs, z);
+        v0 = TdsVector(xs[0], ys[0], zs[0]);
+        v1 = TdsVector(xs[1], ys[1], zs[1]);
+        v2 = TdsVector(xs[2], ys[2], zs[2]);
+        v3 = TdsVector(xs[3], ys[3], zs[3]);
+    }
+#endif
+    for (; i < count; ++i)
+    {
+        TdsVector& v = At(first, i, stride);
+        v = TdsVector::Normalize(v);
+    }
 }
 
 void TdsMatrix::SetIdentity()

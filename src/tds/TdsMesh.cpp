@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <unordered_map>
 
 void TdsMesh::SetVertexCount(uint32_t n)
 {
@@ -191,172 +190,249 @@ void TdsMesh::TransformVertices()
         vertex = matrix.Transform(vertex);
 }
 
-bool TdsMesh::FaceIsValid(const TdsTriangleEx& face) const
+namespace
 {
-    uint32_t count = GetVertexCount();
-    return face.a < count && face.b < count && face.c < count;
-}
+const uint32_t kNoGroup = 0xFFFFFFFF;
 
-void TdsMesh::BuildFaceLists(FaceLists& lists) const
+// The group of each (vertex, mask) pair other than a vertex's first mask.
+// Only vertices on a seam between smoothing groups have such pairs, so the
+// table stays small; open addressing keeps it in one array.
+class SeamGroups
 {
-    uint32_t vertexCount = GetVertexCount();
-    lists.offsets.assign(vertexCount + 1, 0);
-    for (const TdsTriangleEx& face : trianglesEx)
+public:
+    uint32_t Find(uint32_t vertex, uint32_t mask) const
     {
-        // Faces with a corner outside the vertex arrays take no part.
-        if (!FaceIsValid(face))
-            continue;
-        ++lists.offsets[face.a + 1];
-        ++lists.offsets[face.b + 1];
-        ++lists.offsets[face.c + 1];
-    }
-    for (uint32_t v = 0; v < vertexCount; ++v)
-        lists.offsets[v + 1] += lists.offsets[v];
-    lists.faces.assign(lists.offsets[vertexCount], 0);
-    std::vector<uint32_t> fill(lists.offsets.begin(), lists.offsets.end() - 1);
-    for (uint32_t i = 0; i < trianglesEx.size(); ++i)
-    {
-        const TdsTriangleEx& face = trianglesEx[i];
-        if (!FaceIsValid(face))
-            continue;
-        lists.faces[fill[face.a]++] = i;
-        lists.faces[fill[face.b]++] = i;
-        lists.faces[fill[face.c]++] = i;
-    }
-}
-
-void TdsMesh::SplitBySmoothingGroups(const FaceLists& lists)
-{
-    // A vertex may carry thousands of faces of distinct masks, so neither the
-    // grouping nor the rewrite of corners may cost faces times groups.
-    const size_t kLinearSearchLimit = 16;
-    uint32_t originalCount = GetVertexCount();
-    std::vector<uint32_t> masks;
-    std::unordered_map<uint32_t, uint32_t> groupOfMask;
-    std::vector<uint32_t> groupOfEntry;
-    std::vector<uint32_t> vertexOfGroup;
-    for (uint32_t v = 0; v < originalCount; ++v)
-    {
-        uint32_t begin = lists.offsets[v];
-        uint32_t end = lists.offsets[v + 1];
-        if (begin == end)
-            continue;
-
-        // Group the faces by their whole mask, in order of first appearance.
-        masks.clear();
-        if (!groupOfMask.empty())
-            groupOfMask.clear();
-        groupOfEntry.clear();
-        for (uint32_t e = begin; e < end; ++e)
+        if (slots.empty())
+            return kNoGroup;
+        for (size_t i = Home(vertex, mask);; i = (i + 1) & (slots.size() - 1))
         {
-            uint32_t mask = trianglesEx[lists.faces[e]].smoothing;
-            uint32_t group = 0;
-            if (masks.size() <= kLinearSearchLimit)
-            {
-                while (group < masks.size() && masks[group] != mask)
-                    ++group;
-            }
-            else
-            {
-                auto found = groupOfMask.find(mask);
-                group = found != groupOfMask.end() ? found->second
-                                                   : static_cast<uint32_t>(masks.size());
-            }
-            if (group == masks.size())
-            {
-                masks.push_back(mask);
-                // Past the linear limit the map holds every group.
-                if (masks.size() == kLinearSearchLimit + 1)
-                {
-                    for (uint32_t g = 0; g < masks.size(); ++g)
-                        groupOfMask[masks[g]] = g;
-                }
-                else if (masks.size() > kLinearSearchLimit + 1)
-                {
-                    groupOfMask[mask] = group;
-                }
-            }
-            groupOfEntry.push_back(group);
+            const Slot& slot = slots[i];
+            if (slot.group == kNoGroup || (slot.vertex == vertex && slot.mask == mask))
+                return slot.group;
         }
-        if (masks.size() < 2)
-            continue;
+    }
 
-        // Group 0 keeps v; every other group gets a copy of it, as long as the
-        // copy's index fits in 16 bits. Groups past that limit stay on v.
-        vertexOfGroup.assign(masks.size(), v);
-        for (uint32_t group = 1; group < masks.size(); ++group)
+    // The pair must not be in the table yet.
+    void Insert(uint32_t vertex, uint32_t mask, uint32_t group)
+    {
+        if ((used + 1) * 2 > slots.size())
+            Grow();
+        Place({vertex, mask, group});
+        ++used;
+    }
+
+private:
+    struct Slot
+    {
+        uint32_t vertex;
+        uint32_t mask;
+        uint32_t group;
+    };
+
+    size_t Home(uint32_t vertex, uint32_t mask) const
+    {
+        uint64_t key = (static_cast<uint64_t>(vertex) << 32) | mask;
+        return static_cast<size_t>((key * 0x9E3779B97F4A7C15ull) >> 32) & (slots.size() - 1);
+    }
+
+    void Place(const Slot& entry)
+    {
+        size_t i = Home(entry.vertex, entry.mask);
+        while (slots[i].group != kNoGroup)
+            i = (i + 1) & (slots.size() - 1);
+        slots[i] = entry;
+    }
+
+    void Grow()
+    {
+        std::vector<Slot> old;
+        old.swap(slots);
+        slots.assign(old.empty() ? 64 : old.size() * 2, Slot{0, 0, kNoGroup});
+        for (const Slot& slot : old)
         {
-            if (GetVertexCount() >= kMaxVertices)
-                break;
-            vertices.push_back(vertices[v]);
-            normals.push_back(normals[v]);
-            uvs.push_back(uvs[v]);
-            tangents.push_back(tangents[v]);
-            binormals.push_back(binormals[v]);
-            vertexOfGroup[group] = GetVertexCount() - 1;
+            if (slot.group != kNoGroup)
+                Place(slot);
         }
-        for (uint32_t e = begin; e < end; ++e)
+    }
+
+    std::vector<Slot> slots;
+    size_t used = 0;
+};
+
+// The split of vertices where faces of different smoothing masks meet.
+// Faces are met in order, so each vertex meets its masks in the order of a
+// list of its faces: group 0 is the first face's mask and keeps the vertex,
+// every other mask (whole masks compared) opens the next group when first
+// seen and gets a copy of the vertex.
+class SmoothingSplit
+{
+public:
+    explicit SmoothingSplit(uint32_t vertexCount) : vertices(vertexCount) {}
+
+    // Called for each valid face, in face order. The faces must stay where
+    // they are until MoveCorners.
+    void Meet(TdsTriangleEx& face)
+    {
+        Meet(face.a, face.smoothing);
+        Meet(face.b, face.smoothing);
+        Meet(face.c, face.smoothing);
+    }
+
+    // Numbers the copies vertex by vertex, group by group, from the vertex
+    // count on, as long as the index stays below limit; groups past the
+    // limit stay on their vertex. Returns the vertex count after the split.
+    uint32_t Plan(uint32_t limit)
+    {
+        uint32_t next = static_cast<uint32_t>(vertices.size());
+        for (Vertex& vertex : vertices)
         {
-            uint32_t target = vertexOfGroup[groupOfEntry[e - begin]];
-            if (target == v)
+            if (vertex.groups < 2 || next >= limit)
                 continue;
-            uint16_t newIndex = static_cast<uint16_t>(target);
-            TdsTriangleEx& face = trianglesEx[lists.faces[e]];
-            if (face.a == v)
-                face.a = newIndex;
-            if (face.b == v)
-                face.b = newIndex;
-            if (face.c == v)
-                face.c = newIndex;
+            vertex.firstCopy = next;
+            vertex.copies = std::min(vertex.groups - 1, limit - next);
+            next += vertex.copies;
+        }
+        return next;
+    }
+
+    uint32_t Copies(uint32_t v) const { return vertices[v].copies; }
+
+    // Moves each corner met in a group other than 0 onto its group's copy.
+    void MoveCorners() const
+    {
+        for (const SeamCorner& seam : seamCorners)
+        {
+            const Vertex& vertex = vertices[*seam.corner];
+            uint32_t group = seams.Find(*seam.corner, seam.mask);
+            if (group - 1 < vertex.copies)
+                *seam.corner = static_cast<uint16_t>(vertex.firstCopy + group - 1);
         }
     }
+
+private:
+    struct Vertex
+    {
+        // Masks seen so far; 0 until a face uses the vertex.
+        uint32_t groups = 0;
+        uint32_t firstMask = 0;
+        uint32_t firstCopy = 0;
+        // Fewer than groups - 1 when the index range ran out.
+        uint32_t copies = 0;
+    };
+    struct SeamCorner
+    {
+        uint16_t* corner;
+        uint32_t mask;
+    };
+
+    void Meet(uint16_t& corner, uint32_t mask)
+    {
+        Vertex& vertex = vertices[corner];
+        if (vertex.groups == 0)
+        {
+            vertex.groups = 1;
+            vertex.firstMask = mask;
+        }
+        else if (mask != vertex.firstMask)
+            MeetOnSeam(corner, mask, vertex);
+    }
+
+    // Kept out of line so that the common case above inlines into the walk.
+    [[gnu::noinline]] void MeetOnSeam(uint16_t& corner, uint32_t mask, Vertex& vertex)
+    {
+        if (seams.Find(corner, mask) == kNoGroup)
+            seams.Insert(corner, mask, vertex.groups++);
+        seamCorners.push_back({&corner, mask});
+    }
+
+    std::vector<Vertex> vertices;
+    SeamGroups seams;
+    std::vector<SeamCorner> seamCorners;
+};
+
+// (c - b) x (a - b), not yet normalized.
+TdsVector FaceCross(const TdsVertex& a, const TdsVertex& b, const TdsVertex& c)
+{
+    TdsVector cb(c.x - b.x, c.y - b.y, c.z - b.z);
+    TdsVector ab(a.x - b.x, a.y - b.y, a.z - b.z);
+    return TdsVector::Cross(cb, ab);
 }
+
+// Adds value to the sums of the face's three corners. Done for every face
+// in face order, it gives each vertex the same additions in the same order
+// as walking a list of its faces (a face once per corner it takes).
+inline void AddToCorners(const TdsTriangleEx& face, const TdsVector& value, TdsVector* sums)
+{
+    sums[face.a] += value;
+    sums[face.b] += value;
+    sums[face.c] += value;
+}
+} // namespace
 
 void TdsMesh::CalcNormals(bool useSmoothingGroups)
 {
+    // Validity is judged against the vertex count of the moment, before the
+    // split for the face normals and the grouping, after it for the sums.
+    const uint32_t originalCount = GetVertexCount();
+    SmoothingSplit split(useSmoothingGroups ? originalCount : 0);
     for (TdsTriangleEx& face : trianglesEx)
     {
-        if (!FaceIsValid(face))
+        if (!FaceIsValid(face, originalCount))
         {
             face.normal = TdsVector();
             continue;
         }
-        TdsVector a = vertices[face.a].Position();
-        TdsVector b = vertices[face.b].Position();
-        TdsVector c = vertices[face.c].Position();
-        face.normal = TdsVector::Normalize(TdsVector::Cross(c - b, a - b));
+        face.normal = FaceCross(vertices[face.a], vertices[face.b], vertices[face.c]);
+        if (useSmoothingGroups)
+            split.Meet(face);
+    }
+    if (!trianglesEx.empty())
+        TdsNormalizeEach(&trianglesEx[0].normal, trianglesEx.size(), sizeof(TdsTriangleEx));
+
+    const uint32_t count = useSmoothingGroups ? split.Plan(kMaxVertices) : originalCount;
+    if (count != originalCount)
+    {
+        vertices.reserve(count);
+        normals.reserve(count);
+        uvs.reserve(count);
+        tangents.reserve(count);
+        binormals.reserve(count);
+        for (uint32_t v = 0; v < originalCount; ++v)
+        {
+            for (uint32_t k = split.Copies(v); k > 0; --k)
+            {
+                vertices.push_back(vertices[v]);
+                normals.push_back(normals[v]);
+                uvs.push_back(uvs[v]);
+                tangents.push_back(tangents[v]);
+                binormals.push_back(binormals[v]);
+            }
+        }
     }
 
-    FaceLists lists;
-    BuildFaceLists(lists);
-    if (useSmoothingGroups)
-    {
-        SplitBySmoothingGroups(lists);
-        BuildFaceLists(lists);
-    }
+    if (count != originalCount)
+        split.MoveCorners();
 
-    uint32_t vertexCount = GetVertexCount();
-    for (uint32_t v = 0; v < vertexCount; ++v)
+    std::fill(normals.begin(), normals.end(), TdsVector());
+    for (size_t i = 0; i < trianglesEx.size(); ++i)
     {
-        TdsVector sum;
-        for (uint32_t e = lists.offsets[v]; e < lists.offsets[v + 1]; ++e)
-            sum += trianglesEx[lists.faces[e]].normal;
-        normals[v] = TdsVector::Normalize(sum);
+        const TdsTriangleEx& face = trianglesEx[i];
+        if (FaceIsValid(face, count))
+            AddToCorners(face, face.normal, normals.data());
+        triangles[i].a = face.a;
+        triangles[i].b = face.b;
+        triangles[i].c = face.c;
     }
-
-    for (uint32_t i = 0; i < trianglesEx.size(); ++i)
-    {
-        triangles[i].a = trianglesEx[i].a;
-        triangles[i].b = trianglesEx[i].b;
-        triangles[i].c = trianglesEx[i].c;
-    }
+    TdsNormalizeEach(normals.data(), normals.size(), sizeof(TdsVector));
 }
 
 void TdsMesh::CalcTangentSpace()
 {
+    const uint32_t count = GetVertexCount();
+    std::fill(tangents.begin(), tangents.end(), TdsVector());
     for (TdsTriangleEx& face : trianglesEx)
     {
-        if (!FaceIsValid(face))
+        if (!FaceIsValid(face, count))
         {
             face.tangent = TdsVector();
             face.tangent2 = TdsVector();
@@ -382,17 +458,10 @@ void TdsMesh::CalcTangentSpace()
         // the infinities and NaNs are kept, as IEEE gives them.
         face.tangent = TdsVector(-qx.y / qx.x, -qy.y / qy.x, -qz.y / qz.x);
         face.tangent2 = TdsVector(-qx.z / qx.x, -qy.z / qy.x, -qz.z / qz.x);
+        AddToCorners(face, face.tangent, tangents.data());
     }
-
-    FaceLists lists;
-    BuildFaceLists(lists);
-    uint32_t vertexCount = GetVertexCount();
-    for (uint32_t v = 0; v < vertexCount; ++v)
-    {
-        TdsVector sum;
-        for (uint32_t e = lists.offsets[v]; e < lists.offsets[v + 1]; ++e)
-            sum += trianglesEx[lists.faces[e]].tangent;
-        tangents[v] = TdsVector::Normalize(sum);
-        binormals[v] = TdsVector::Normalize(TdsVector::Cross(tangents[v], normals[v]));
-    }
+    TdsNormalizeEach(tangents.data(), count, sizeof(TdsVector));
+    for (uint32_t v = 0; v < count; ++v)
+        binormals[v] = TdsVector::Cross(tangents[v], normals[v]);
+    TdsNormalizeEach(binormals.data(), count, sizeof(TdsVector));
 }

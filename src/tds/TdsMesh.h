@@ -96,16 +96,15 @@ public:
     void CalcTangentSpace();
 
 private:
-    // For each vertex, the faces that use it (once per corner, in face order),
-    // stored as one array with per-vertex offsets.
-    struct FaceLists
+    // True when all three corners lie below count.
+    static bool FaceIsValid(const TdsTriangleEx& face, uint32_t count)
     {
-        std::vector<uint32_t> offsets;
-        std::vector<uint32_t> faces;
-    };
-    void BuildFaceLists(FaceLists& lists) const;
-    bool FaceIsValid(const TdsTriangleEx& face) const;
-    void SplitBySmoothingGroups(const FaceLists& lists);
+        return face.a < count && face.b < count && face.c < count;
+    }
+    bool FaceIsValid(const TdsTriangleEx& face) const
+    {
+        return FaceIsValid(face, GetVertexCount());
+    }
 
     float rotation[4] = {0.0f, 0.0f, 0.0f, 0.0f};
     TdsVector position;

@@ -72,6 +72,26 @@ const uint32_t kObjectNameSize = 99;
 const uint32_t kMaterialNameSize = 30;
 const uint32_t kMapNameSize = 20;
 const uint32_t kReflectionNameSize = 30;
+
+// Little-endian fields of a block already checked to lie in the buffer.
+uint16_t LoadU16(const uint8_t* p)
+{
+    return static_cast<uint16_t>(p[0] | (p[1] << 8));
+}
+
+uint32_t LoadU32(const uint8_t* p)
+{
+    return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) |
+           (static_cast<uint32_t>(p[2]) << 16) | (static_cast<uint32_t>(p[3]) << 24);
+}
+
+float LoadFloat(const uint8_t* p)
+{
+    uint32_t bits = LoadU32(p);
+    float value;
+    std::memcpy(&value, &bits, sizeof(value));
+    return value;
+}
 } // namespace
 
 TdsReader::LimitScope::LimitScope(TdsReader& reader_, uint32_t end) : reader(reader_)
@@ -204,6 +224,18 @@ uint32_t TdsReader::BytesLeft() const
 bool TdsReader::CanRead(uint32_t width) const
 {
     return buffer && size != 0 && BytesLeft() >= width;
+}
+
+const uint8_t* TdsReader::ReadBlock(uint32_t bytes)
+{
+    if (!CanRead(bytes))
+    {
+        error = 1;
+        return nullptr;
+    }
+    const uint8_t* block = buffer + position;
+    position += bytes;
+    return block;
 }
 
 int16_t TdsReader::ReadShort()
@@ -683,14 +715,14 @@ void TdsReader::ReadMesh(const TdsChunk& chunk)
             uint32_t count = static_cast<uint16_t>(ReadShort());
             count = std::min(count, BytesLeft() / 12);
             mesh.SetVertexCount(count);
-            for (uint32_t i = 0; i < count; ++i)
+            const uint8_t* p = ReadBlock(count * 12);
+            for (uint32_t i = 0; p && i < count; ++i, p += 12)
             {
-                TdsVertex vertex;
-                vertex.x = ReadFloat();
-                vertex.y = ReadFloat();
-                vertex.z = ReadFloat();
+                TdsVertex& vertex = mesh.GetVertex(i);
+                vertex.x = LoadFloat(p);
+                vertex.y = LoadFloat(p + 4);
+                vertex.z = LoadFloat(p + 8);
                 vertex.w = 1.0f;
-                mesh.SetVertex(vertex, i);
             }
             break;
         }
@@ -703,12 +735,14 @@ void TdsReader::ReadMesh(const TdsChunk& chunk)
             count = std::min(count, BytesLeft() / 8);
             if (mesh.GetVertexCount() == 0)
                 mesh.SetVertexCount(count);
-            for (uint32_t i = 0; i < count; ++i)
+            // Coordinates past the vertex count are read and dropped.
+            const uint8_t* p = ReadBlock(count * 8);
+            uint32_t kept = std::min(count, mesh.GetVertexCount());
+            for (uint32_t i = 0; p && i < kept; ++i, p += 8)
             {
-                TdsUV uv;
-                uv.u = ReadFloat();
-                uv.v = ReadFloat();
-                mesh.SetUV(uv, i);
+                TdsUV& uv = mesh.GetUV(i);
+                uv.u = LoadFloat(p);
+                uv.v = LoadFloat(p + 4);
             }
             break;
         }
@@ -748,16 +782,18 @@ void TdsReader::ReadFaceList(const TdsChunk& chunk, TdsMesh& mesh)
     uint32_t count = static_cast<uint16_t>(ReadShort());
     count = std::min(count, BytesLeft() / 8);
     mesh.SetTriangleCount(count);
-    for (uint32_t i = 0; i < count; ++i)
+    // Corners a, b, c and a flags word that nothing uses.
+    const uint8_t* p = ReadBlock(count * 8);
+    for (uint32_t i = 0; p && i < count; ++i, p += 8)
     {
         TdsTriangleEx face;
-        face.a = static_cast<uint16_t>(ReadShort());
-        face.b = static_cast<uint16_t>(ReadShort());
-        face.c = static_cast<uint16_t>(ReadShort());
-        ReadShort();
+        face.a = LoadU16(p);
+        face.b = LoadU16(p + 2);
+        face.c = LoadU16(p + 4);
         face.smoothing = 1;
         face.materialId = kTdsNoMaterial;
-        mesh.SetTriangleEx(face, i);
+        mesh.GetTriangleEx(i) = face;
+        mesh.GetTriangle(i) = TdsTriangle{face.a, face.b, face.c};
     }
 
     TdsChunk child;
@@ -790,8 +826,9 @@ void TdsReader::ReadFaceList(const TdsChunk& chunk, TdsMesh& mesh)
         case kSmoothing:
         {
             uint32_t faces = std::min(mesh.GetTriangleCount(), BytesLeft() / 4);
-            for (uint32_t i = 0; i < faces; ++i)
-                mesh.GetTriangleEx(i).smoothing = ReadInt();
+            const uint8_t* p = ReadBlock(faces * 4);
+            for (uint32_t i = 0; p && i < faces; ++i, p += 4)
+                mesh.GetTriangleEx(i).smoothing = LoadU32(p);
             break;
         }
         default:

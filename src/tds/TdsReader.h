@@ -94,6 +94,9 @@ private:
     bool FindChild(uint16_t wanted, const TdsChunk& parent, TdsChunk& found, bool cutToParent);
     uint32_t BytesLeft() const;
     bool CanRead(uint32_t width) const;
+    // The next bytes of the buffer, consumed; null (with the error flag set)
+    // when they do not lie wholly inside it and the chunk being read.
+    const uint8_t* ReadBlock(uint32_t bytes);
     void FreeBuffer();
     TdsVector ReadVector();
 

@@ -6,6 +6,8 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <utility>
+#include <vector>
 
 namespace
 {
@@ -115,6 +117,38 @@ TEST_F(D3D9DeviceTest, ScreenQuadCoversItsPixelsInTheVertexColourByteOrder)
     EXPECT_TRUE(ColorNear(frame.At(29, 40), kBackground));
     EXPECT_TRUE(ColorNear(frame.At(9, 20), kBackground));
     EXPECT_TRUE(ColorNear(frame.At(10, 19), kBackground));
+}
+
+// The back buffer is the window's own framebuffer when it has the window's
+// size, else one of the device's that Present copies to the window: either
+// way quads keep their depth order, a frame still reads back after Present,
+// and the next frame starts from its clear.
+TEST(D3D9DeviceBackBuffer, DrawsAndPresentsAtTheWindowSizeAndAtAnother)
+{
+    const UINT sizes[][2] = {{0, 0}, {320, 200}};
+    for (const UINT* size : sizes)
+    {
+        SCOPED_TRACE(size[0]);
+        DeviceWindow w(800, 600, size[0], size[1]);
+        ASSERT_TRUE(w.device);
+        IDirect3DDevice9* device = w.device;
+        device->SetRenderState(D3DRS_LIGHTING, FALSE);
+        device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, kBackground, 1.0f, 0);
+        DrawQuad(device, 10, 10, 50, 50, 0.5f, 0xFFFF0000);
+        DrawQuad(device, 30, 30, 70, 70, 0.7f, 0xFF00FF00); // behind the red one
+        EXPECT_EQ(device->Present(nullptr, nullptr, nullptr, nullptr), D3D_OK);
+        TestFrame frame = w.Read();
+        EXPECT_EQ(frame.width, size[0] ? 320 : 784);
+        EXPECT_TRUE(ColorNear(frame.At(40, 40), 0xFFFF0000));
+        EXPECT_TRUE(ColorNear(frame.At(60, 60), 0xFF00FF00));
+        EXPECT_TRUE(ColorNear(frame.At(5, 5), kBackground));
+
+        device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, kBackground, 1.0f, 0);
+        DrawQuad(device, 30, 30, 70, 70, 0.7f, 0xFF0000FF);
+        frame = w.Read();
+        EXPECT_TRUE(ColorNear(frame.At(40, 40), 0xFF0000FF));
+        EXPECT_TRUE(ColorNear(frame.At(20, 20), kBackground));
+    }
 }
 
 TEST_F(D3D9DeviceTest, ClearResetsDepthEvenWithDepthWritesOffAndEqualDepthPasses)
@@ -282,9 +316,140 @@ TEST_F(D3D9DeviceTest, TexturedLitTriangleFromBuffersAndALightSwitchedOff)
     EXPECT_EQ(device->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 0, 4, 0, 1), D3DERR_INVALIDCALL);
     EXPECT_EQ(device->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 0, 4, 4, 2), D3DERR_INVALIDCALL);
     EXPECT_EQ(device->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 2, 0, 4, 3, 1), D3DERR_INVALIDCALL);
+    // A lock of part of the buffer is checked as well: the bad index mended,
+    // then another written past it.
+    ASSERT_EQ(ib->Lock(4, 2, &data, 0), D3D_OK);
+    *static_cast<uint16_t*>(data) = 2;
+    ib->Unlock();
+    EXPECT_EQ(device->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 0, 4, 0, 1), D3D_OK);
+    ASSERT_EQ(ib->Lock(8, 2, &data, 0), D3D_OK);
+    *static_cast<uint16_t*>(data) = 4;
+    ib->Unlock();
+    EXPECT_EQ(device->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 0, 4, 0, 2), D3DERR_INVALIDCALL);
 
     device->SetRenderState(D3DRS_LIGHTING, FALSE);
     ReleaseDrawResources(device, texture, vb, ib);
+}
+
+// Two quads in one vertex buffer, drawn red, then recoloured green through
+// locks of different ranges: what each lock covered, and only that, reaches
+// the picture.
+TEST_F(D3D9DeviceTest, LockedRangesReachTheDrawnPicture)
+{
+    const D3DCOLOR kRed = 0xFFFF0000;
+    const D3DCOLOR kGreen = 0xFF00FF00;
+    const UINT kQuadBytes = 4 * sizeof(ColorVertex);
+    struct Case
+    {
+        const char* name;
+        // (offset, size) of each lock, all taken before the first unlock.
+        std::vector<std::pair<UINT, UINT>> locks;
+        bool leftGreen;
+        bool rightGreen;
+    };
+    const Case cases[] = {
+        {"whole buffer", {{0, 0}}, true, true},
+        {"second quad", {{kQuadBytes, kQuadBytes}}, false, true},
+        {"from an offset to the end", {{kQuadBytes, 0}}, false, true},
+        {"first quad, nested with the second",
+         {{0, kQuadBytes}, {kQuadBytes, kQuadBytes}},
+         true,
+         true},
+    };
+    SetPerspective();
+    device->SetFVF(kColorFvf);
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.name);
+        ColorVertex quads[8];
+        for (int q = 0; q < 2; ++q)
+        {
+            float x = q == 0 ? -4.0f : 2.0f;
+            quads[q * 4 + 0] = {x, 1, 10, kRed};
+            quads[q * 4 + 1] = {x + 2, 1, 10, kRed};
+            quads[q * 4 + 2] = {x + 2, -1, 10, kRed};
+            quads[q * 4 + 3] = {x, -1, 10, kRed};
+        }
+        IDirect3DVertexBuffer9* vb = nullptr;
+        ASSERT_EQ(
+            device->CreateVertexBuffer(sizeof(quads), 0, kColorFvf, D3DPOOL_MANAGED, &vb, nullptr),
+            D3D_OK);
+        void* data = nullptr;
+        ASSERT_EQ(vb->Lock(0, 0, &data, D3DLOCK_DISCARD), D3D_OK);
+        memcpy(data, quads, sizeof(quads));
+        vb->Unlock();
+        device->SetStreamSource(0, vb, 0, sizeof(ColorVertex));
+        auto draw = [&]
+        {
+            device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, kBackground, 1.0f, 0);
+            EXPECT_EQ(device->DrawPrimitive(D3DPT_TRIANGLEFAN, 0, 2), D3D_OK);
+            EXPECT_EQ(device->DrawPrimitive(D3DPT_TRIANGLEFAN, 4, 2), D3D_OK);
+            return w.Read();
+        };
+        int leftX, rightX, y;
+        Project(-3, 0, 10, leftX, y);
+        Project(3, 0, 10, rightX, y);
+        TestFrame frame = draw();
+        EXPECT_TRUE(ColorNear(frame.At(leftX, y), kRed));
+        EXPECT_TRUE(ColorNear(frame.At(rightX, y), kRed));
+
+        for (const auto& lock : c.locks)
+        {
+            ASSERT_EQ(vb->Lock(lock.first, lock.second, &data, 0), D3D_OK);
+            UINT bytes = lock.second ? lock.second : sizeof(quads) - lock.first;
+            ColorVertex* first = static_cast<ColorVertex*>(data);
+            for (UINT i = 0; i < bytes / sizeof(ColorVertex); ++i)
+                first[i].color = kGreen;
+        }
+        for (size_t i = 0; i < c.locks.size(); ++i)
+            vb->Unlock();
+        frame = draw();
+        EXPECT_TRUE(ColorNear(frame.At(leftX, y), c.leftGreen ? kGreen : kRed));
+        EXPECT_TRUE(ColorNear(frame.At(rightX, y), c.rightGreen ? kGreen : kRed));
+        device->SetStreamSource(0, nullptr, 0, 0);
+        vb->Release();
+    }
+}
+
+// User-pointer draws copy their vertices into a buffer that fills up and
+// starts over many times in one frame: every draw keeps its own vertices,
+// and a single draw larger than the whole buffer still draws.
+TEST_F(D3D9DeviceTest, UserPointerDrawsKeepTheirVerticesAcrossStreamingRefills)
+{
+    // One-pixel screen quads on a 100 by 100 grid, each in its own colour.
+    const int kSide = 100;
+    auto colorOf = [](int x, int y) {
+        return 0xFF000000u | static_cast<D3DCOLOR>(x * 2) << 16 | static_cast<D3DCOLOR>(y * 2) << 8;
+    };
+    for (int y = 0; y < kSide; ++y)
+    {
+        for (int x = 0; x < kSide; ++x)
+        {
+            float fx = static_cast<float>(x);
+            float fy = static_cast<float>(y);
+            DrawQuad(device, fx, fy, fx + 1, fy + 1, 0, colorOf(x, y));
+        }
+    }
+    // 60,000 triangles of world-space vertices (2.9 MB), all but the last
+    // off screen; the last covers the centre.
+    SetPerspective();
+    device->SetFVF(kColorFvf);
+    std::vector<ColorVertex> many(180000, ColorVertex{-50, -50, 10, 0xFFFF0000});
+    many[many.size() - 3] = {-1, -1, 10, 0xFF0000FF};
+    many[many.size() - 2] = {0, 1, 10, 0xFF0000FF};
+    many[many.size() - 1] = {1, -1, 10, 0xFF0000FF};
+    EXPECT_EQ(device->DrawPrimitiveUP(D3DPT_TRIANGLELIST, 60000, many.data(), sizeof(ColorVertex)),
+              D3D_OK);
+
+    TestFrame frame = w.Read();
+    int mismatches = 0;
+    for (int y = 0; y < kSide; ++y)
+    {
+        for (int x = 0; x < kSide; ++x)
+            mismatches += ColorNear(frame.At(x, y), colorOf(x, y), 0) ? 0 : 1;
+    }
+    EXPECT_EQ(mismatches, 0);
+    EXPECT_TRUE(ColorNear(frame.At(w.width / 2, w.height / 2 + 5), 0xFF0000FF));
 }
 
 TEST_F(D3D9DeviceTest, ScreenVerticesAreNeverLit)

@@ -160,6 +160,40 @@ TEST(TdsMesh, SharedTextureCoordinateGivesNonFiniteTangents)
     EXPECT_FALSE(std::isfinite(mesh.GetTangent(0).x));
 }
 
+// A face naming a vertex the mesh does not have (possible in a mesh built in
+// code; the reader drops such faces) takes no part: the other faces' results
+// are those of the mesh without it, and its own corners stay as they were.
+TEST(TdsMesh, FaceOutsideTheVertexArraysTakesNoPart)
+{
+    std::vector<uint32_t> masks;
+    for (uint32_t side = 0; side < 6; ++side)
+        masks.insert(masks.end(), {1u << side, 1u << side});
+    TdsMesh without = CubeMesh(masks);
+    TdsMesh with = CubeMesh(masks);
+    with.SetTriangleCount(13);
+    TdsTriangleEx broken;
+    broken.a = 0;
+    broken.b = 1;
+    broken.c = 200;
+    broken.smoothing = 1u << 20;
+    with.SetTriangleEx(broken, 12);
+    without.Optimize(2);
+    with.Optimize(2);
+    ASSERT_EQ(with.GetVertexCount(), without.GetVertexCount());
+    for (uint32_t v = 0; v < with.GetVertexCount(); ++v)
+    {
+        ExpectVector(with.GetNormal(v), without.GetNormal(v).x, without.GetNormal(v).y,
+                     without.GetNormal(v).z, 0.0f);
+        ExpectVector(with.GetTangent(v), without.GetTangent(v).x, without.GetTangent(v).y,
+                     without.GetTangent(v).z, 0.0f);
+    }
+    const TdsTriangleEx& kept = with.GetTriangleEx(12);
+    EXPECT_EQ(kept.a, 0u);
+    EXPECT_EQ(kept.c, 200u);
+    ExpectVector(kept.normal, 0, 0, 0, 0.0f);
+    ExpectVector(kept.tangent, 0, 0, 0, 0.0f);
+}
+
 TEST(TdsMesh, UnusedVertexKeepsZeroNormalAndTangentSpace)
 {
     TdsMesh mesh = CubeMesh(std::vector<uint32_t>(12, 1));
