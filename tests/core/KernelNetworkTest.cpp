@@ -69,11 +69,7 @@ class KernelTickTest : public NetTest
 protected:
     void TearDown() override
     {
-        Server* server = Server::Instance();
-        server->Stop();
-        for (const HookRecord& record : spy.Of("ClientConnected"))
-            server->Kick(record.id);
-        NetClient::Instance()->Disconnect();
+        CloseProgramLinks();
         g_lastServerUpdate = 0;
         NetTest::TearDown();
     }

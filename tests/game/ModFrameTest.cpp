@@ -56,11 +56,7 @@ class ModPingTest : public NetTest
 protected:
     void TearDown() override
     {
-        Server* server = Server::Instance();
-        server->Stop();
-        for (const HookRecord& record : spy.Of("ClientConnected"))
-            server->Kick(record.id);
-        NetClient::Instance()->Disconnect();
+        CloseProgramLinks();
         NetTest::TearDown();
     }
 };

@@ -7,23 +7,19 @@
 #include "core/Log.h"
 #include "core/Profiler.h"
 #include "core/Shell.h"
+#include "support/FreshProcess.h"
+#include "support/ScratchFolder.h"
 #include "support/SdlEvents.h"
 #include "support/TextFiles.h"
 
 #include <algorithm>
 #include <chrono>
-#include <csignal>
 #include <cstdlib>
 #include <fstream>
-#include <sys/wait.h>
-#include <thread>
 #include <unistd.h>
 
 namespace
 {
-// Set in the fresh process of this test binary that plays the program.
-const char* const kProgramFolder = "TOLVI_INPUT_PROGRAM_FOLDER";
-
 // The program's start-up, main loop and shut-down as WinMain runs them, with
 // events pushed between frames. Writes the Mod's input calls, and "frame"
 // after each frame, to "calls.txt".
@@ -74,22 +70,6 @@ void PlayProgram(const char* folder)
         out << call << "\n";
 }
 
-// The child's exit status, or -1 (after killing it) past the deadline.
-int WaitExit(pid_t pid, std::chrono::seconds limit)
-{
-    auto deadline = std::chrono::steady_clock::now() + limit;
-    while (std::chrono::steady_clock::now() < deadline)
-    {
-        int status = 0;
-        if (waitpid(pid, &status, WNOHANG) == pid)
-            return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    kill(pid, SIGKILL);
-    waitpid(pid, nullptr, 0);
-    return -1;
-}
-
 // The four lines of a subsystem block at the Kernel's block's indent, from
 // its title on; lines.size() if the block is not there whole.
 size_t BlockAt(const std::vector<std::string>& lines, const std::string& title,
@@ -108,28 +88,16 @@ size_t LineAt(const std::vector<std::string>& lines, const std::string& line)
 
 TEST(InputProgramTest, EventsInSdlsQueueReachTheModThroughTheProgramsFrame)
 {
-    if (const char* folder = getenv(kProgramFolder))
+    if (const char* folder = FreshProcessFolder())
     {
         PlayProgram(folder);
         return;
     }
 
-    char pattern[] = "/tmp/tolvi-input-program-XXXXXX";
-    std::string dir = mkdtemp(pattern);
-    pid_t child = fork();
-    ASSERT_GE(child, 0);
-    if (child == 0)
-    {
-        setenv(kProgramFolder, dir.c_str(), 1);
-        execl("/proc/self/exe", "tolvi_tests",
-              "--gtest_filter=InputProgramTest.EventsInSdlsQueueReachTheModThroughTheProgramsFrame",
-              static_cast<char*>(nullptr));
-        _exit(127);
-    }
-    EXPECT_EQ(WaitExit(child, std::chrono::seconds(120)), 0);
-    std::vector<std::string> calls = ReadLines(dir + "/calls.txt");
-    std::vector<std::string> lines = ReadLines(dir + "/tolvi.log");
-    std::system(("rm -rf " + dir).c_str());
+    ScratchFolder dir("input-program");
+    EXPECT_EQ(WaitExit(StartFreshProcess(dir.path), std::chrono::seconds(120)), 0);
+    std::vector<std::string> calls = ReadLines(dir.path + "/calls.txt");
+    std::vector<std::string> lines = ReadLines(dir.path + "/tolvi.log");
 
     // Characters arrive from the window procedure as the messages are
     // handled; the frame then delivers the mouse, then the keys by code.

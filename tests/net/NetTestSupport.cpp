@@ -30,6 +30,15 @@ void NetTest::TearDown()
     NetworkSubsystem::Instance()->Shutdown();
 }
 
+void NetTest::CloseProgramLinks()
+{
+    Server* server = Server::Instance();
+    server->Stop();
+    for (const HookRecord& record : spy.Of("ClientConnected"))
+        server->Kick(record.id);
+    NetClient::Instance()->Disconnect();
+}
+
 Message* MakeMessage(uint32_t type, const std::vector<uint8_t>& payload)
 {
     Message* message = new Message();

@@ -112,6 +112,9 @@ class NetTest : public ::testing::Test
 protected:
     void SetUp() override;
     void TearDown() override;
+    // Stops the program's own server, drops every client it reported and
+    // disconnects the program's own client.
+    void CloseProgramLinks();
 
     RecordingSpy spy;
 };
