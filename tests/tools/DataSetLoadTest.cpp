@@ -3,10 +3,12 @@
 // resource cache on the real device, the sky box faces through SkyBox and the
 // music through the Ogg stream; counts and sizes as the maker designs them.
 #include "MakerRun.h"
+#include "MeshBox.h"
 
 #include "audio/DirectSoundSystem.h"
 #include "audio/OggStream.h"
 #include "core/RefObject.h"
+#include "core/VectorNear.h"
 #include "math/RayHit.h"
 #include "net/Message.h"
 #include "scene/Camera.h"
@@ -21,6 +23,7 @@
 #include "support/ImageFiles.h"
 #include "support/LogCapture.h"
 #include "support/OggFiles.h"
+#include "support/SceneFixture.h"
 #include "tds/TdsReader.h"
 #include "video/Model.h"
 #include "video/ResourceManager.h"
@@ -30,17 +33,10 @@
 #include <algorithm>
 #include <cmath>
 #include <set>
-#include <unistd.h>
 #include <vorbis/vorbisfile.h>
 
 namespace
 {
-struct Box
-{
-    Vector3 min;
-    Vector3 max;
-};
-
 struct ModelDesign
 {
     const char* file;
@@ -69,12 +65,8 @@ const ModelDesign kModels[] = {
 
 void ExpectBox(const Vector3& min, const Vector3& max, const Box& expected, const char* what)
 {
-    EXPECT_NEAR(min.x, expected.min.x, 1e-4f) << what;
-    EXPECT_NEAR(min.y, expected.min.y, 1e-4f) << what;
-    EXPECT_NEAR(min.z, expected.min.z, 1e-4f) << what;
-    EXPECT_NEAR(max.x, expected.max.x, 1e-4f) << what;
-    EXPECT_NEAR(max.y, expected.max.y, 1e-4f) << what;
-    EXPECT_NEAR(max.z, expected.max.z, 1e-4f) << what;
+    EXPECT_TRUE(VectorNear(min, expected.min)) << what;
+    EXPECT_TRUE(VectorNear(max, expected.max)) << what;
 }
 
 // Rounds up to a power of two, as the texture loader sizes device textures.
@@ -86,11 +78,6 @@ int PowerOfTwo(int n)
     return p;
 }
 
-const MakerRun* DataSet()
-{
-    return SharedDataSet();
-}
-
 // Each test runs inside the data set, as the game runs in its working
 // folder, with the video device up.
 class DataSetLoadTest : public testing::Test
@@ -99,25 +86,19 @@ protected:
     void SetUp() override
     {
         TOLVI_REQUIRE_MAKER();
-        ASSERT_NE(DataSet(), nullptr);
+        ASSERT_NE(SharedDataSet(), nullptr);
         ASSERT_TRUE(VideoTestSupport::Start());
-        char cwd[4096];
-        ASSERT_NE(getcwd(cwd, sizeof cwd), nullptr);
-        oldFolder = cwd;
-        ASSERT_EQ(chdir(DataSet()->path.c_str()), 0);
-        entered = true;
+        inside = std::make_unique<WorkingFolder>(SharedDataSet()->path);
     }
+    // What a test put into the main graph and the Video goes with it.
     void TearDown() override
     {
-        RefObject::CollectGarbage();
-        if (entered)
-        {
-            EXPECT_EQ(chdir(oldFolder.c_str()), 0);
-        }
+        Video::Instance().SetCamera(nullptr);
+        Video::Instance().lights.clear();
+        ClearMainGraph();
     }
 
-    std::string oldFolder;
-    bool entered = false;
+    std::unique_ptr<WorkingFolder> inside;
 };
 } // namespace
 
@@ -149,16 +130,8 @@ TEST_F(DataSetLoadTest, ReaderSeesOneMeshPerModelWithTheDesignedFacesMaterialsAn
                 known = known || mesh->GetTriangleEx(t).materialId == mesh->GetMaterial(k);
             EXPECT_TRUE(known) << design.file << " face " << t;
         }
-        // The file is z up; the game swaps y and z.
-        Vector3 lo(1e9f, 1e9f, 1e9f);
-        Vector3 hi(-1e9f, -1e9f, -1e9f);
-        for (uint32_t v = 0; v < mesh->GetVertexCount(); ++v)
-        {
-            const TdsVertex& p = mesh->GetVertex(v);
-            lo = Vector3(std::min(lo.x, p.x), std::min(lo.y, p.z), std::min(lo.z, p.y));
-            hi = Vector3(std::max(hi.x, p.x), std::max(hi.y, p.z), std::max(hi.z, p.y));
-        }
-        ExpectBox(lo, hi, design.box, design.file);
+        const Box box = GameBox(*mesh);
+        ExpectBox(box.min, box.max, design.box, design.file);
     }
 }
 
@@ -259,19 +232,6 @@ double Mean(const DecodedImage& image, int channel, int x0, int x1, int y0, int 
     return sum / ((x1 - x0) * (y1 - y0));
 }
 
-// The screen pixel (column, row) the camera puts a world point on.
-void Project(const Camera& camera, const TestFrame& frame, const Vector3& p, double& column,
-             double& row)
-{
-    const Matrix clip = camera.viewMatrix * camera.projectionMatrix;
-    const float* m = clip.m;
-    const float x = p.x * m[0] + p.y * m[4] + p.z * m[8] + m[12];
-    const float y = p.x * m[1] + p.y * m[5] + p.z * m[9] + m[13];
-    const float w = p.x * m[3] + p.y * m[7] + p.z * m[11] + m[15];
-    column = (x / w + 1.0) * 0.5 * frame.width;
-    row = (1.0 - y / w) * 0.5 * frame.height;
-}
-
 uint8_t Channel(uint32_t argb, int channel)
 {
     return static_cast<uint8_t>(argb >> (16 - 8 * channel));
@@ -314,12 +274,12 @@ TEST_F(DataSetLoadTest, CrateShowsItsTextureTheRightWayRoundOnEverySide)
         const TestFrame frame = VideoTestSupport::Frame();
 
         // The near side spans x -1..1 and y 0..2 at z = -1 whatever the turn.
-        double left, top, right, bottom;
-        Project(*camera, frame, Vector3(-1, 2, -1), left, top);
-        Project(*camera, frame, Vector3(1, 0, -1), right, bottom);
+        const Pixel topLeft = PixelOf(frame, *camera, Vector3(-1, 2, -1));
+        const Pixel bottomRight = PixelOf(frame, *camera, Vector3(1, 0, -1));
+        const double left = topLeft.x, top = topLeft.y, right = bottomRight.x,
+                     bottom = bottomRight.y;
         ASSERT_GT(right - left, 100.0);
         ASSERT_GT(bottom - top, 100.0);
-        const uint32_t clear = 0xFF222244;
         const double margin = 3.0;
         int insideClear = 0;
         int outsideDrawn = 0;
@@ -329,7 +289,7 @@ TEST_F(DataSetLoadTest, CrateShowsItsTextureTheRightWayRoundOnEverySide)
             {
                 const double cx = x + 0.5;
                 const double cy = y + 0.5;
-                const bool drawn = frame.At(x, y) != clear;
+                const bool drawn = frame.At(x, y) != kClearColour;
                 if (cx > left + margin && cx < right - margin && cy > top + margin &&
                     cy < bottom - margin)
                     insideClear += drawn ? 0 : 1;
@@ -383,11 +343,6 @@ TEST_F(DataSetLoadTest, CrateShowsItsTextureTheRightWayRoundOnEverySide)
         EXPECT_LT(straight * 2.0, mirrored) << "side " << side << " shows the picture mirrored";
         EXPECT_LT(straight * 2.0, flipped) << "side " << side << " shows the picture upside down";
     }
-
-    Video::Instance().SetCamera(nullptr);
-    Video::Instance().lights.clear();
-    for (SceneNode* node : nodes)
-        root->RemoveChild(node);
 }
 // The data set's heightmap seen from above, straight down and tilted, and
 // from low down fills the whole picture: no background shows through between
@@ -430,7 +385,7 @@ TEST_F(DataSetLoadTest, TerrainCoversTheViewWithoutCracksAndSkipsWhatLiesBehind)
     for (const auto& view : views)
     {
         const TestFrame frame = look(Vector3(view[0], view[1], view[2]), view[3], view[4]);
-        EXPECT_EQ(std::count(frame.pixels.begin(), frame.pixels.end(), 0xFF222244u), 0)
+        EXPECT_EQ(std::count(frame.pixels.begin(), frame.pixels.end(), kClearColour), 0)
             << view[0] << ", " << view[1] << ", " << view[2];
         std::set<int> steps; // of the patches the frustum keeps
         for (const TerrainPatch& p : terrain->patches)
@@ -443,7 +398,7 @@ TEST_F(DataSetLoadTest, TerrainCoversTheViewWithoutCracksAndSkipsWhatLiesBehind)
     // x = 256 is a patch boundary: each patch lies wholly behind or ahead.
     const TestFrame frame =
         look(Vector3(256, terrain->Height(256, 256) + 6.0f, 256), 0.0f, 1.5707964f);
-    EXPECT_NE(frame.At(frame.width / 2, frame.height - 1), 0xFF222244u);
+    EXPECT_NE(frame.At(frame.width / 2, frame.height - 1), kClearColour);
     int ahead = 0;
     int behind = 0;
     for (const TerrainPatch& patch : terrain->patches)
@@ -458,10 +413,6 @@ TEST_F(DataSetLoadTest, TerrainCoversTheViewWithoutCracksAndSkipsWhatLiesBehind)
     EXPECT_GT(behind, 0);
     EXPECT_GT(drawn, 0);
     EXPECT_LE(drawn, ahead);
-
-    Video::Instance().SetCamera(nullptr);
-    root->RemoveChild(terrain.Get());
-    root->RemoveChild(camera.Get());
 }
 
 // The level a state message names, loaded as a receiver applies the message:
@@ -497,11 +448,10 @@ TEST_F(DataSetLoadTest, TestLevelLoadsThroughItsStateMessageDrawsAndAnswersRays)
     root->UpdateTree(Matrix(), 0.0f);
     Video::Instance().Render();
     const TestFrame frame = VideoTestSupport::Frame();
-    double column, row;
-    Project(*camera, frame, Vector3(6, 0, -2), column, row);
-    EXPECT_EQ(frame.At(static_cast<int>(column), static_cast<int>(row)), 0xFF000000u);
-    Project(*camera, frame, Vector3(13, 0, 0), column, row);
-    EXPECT_EQ(frame.At(static_cast<int>(column), static_cast<int>(row)), 0xFF222244u);
+    const Pixel floor = PixelOf(frame, *camera, Vector3(6, 0, -2));
+    EXPECT_EQ(frame.At(floor.x, floor.y), 0xFF000000u);
+    const Pixel outside = PixelOf(frame, *camera, Vector3(13, 0, 0));
+    EXPECT_EQ(frame.At(outside.x, outside.y), kClearColour);
 
     // The east wall's inner face halfway to x 20.
     SmartPtr<RayHit> wall = MainSceneGraph.RayCast(Vector3(0, 1, 0), Vector3(20, 1, 0));
@@ -512,10 +462,6 @@ TEST_F(DataSetLoadTest, TestLevelLoadsThroughItsStateMessageDrawsAndAnswersRays)
         MainSceneGraph.Sweep(Vector3(0, 1.5f, 0), Vector3(0, 1.5f, -20), Vector3(0.5f, 1, 0.5f));
     EXPECT_NEAR(sweep->distance, 9.5f / 20.0f, 1e-5f);
     EXPECT_EQ(sweep->normal, Vector3(0, 0, 1));
-
-    Video::Instance().SetCamera(nullptr);
-    root->RemoveChild(level.Get());
-    root->RemoveChild(camera.Get());
 }
 
 namespace
@@ -540,8 +486,8 @@ protected:
 
 TEST_F(DataSetMusicTest, MusicOpensAsStereoAt22050Hertz)
 {
-    ASSERT_NE(DataSet(), nullptr);
-    const std::string path = DataSet()->File("data/music/freude.ogg");
+    ASSERT_NE(SharedDataSet(), nullptr);
+    const std::string path = SharedDataSet()->File("data/music/freude.ogg");
     LogCapture log;
     OggStream stream;
     ASSERT_EQ(stream.Open(path.c_str()), 0) << log.Text();
