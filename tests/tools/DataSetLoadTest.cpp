@@ -2,13 +2,12 @@
 // through the 3DS reader and the model importer, every texture through the
 // resource cache on the real device, the sky box faces through SkyBox and the
 // music through the Ogg stream; counts and sizes as the maker designs them.
+#include "DataSetDesign.h"
 #include "MakerRun.h"
-#include "MeshBox.h"
 
 #include "audio/DirectSoundSystem.h"
 #include "audio/OggStream.h"
 #include "core/RefObject.h"
-#include "core/VectorNear.h"
 #include "math/RayHit.h"
 #include "net/Message.h"
 #include "scene/Camera.h"
@@ -24,7 +23,6 @@
 #include "support/LogCapture.h"
 #include "support/OggFiles.h"
 #include "support/SceneFixture.h"
-#include "tds/TdsReader.h"
 #include "video/Model.h"
 #include "video/ResourceManager.h"
 #include "video/Texture.h"
@@ -37,38 +35,6 @@
 
 namespace
 {
-struct ModelDesign
-{
-    const char* file;
-    uint32_t faces;
-    uint32_t materials;
-    Box box; // in the game's space: y up
-};
-
-// Face counts: a prism or loft of an n-cornered outline has 2n side triangles
-// and two caps of n - 2; a box is 12; a cylinder of 12 segments is a loft of a
-// 12-gon. The ground is a 24 by 24 grid of two triangles a cell.
-const ModelDesign kModels[] = {
-    // Two tracks (6 corners), the tub (6), deck (4) and superstructure (4),
-    // two exhausts and two lamps.
-    {"tank_body.3ds", 2 * 20 + 20 + 12 + 12 + 4 * 12, 2, {{-1.8f, 0, -3.2f}, {1.8f, 2.239f, 3.2f}}},
-    // Two octagon lofts (turret and cupola), the mantlet and the bustle.
-    {"tank_torso.3ds", 2 * 28 + 2 * 12, 1, {{-1.45f, 0, -2.1f}, {1.45f, 1.0f, 1.78f}}},
-    // Breech, barrel and muzzle.
-    {"tank_gun.3ds", 3 * 44, 1, {{-0.19f, -0.19f, -0.25f}, {0.19f, 0.19f, 5.5f}}},
-    {"level_boden.3ds", 24 * 24 * 2, 1, {{-600, 0, -600}, {600, 0, 600}}},
-    {"crate.3ds", 12, 1, {{-1, 0, -1}, {1, 2, 1}}},
-    {"wall.3ds", 12, 1, {{-4, 0, -0.5f}, {4, 3, 0.5f}}},
-    // A floor of 5 by 5 tiles, four walls and four pillars.
-    {"testlevel.3ds", 25 * 2 + 4 * 12 + 4 * 12, 3, {{-10.5f, 0, -10.5f}, {10.5f, 3, 10.5f}}},
-};
-
-void ExpectBox(const Vector3& min, const Vector3& max, const Box& expected, const char* what)
-{
-    EXPECT_TRUE(VectorNear(min, expected.min)) << what;
-    EXPECT_TRUE(VectorNear(max, expected.max)) << what;
-}
-
 // Rounds up to a power of two, as the texture loader sizes device textures.
 int PowerOfTwo(int n)
 {
@@ -101,39 +67,6 @@ protected:
     std::unique_ptr<WorkingFolder> inside;
 };
 } // namespace
-
-TEST_F(DataSetLoadTest, ReaderSeesOneMeshPerModelWithTheDesignedFacesMaterialsAndBounds)
-{
-    for (const ModelDesign& design : kModels)
-    {
-        LogCapture log;
-        TdsReader reader;
-        ASSERT_TRUE(reader.LoadFile(design.file)) << design.file << log.Text();
-        ASSERT_EQ(reader.GetMeshCount(), 1u) << design.file;
-        EXPECT_EQ(reader.GetMaterialCount(), design.materials) << design.file;
-        EXPECT_EQ(reader.GetCameraCount(), 0u) << design.file;
-        EXPECT_EQ(reader.GetLightCount(), 0u) << design.file;
-        TdsMesh* mesh = reader.GetMesh(0);
-        EXPECT_EQ(mesh->GetTriangleCount(), design.faces) << design.file;
-        EXPECT_EQ(mesh->GetMaterialCount(), design.materials) << design.file;
-        EXPECT_EQ(mesh->RemoveBrokenTriangles(), 0u) << design.file;
-        for (uint32_t m = 0; m < reader.GetMaterialCount(); ++m)
-        {
-            EXPECT_NE(reader.GetMaterial(m)->GetTextureMap1().fileName[0], '\0')
-                << design.file << " material " << m << " names no texture";
-        }
-        // Every face belongs to one of the mesh's materials.
-        for (uint32_t t = 0; t < mesh->GetTriangleCount(); ++t)
-        {
-            bool known = false;
-            for (uint32_t k = 0; k < mesh->GetMaterialCount(); ++k)
-                known = known || mesh->GetTriangleEx(t).materialId == mesh->GetMaterial(k);
-            EXPECT_TRUE(known) << design.file << " face " << t;
-        }
-        const Box box = GameBox(*mesh);
-        ExpectBox(box.min, box.max, design.box, design.file);
-    }
-}
 
 TEST_F(DataSetLoadTest, ModelsImportWithEveryFaceInATexturedGroup)
 {
@@ -171,23 +104,9 @@ TEST_F(DataSetLoadTest, ModelsImportWithEveryFaceInATexturedGroup)
 
 TEST_F(DataSetLoadTest, EveryTextureLoadsOnTheDeviceAtItsDesignedSize)
 {
-    struct Expected
-    {
-        const char* name;
-        int width;
-        int height;
-    };
-    const Expected expected[] = {
-        {"font.png", 128, 128},      {"cursor.png", 32, 32},       {"tolvi01.jpg", 800, 600},
-        {"smoke.png", 64, 64},       {"window.png", 64, 64},       {"button.png", 64, 64},
-        {"checkbox.png", 16, 64},    {"editbox.png", 64, 16},      {"listbox.png", 64, 64},
-        {"scrollbar.png", 64, 64},   {"colormap.png", 256, 256},   {"detail.png", 128, 128},
-        {"tank_hull.png", 128, 128}, {"tank_track.png", 512, 128}, {"crate.png", 128, 128},
-        {"wall.jpg", 128, 128},      {"ground.jpg", 256, 256},
-    };
     LogCapture log;
     std::vector<SmartPtr<Texture>> held;
-    for (const Expected& e : expected)
+    for (const PictureDesign& e : kPictures)
     {
         // Named as the game names them: backslashes, relative to the working folder.
         const std::string name = std::string("data\\textures\\") + e.name;

@@ -5,10 +5,9 @@
 // own chunk calls: a well-formed chunk tree, mapping coordinates and smoothing
 // groups for every vertex and face, and every face in exactly one
 // face-material chunk.
+#include "DataSetDesign.h"
 #include "MakerRun.h"
-#include "MeshBox.h"
 
-#include "core/VectorNear.h"
 #include "support/LogCapture.h"
 
 #include <cmath>
@@ -257,22 +256,32 @@ TEST_F(ModelFilesTest, GroundIsThePlaneYZeroFacingUpUnderTheWholeDriveArea)
 
 TEST_F(ModelFilesTest, ObstaclesAreBoxesThatFillTheirBoundsWithOutwardFaces)
 {
-    struct Obstacle
-    {
-        const char* file;
-        Vector3 min;
-        Vector3 max;
-    };
-    const Obstacle obstacles[] = {
-        {"crate.3ds", Vector3(-1.0f, 0.0f, -1.0f), Vector3(1.0f, 2.0f, 1.0f)},
-        {"wall.3ds", Vector3(-4.0f, 0.0f, -0.5f), Vector3(4.0f, 3.0f, 0.5f)},
-    };
-    for (const Obstacle& obstacle : obstacles)
+    for (const ModelDesign& obstacle : {kModels[4], kModels[5]})
     {
         ASSERT_NO_FATAL_FAILURE(Load(obstacle.file));
-        EXPECT_TRUE(VectorNear(box.min, obstacle.min)) << obstacle.file;
-        EXPECT_TRUE(VectorNear(box.max, obstacle.max)) << obstacle.file;
+        ExpectBox(box.min, box.max, obstacle.box, obstacle.file);
         EXPECT_EQ(mesh->GetTriangleCount(), 12u) << obstacle.file;
         ExpectOutwardFaces(obstacle.file);
+    }
+}
+
+TEST_F(ModelFilesTest, EveryModelReadsAsOneMeshWithTheDesignedFacesMaterialsAndBounds)
+{
+    for (const ModelDesign& design : kModels)
+    {
+        ASSERT_NO_FATAL_FAILURE(Load(design.file));
+        EXPECT_EQ(reader->GetMaterialCount(), design.materials) << design.file;
+        EXPECT_EQ(mesh->GetTriangleCount(), design.faces) << design.file;
+        EXPECT_EQ(mesh->GetMaterialCount(), design.materials) << design.file;
+        ExpectBox(box.min, box.max, design.box, design.file);
+        // Every face belongs to one of the mesh's materials.
+        for (uint32_t t = 0; t < mesh->GetTriangleCount(); ++t)
+        {
+            bool known = false;
+            for (uint32_t k = 0; k < mesh->GetMaterialCount(); ++k)
+                known = known || mesh->GetTriangleEx(t).materialId == mesh->GetMaterial(k);
+            EXPECT_TRUE(known) << design.file << " face " << t;
+        }
+        EXPECT_EQ(mesh->RemoveBrokenTriangles(), 0u) << design.file;
     }
 }
