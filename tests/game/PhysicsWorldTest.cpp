@@ -1,6 +1,7 @@
 // The physics world: frame slicing, real ODE behaviour of dropped boxes, the
 // near callback's contacts, the rigid-body wrapper, and the Kernel's calls.
 #include "core/Kernel.h"
+#include "game/OdeVector.h"
 #include "game/RigidBody.h"
 #include "support/PhysicsFixture.h"
 
@@ -97,9 +98,7 @@ TEST_F(PhysicsTest, DroppedBoxesSettleOnTheGroundAndOnStaticBoxesAndStay)
     for (const auto& b : boxes)
     {
         ASSERT_TRUE(IsFiniteVector(dGeomGetPosition(b.box->geom)));
-        EXPECT_NEAR(b.box->position.x, b.rest.x, kRestTolerance);
-        EXPECT_NEAR(b.box->position.y, b.rest.y, kRestTolerance);
-        EXPECT_NEAR(b.box->position.z, b.rest.z, kRestTolerance);
+        EXPECT_TRUE(VectorNear(b.box->position, b.rest, kRestTolerance));
         EXPECT_NEAR(b.box->orientation.w, 1.0f, 1e-3f) << "the box has not tipped or turned";
     }
     EXPECT_EQ(dGeomGetPosition(standing->geom)[1], 1.5) << "a static box never moves";

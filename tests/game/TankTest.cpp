@@ -1,6 +1,7 @@
 // The tank: chassis and wheels as built, the held keys, its shells, the data
 // set's tank on real ODE, and the bouncing shell.
 #include "game/BouncingShell.h"
+#include "game/OdeVector.h"
 #include "scene/ParticleSystem.h"
 #include "scene/Projectile.h"
 #include "support/LogCapture.h"
@@ -19,11 +20,6 @@ protected:
         BoxModel(Tank::kBodyModel, Vector3(-2, 0, -3), Vector3(2, 2, 3));
     }
 };
-
-Vector3 Of(const dReal* v)
-{
-    return Vector3(float(v[0]), float(v[1]), float(v[2]));
-}
 
 // A chassis axis in world space.
 Vector3 ChassisAxis(float x, float y, float z)
