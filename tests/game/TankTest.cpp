@@ -32,15 +32,12 @@ Vector3 ChassisAxis(float x, float y, float z)
 // Holds the keys named, releases the others.
 void Hold(Tank* tank, const std::string& keys)
 {
-    auto held = [&keys](char key) { return keys.find(key) != std::string::npos; };
-    tank->SetGunUp(held('W'));
-    tank->SetGunDown(held('S'));
-    tank->SetTorsoLeft(held('A'));
-    tank->SetTorsoRight(held('D'));
-    tank->SetDriveForward(held('C'));
-    tank->SetDriveBackward(held('V'));
-    tank->SetTurnLeft(held('N'));
-    tank->SetTurnRight(held('M'));
+    const std::pair<char, void (Tank::*)(bool)> setters[] = {
+        {'W', &Tank::SetGunUp},      {'S', &Tank::SetGunDown},      {'A', &Tank::SetTorsoLeft},
+        {'D', &Tank::SetTorsoRight}, {'C', &Tank::SetDriveForward}, {'V', &Tank::SetDriveBackward},
+        {'N', &Tank::SetTurnLeft},   {'M', &Tank::SetTurnRight}};
+    for (const auto& [key, set] : setters)
+        (tank->*set)(keys.find(key) != std::string::npos);
 }
 } // namespace
 
