@@ -18,6 +18,7 @@
 #include "scene/Projectile.h"
 #include "scene/SceneGraph.h"
 #include "support/FreshProcess.h"
+#include "support/SceneFixture.h"
 #include "support/SdlEvents.h"
 #include "support/TextFiles.h"
 #include "support/Wait.h"
@@ -148,17 +149,6 @@ TestFrame WithoutTank()
     return frame;
 }
 
-template <class T> std::vector<T*> RootNodes(int type)
-{
-    std::vector<T*> nodes;
-    for (const SmartPtr<SceneNode>& child : MainSceneGraph.GetRoot()->GetChildren())
-    {
-        if (child->GetType() == type && child->IsAlive())
-            nodes.push_back(static_cast<T*>(child.Get()));
-    }
-    return nodes;
-}
-
 // What the player sees and does, checked as it happens.
 void Play(Session& session)
 {
@@ -202,7 +192,7 @@ void Play(Session& session)
     PushKey(SDL_SCANCODE_SPACE, true);
     session.Play(kFrameMs);
     PushKey(SDL_SCANCODE_SPACE, false);
-    std::vector<Projectile*> shells = RootNodes<Projectile>(kNodeProjectile);
+    std::vector<Projectile*> shells = RootNodesOf<Projectile>(kNodeProjectile);
     ASSERT_EQ(shells.size(), 1u);
     SmartPtr<Projectile> shell = shells[0];
     std::vector<Vector3> flight = {shell->position};
@@ -214,7 +204,7 @@ void Play(Session& session)
     ASSERT_FALSE(shell->IsAlive()) << "the shell never landed";
     EXPECT_GE(flight.size(), 4u) << "the shell struck at once";
     EXPECT_GT(flight.back().z - flight.front().z, 10.0f) << "the shell did not fly ahead";
-    std::vector<SceneNode*> smoke = RootNodes<SceneNode>(kNodeSmokeEmitter);
+    std::vector<SceneNode*> smoke = RootNodesOf<SceneNode>(kNodeSmokeEmitter);
     EXPECT_EQ(smoke.size(), 10u);
     for (SceneNode* emitter : smoke)
         EXPECT_LT((emitter->position - flight.back()).Length(), 5.0f) << "smoke away from the hit";
