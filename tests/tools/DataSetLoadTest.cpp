@@ -140,20 +140,14 @@ TEST_F(DataSetLoadTest, SkyBoxLoadsAllSixFaces)
 
 namespace
 {
-// Mean of one channel (0 red, 1 green, 2 blue) of a decoded picture over the
-// pixels [x0, x1) by [y0, y1).
-double Mean(const DecodedImage& image, int channel, int x0, int x1, int y0, int y1)
+// Mean of value(x, y) over the pixels [x0, x1) by [y0, y1).
+template <class Value> double Mean(Value value, int x0, int x1, int y0, int y1)
 {
     double sum = 0.0;
     for (int y = y0; y < y1; ++y)
         for (int x = x0; x < x1; ++x)
-            sum += image.bgra[(static_cast<size_t>(y) * image.width + x) * 4 + 2 - channel];
+            sum += value(x, y);
     return sum / ((x1 - x0) * (y1 - y0));
-}
-
-uint8_t Channel(uint32_t argb, int channel)
-{
-    return static_cast<uint8_t>(argb >> (16 - 8 * channel));
 }
 } // namespace
 
@@ -237,16 +231,17 @@ TEST_F(DataSetLoadTest, CrateShowsItsTextureTheRightWayRoundOnEverySide)
                 const int x1 = static_cast<int>(left + (i + 0.8) * cellWidth);
                 const int y0 = static_cast<int>(top + (j + 0.2) * cellHeight);
                 const int y1 = static_cast<int>(top + (j + 0.8) * cellHeight);
+                // Channel c: 0 red, 1 green, 2 blue.
                 for (int c = 0; c < 3; ++c)
                 {
-                    double sum = 0.0;
-                    for (int y = y0; y < y1; ++y)
-                        for (int x = x0; x < x1; ++x)
-                            sum += Channel(frame.At(x, y), c);
-                    const double shown = sum / ((x1 - x0) * (y1 - y0));
-                    auto block = [&](int bi, int bj) {
-                        return Mean(texture, c, bi * 16 + 3, bi * 16 + 13, bj * 16 + 3,
-                                    bj * 16 + 13);
+                    const double shown =
+                        Mean([&](int x, int y) { return uint8_t(frame.At(x, y) >> (16 - 8 * c)); },
+                             x0, x1, y0, y1);
+                    auto block = [&](int bi, int bj)
+                    {
+                        return Mean([&](int x, int y)
+                                    { return texture.bgra[(y * 128 + x) * 4 + 2 - c]; },
+                                    bi * 16 + 3, bi * 16 + 13, bj * 16 + 3, bj * 16 + 13);
                     };
                     straight += std::fabs(shown - block(i, j));
                     mirrored += std::fabs(shown - block(cells - 1 - i, j));
