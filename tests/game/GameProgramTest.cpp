@@ -1,10 +1,7 @@
 // The whole game as a user plays it, headless, in the made data set: the
 // program's start-up, main loop and shut-down as WinMain runs them, with the
 // clock and the keys injected and the presented frames read back.
-#include "core/Kernel.h"
-#include "core/Log.h"
-#include "core/Profiler.h"
-#include "core/Shell.h"
+#include "core/ProgramSession.h"
 #include "core/VectorNear.h"
 #include "game/Mod.h"
 #include "game/Tank.h"
@@ -31,61 +28,14 @@
 
 namespace
 {
-// Milliseconds of injected clock per frame: 20 frames a second.
-constexpr DWORD kFrameMs = 50;
+using Session = ProgramSession;
+constexpr DWORD kFrameMs = Session::kFrameMs;
 
-// The program in the child: window, Kernel start-up, frames on the injected
-// clock, and the shut-down once the loop takes its quit message.
-class Session
+// The picture last presented.
+TestFrame Shot()
 {
-public:
-    Session()
-    {
-        TestSetClock(clock);
-        CreateMainWindow();
-        ShowCursor(FALSE);
-        Profiler::GetInstance()->Start();
-        Kernel::GetInstance()->Init();
-        mainloop = new LogScope("Mainloop");
-    }
-
-    ~Session()
-    {
-        delete mainloop;
-        Kernel::GetInstance()->Shutdown();
-        DestroyMainWindow();
-        ShowCursor(TRUE);
-    }
-
-    // Frames of kFrameMs each for the given time; the messages waiting are
-    // handled first, as the loop does.
-    void Play(DWORD milliseconds)
-    {
-        for (DWORD played = 0; played < milliseconds; played += kFrameMs)
-        {
-            clock += kFrameMs;
-            TestSetClock(clock);
-            while (MainLoopPass(msg, profilerStamp) != LoopPass::Frame)
-            {
-            }
-        }
-    }
-
-    // Runs the loop until it takes its quit message.
-    void RunUntilQuit()
-    {
-        while (msg.message != WM_QUIT)
-            MainLoopPass(msg, profilerStamp);
-    }
-
-    // The picture last presented.
-    static TestFrame Shot() { return TestReadFrame(Video::Instance().device); }
-
-    DWORD clock = 1000;
-    MSG msg = {};
-    DWORD profilerStamp = 0;
-    LogScope* mainloop = nullptr;
-};
+    return TestReadFrame(Video::Instance().device);
+}
 
 struct Rect
 {
@@ -153,9 +103,9 @@ TestFrame WithoutTank()
 void Play(Session& session)
 {
     session.Play(kFrameMs);
-    const TestFrame title = session.Shot();
+    const TestFrame title = Shot();
     session.Play(12000);
-    const TestFrame scene = session.Shot();
+    const TestFrame scene = Shot();
     EXPECT_GT(Differing(title, scene, Band(scene, 0, 0, 1, 1)), 0.5)
         << "still the title card after 12 s";
     const Vector3 sky = Mean(scene, Band(scene, 0.0f, 0.0f, 1.0f, 0.15f));
@@ -215,12 +165,12 @@ void Play(Session& session)
     const Vector3 start = g_tank->position;
     const Vector3 front = Vector3(0.0f, 0.0f, 1.0f).TransformNormal(g_tank->orientation.ToMatrix());
     const Rect near = Band(scene, 0.0f, 0.85f, 0.25f, 1.0f);
-    const TestFrame standing = session.Shot();
+    const TestFrame standing = Shot();
     session.Play(kFrameMs);
-    EXPECT_LT(Differing(standing, session.Shot(), near), 0.01) << "the ground moves alone";
+    EXPECT_LT(Differing(standing, Shot(), near), 0.01) << "the ground moves alone";
     PushKey(SDL_SCANCODE_C, true);
     session.Play(1000);
-    const TestFrame driving = session.Shot();
+    const TestFrame driving = Shot();
     EXPECT_GT(Differing(standing, driving, near), 0.25) << "the ground did not move under the tank";
     session.Play(2000);
     PushKey(SDL_SCANCODE_C, false);
