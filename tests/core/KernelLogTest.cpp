@@ -25,105 +25,67 @@
 
 namespace
 {
+// The lines a loader logs when the file is missing and it makes a stand-in.
+std::vector<std::string> MissingTextures(const std::vector<std::string>& paths)
+{
+    std::vector<std::string> lines;
+    for (const std::string& path : paths)
+        lines.insert(lines.end(),
+                     {"  !!! Failed to load texture " + path + ".", "  Dummy texture created"});
+    return lines;
+}
+
+std::vector<std::string> MissingModel(const std::string& file)
+{
+    return {"  Importing 3DS File '" + file + "'", "  TdsReader::LoadFile - cannot open file",
+            "  Dummy model created."};
+}
+
+std::vector<std::string> Joined(const std::vector<std::vector<std::string>>& parts)
+{
+    std::vector<std::string> lines;
+    for (const std::vector<std::string>& part : parts)
+        lines.insert(lines.end(), part.begin(), part.end());
+    return lines;
+}
+
 // "127.0.0.1:<port>" stands for the peer's port, which changes from run to run.
-const std::vector<std::string> kExpectedLog = {
+const std::vector<std::string> kExpectedLog = Joined({
     // Start-up.
-    "Initializing Kernel",
-    "{",
-    " tolvi.log opened",
-    " Initializing Video Subsystem",
-    " {",
-    "  Direct3DCreate9()...  OK",
-    "  ",
-    "  Adapters found in the system",
-    "  OpenGL fixed-function device",
-    "  ",
-    "  IDirect3D9::GetDeviceCaps()...  OK",
-    "  IDirect3D9::CreateDevice()...  OK",
-    "  Video::Initialize succeded.",
-    " }",
-    " Initializing Input Subsystem",
-    " {",
-    "  Input system activated.",
-    " }",
-    " Initializing Network Subsystem",
-    " {",
-    "  Starting up Winsock.",
-    " }",
-    // The game module builds its scene last; the folder holds none of its
-    // files, so each loader reports its own.
-    " Starting Mod",
-    " {",
-    "  !!! Failed to load texture data\\textures\\font.png.",
-    "  Dummy texture created",
-    "  !!! Failed to load texture data\\textures\\cursor.png.",
-    "  Dummy texture created",
-    "  !!! Failed to load texture data/textures/tolvi01.jpg.",
-    "  Dummy texture created",
-    "  !!! Failed to load texture data/textures/cliffft.bmp.",
-    "  Dummy texture created",
-    "  !!! Failed to load texture data/textures/cliffbk.bmp.",
-    "  Dummy texture created",
-    "  !!! Failed to load texture data/textures/clifflf.bmp.",
-    "  Dummy texture created",
-    "  !!! Failed to load texture data/textures/cliffrt.bmp.",
-    "  Dummy texture created",
-    "  !!! Failed to load texture data/textures/cliffup.bmp.",
-    "  Dummy texture created",
-    "  !!! Failed to load texture data/textures/cliffdn.bmp.",
-    "  Dummy texture created",
-    "  Importing 3DS File 'tank_body.3ds'",
-    "  TdsReader::LoadFile - cannot open file",
-    "  Dummy model created.",
-    "  Importing 3DS File 'tank_torso.3ds'",
-    "  TdsReader::LoadFile - cannot open file",
-    "  Dummy model created.",
-    "  Importing 3DS File 'tank_gun.3ds'",
-    "  TdsReader::LoadFile - cannot open file",
-    "  Dummy model created.",
-    "  Tank::Create() - model tank_body.3ds too small for the chassis, box lengths clamped to "
-    "at least 0.01.",
-    "  Importing 3DS File 'level_boden.3ds'",
-    "  TdsReader::LoadFile - cannot open file",
-    "  Dummy model created.",
-    "  Error: File \"data/music/freude.ogg\" not found.",
-    " }",
-    "}",
-    // The main loop. Frame 2 ticks the server (which accepts the peer) and the
-    // client (which only finishes its connect); frame 3 falls in the same
-    // millisecond, so only the client ticks and reads; frame 4 ticks the
-    // server, then the client.
-    "Mainloop",
-    "{",
-    " [test] frame 1",
-    " Client at 127.0.0.1:<port> has connected.",
-    " [test] frame 2",
-    " Warning: non-server message received.",
-    " [test] frame 3",
-    " Warning: non-client message from 127.0.0.1 received.",
-    " Warning: non-server message received.",
-    " [test] frame 4",
-    "}",
-    // Shut-down.
-    "Shutting Down Kernel",
-    "{",
-    " Stopping Mod",
-    " {",
-    " }",
-    " Shutting Down Network Subsystem",
-    " {",
-    "  Shutting down Winsock.",
-    " }",
-    " Shutting Down Input Subsystem",
-    " {",
-    "  Input system deactivated.",
-    " }",
-    " Shutting down Video subsystem",
-    " {",
-    " }",
-    " deleting remaining memory objects...",
-    "}",
-};
+    {"Initializing Kernel", "{", " tolvi.log opened", " Initializing Video Subsystem", " {",
+     "  Direct3DCreate9()...  OK", "  ", "  Adapters found in the system",
+     "  OpenGL fixed-function device", "  ", "  IDirect3D9::GetDeviceCaps()...  OK",
+     "  IDirect3D9::CreateDevice()...  OK", "  Video::Initialize succeded.", " }",
+     " Initializing Input Subsystem", " {", "  Input system activated.", " }",
+     " Initializing Network Subsystem", " {", "  Starting up Winsock.", " }",
+     // The game module builds its scene last; the folder holds none of its
+     // files, so each loader reports its own.
+     " Starting Mod", " {"},
+    MissingTextures(
+        {"data\\textures\\font.png", "data\\textures\\cursor.png", "data/textures/tolvi01.jpg",
+         "data/textures/cliffft.bmp", "data/textures/cliffbk.bmp", "data/textures/clifflf.bmp",
+         "data/textures/cliffrt.bmp", "data/textures/cliffup.bmp", "data/textures/cliffdn.bmp"}),
+    MissingModel("tank_body.3ds"),
+    MissingModel("tank_torso.3ds"),
+    MissingModel("tank_gun.3ds"),
+    {"  Tank::Create() - model tank_body.3ds too small for the chassis, box lengths clamped to "
+     "at least 0.01."},
+    MissingModel("level_boden.3ds"),
+    {"  Error: File \"data/music/freude.ogg\" not found.", " }", "}",
+     // The main loop. Frame 2 ticks the server (which accepts the peer) and
+     // the client (which only finishes its connect); frame 3 falls in the same
+     // millisecond, so only the client ticks and reads; frame 4 ticks the
+     // server, then the client.
+     "Mainloop", "{", " [test] frame 1", " Client at 127.0.0.1:<port> has connected.",
+     " [test] frame 2", " Warning: non-server message received.", " [test] frame 3",
+     " Warning: non-client message from 127.0.0.1 received.",
+     " Warning: non-server message received.", " [test] frame 4", "}",
+     // Shut-down.
+     "Shutting Down Kernel", "{", " Stopping Mod", " {", " }", " Shutting Down Network Subsystem",
+     " {", "  Shutting down Winsock.", " }", " Shutting Down Input Subsystem", " {",
+     "  Input system deactivated.", " }", " Shutting down Video subsystem", " {", " }",
+     " deleting remaining memory objects...", "}"},
+});
 
 // Runs one scripted step at the end of each frame's scene update, then closes
 // the main window after the last. A step that cannot do its part says so in

@@ -1,10 +1,8 @@
 // The whole game as a user plays it, headless, in the made data set: the
 // program's start-up, main loop and shut-down as WinMain runs them, with the
 // clock and the keys injected and the presented frames read back.
-#include "core/Kernel.h"
-#include "core/Log.h"
-#include "core/Profiler.h"
-#include "core/Shell.h"
+#include "core/ProgramSession.h"
+#include "core/VectorNear.h"
 #include "game/Mod.h"
 #include "game/Tank.h"
 #include "gui/GuiImage.h"
@@ -17,12 +15,12 @@
 #include "scene/Projectile.h"
 #include "scene/SceneGraph.h"
 #include "support/FreshProcess.h"
+#include "support/SceneFixture.h"
 #include "support/SdlEvents.h"
 #include "support/TextFiles.h"
+#include "support/Wait.h"
 #include "tools/MakerRun.h"
 #include "video/Video.h"
-
-#include "assets/Image.h"
 
 #include <algorithm>
 #include <cstring>
@@ -30,81 +28,14 @@
 
 namespace
 {
-// Milliseconds of injected clock per frame: 20 frames a second.
-constexpr DWORD kFrameMs = 50;
+using Session = ProgramSession;
+constexpr DWORD kFrameMs = Session::kFrameMs;
 
-// The program in the child: window, Kernel start-up, frames on the injected
-// clock, and the shut-down once the loop takes its quit message.
-class Session
+// The picture last presented.
+TestFrame Shot()
 {
-public:
-    Session()
-    {
-        TestSetClock(clock);
-        CreateMainWindow();
-        ShowCursor(FALSE);
-        Profiler::GetInstance()->Start();
-        Kernel::GetInstance()->Init();
-        mainloop = new LogScope("Mainloop");
-    }
-
-    ~Session()
-    {
-        delete mainloop;
-        Kernel::GetInstance()->Shutdown();
-        DestroyMainWindow();
-        ShowCursor(TRUE);
-    }
-
-    // Frames of kFrameMs each for the given time; the messages waiting are
-    // handled first, as the loop does.
-    void Play(DWORD milliseconds)
-    {
-        for (DWORD played = 0; played < milliseconds; played += kFrameMs)
-        {
-            clock += kFrameMs;
-            TestSetClock(clock);
-            while (MainLoopPass(msg, profilerStamp) != LoopPass::Frame)
-            {
-            }
-        }
-    }
-
-    // Runs the loop until it takes its quit message.
-    void RunUntilQuit()
-    {
-        while (msg.message != WM_QUIT)
-            MainLoopPass(msg, profilerStamp);
-    }
-
-    // The picture last presented; saved as a PNG when TOLVI_GAME_SHOTS names
-    // a folder, for a person to look at.
-    TestFrame Shot(const char* name)
-    {
-        TestFrame frame = TestReadFrame(Video::Instance().device);
-        if (const char* folder = std::getenv("TOLVI_GAME_SHOTS"))
-        {
-            assets::Image image(frame.width, frame.height);
-            for (int y = 0; y < frame.height; ++y)
-            {
-                for (int x = 0; x < frame.width; ++x)
-                {
-                    const uint32_t c = frame.At(x, y);
-                    image.At(x, y) =
-                        assets::Rgba{static_cast<uint8_t>(c >> 16), static_cast<uint8_t>(c >> 8),
-                                     static_cast<uint8_t>(c), 255};
-                }
-            }
-            assets::WritePng(image, std::string(folder) + "/" + name + ".png", false);
-        }
-        return frame;
-    }
-
-    DWORD clock = 1000;
-    MSG msg = {};
-    DWORD profilerStamp = 0;
-    LogScope* mainloop = nullptr;
-};
+    return TestReadFrame(Video::Instance().device);
+}
 
 struct Rect
 {
@@ -118,15 +49,15 @@ Rect Band(const TestFrame& f, float left, float top, float right, float bottom)
             static_cast<int>(right * f.width), static_cast<int>(bottom * f.height)};
 }
 
+Vector3 Rgb(uint32_t c)
+{
+    return Vector3(float((c >> 16) & 0xFF), float((c >> 8) & 0xFF), float(c & 0xFF));
+}
+
+// More than a few levels apart in some channel.
 bool Differs(uint32_t a, uint32_t b)
 {
-    for (int shift = 0; shift < 24; shift += 8)
-    {
-        if (std::abs(static_cast<int>((a >> shift) & 0xFF) -
-                     static_cast<int>((b >> shift) & 0xFF)) > 8)
-            return true;
-    }
-    return false;
+    return !VectorNear(Rgb(a), Rgb(b), 8.0f);
 }
 
 // Fraction of the pixels in the rectangle that differ between two frames by
@@ -145,14 +76,8 @@ Vector3 Mean(const TestFrame& f, const Rect& r)
 {
     Vector3 sum;
     for (int y = r.y0; y < r.y1; ++y)
-    {
         for (int x = r.x0; x < r.x1; ++x)
-        {
-            const uint32_t c = f.At(x, y);
-            sum += Vector3(static_cast<float>((c >> 16) & 0xFF),
-                           static_cast<float>((c >> 8) & 0xFF), static_cast<float>(c & 0xFF));
-        }
-    }
+            sum += Rgb(f.At(x, y));
     return sum / static_cast<float>((r.x1 - r.x0) * (r.y1 - r.y0));
 }
 
@@ -174,24 +99,13 @@ TestFrame WithoutTank()
     return frame;
 }
 
-template <class T> std::vector<T*> RootNodes(int type)
-{
-    std::vector<T*> nodes;
-    for (const SmartPtr<SceneNode>& child : MainSceneGraph.GetRoot()->GetChildren())
-    {
-        if (child->GetType() == type && child->IsAlive())
-            nodes.push_back(static_cast<T*>(child.Get()));
-    }
-    return nodes;
-}
-
 // What the player sees and does, checked as it happens.
 void Play(Session& session)
 {
     session.Play(kFrameMs);
-    const TestFrame title = session.Shot("title");
+    const TestFrame title = Shot();
     session.Play(12000);
-    const TestFrame scene = session.Shot("scene");
+    const TestFrame scene = Shot();
     EXPECT_GT(Differing(title, scene, Band(scene, 0, 0, 1, 1)), 0.5)
         << "still the title card after 12 s";
     const Vector3 sky = Mean(scene, Band(scene, 0.0f, 0.0f, 1.0f, 0.15f));
@@ -228,7 +142,7 @@ void Play(Session& session)
     PushKey(SDL_SCANCODE_SPACE, true);
     session.Play(kFrameMs);
     PushKey(SDL_SCANCODE_SPACE, false);
-    std::vector<Projectile*> shells = RootNodes<Projectile>(kNodeProjectile);
+    std::vector<Projectile*> shells = RootNodesOf<Projectile>(kNodeProjectile);
     ASSERT_EQ(shells.size(), 1u);
     SmartPtr<Projectile> shell = shells[0];
     std::vector<Vector3> flight = {shell->position};
@@ -240,24 +154,23 @@ void Play(Session& session)
     ASSERT_FALSE(shell->IsAlive()) << "the shell never landed";
     EXPECT_GE(flight.size(), 4u) << "the shell struck at once";
     EXPECT_GT(flight.back().z - flight.front().z, 10.0f) << "the shell did not fly ahead";
-    std::vector<SceneNode*> smoke = RootNodes<SceneNode>(kNodeSmokeEmitter);
+    std::vector<SceneNode*> smoke = RootNodesOf<SceneNode>(kNodeSmokeEmitter);
     EXPECT_EQ(smoke.size(), 10u);
     for (SceneNode* emitter : smoke)
         EXPECT_LT((emitter->position - flight.back()).Length(), 5.0f) << "smoke away from the hit";
     session.Play(500);
-    session.Shot("smoke");
 
     // C held for 3 s: the tank drives towards its front, and the ground
     // under it moves through the picture while the camera follows.
     const Vector3 start = g_tank->position;
     const Vector3 front = Vector3(0.0f, 0.0f, 1.0f).TransformNormal(g_tank->orientation.ToMatrix());
     const Rect near = Band(scene, 0.0f, 0.85f, 0.25f, 1.0f);
-    const TestFrame standing = session.Shot("standing");
+    const TestFrame standing = Shot();
     session.Play(kFrameMs);
-    EXPECT_LT(Differing(standing, session.Shot("still"), near), 0.01) << "the ground moves alone";
+    EXPECT_LT(Differing(standing, Shot(), near), 0.01) << "the ground moves alone";
     PushKey(SDL_SCANCODE_C, true);
     session.Play(1000);
-    const TestFrame driving = session.Shot("driving");
+    const TestFrame driving = Shot();
     EXPECT_GT(Differing(standing, driving, near), 0.25) << "the ground did not move under the tank";
     session.Play(2000);
     PushKey(SDL_SCANCODE_C, false);
@@ -302,14 +215,16 @@ TEST(GameProgramTest, PlaysAsAUserSeesAndHearsItAndStopsOnCtrlC)
                                                 {"SDL_DISKAUDIOFILE", data.File("device.raw")},
                                                 {"SDL_DISKAUDIODELAY", "5"}});
     ASSERT_GT(child, 0);
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(300);
-    while (!std::ifstream(data.File("ready")) && std::chrono::steady_clock::now() < deadline)
-    {
-        int status = 0;
-        if (waitpid(child, &status, WNOHANG) == child)
-            FAIL() << "the game ended before it was stopped, status " << status;
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
+    int status = 0;
+    bool ended = false;
+    WaitUntil(
+        [&]
+        {
+            ended = waitpid(child, &status, WNOHANG) == child;
+            return ended || std::ifstream(data.File("ready")).good();
+        },
+        300000);
+    ASSERT_FALSE(ended) << "the game ended before it was stopped, status " << status;
     kill(child, SIGINT);
     EXPECT_EQ(WaitExit(child, std::chrono::seconds(60)), 0);
 

@@ -50,11 +50,10 @@ protected:
 
     void TearDown() override
     {
+        Reset();
         g_tank = nullptr;
         g_currentCamera = g_chaseCamera = g_freeCamera = nullptr;
         Video::Instance().SetCamera(nullptr);
-        GuiManager::Instance().SetActive(false);
-        mod->mode = Mod::kGameMode;
         TankTest::TearDown();
     }
 

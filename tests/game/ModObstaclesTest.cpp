@@ -2,6 +2,7 @@
 // overlong and unreadable lines skipped with a log line, never a box from
 // stale values or from a line's cut-off tail.
 #include "game/Mod.h"
+#include "game/OdeVector.h"
 #include "support/LogCapture.h"
 #include "support/PhysicsFixture.h"
 
@@ -12,7 +13,7 @@ namespace
 // Where a placed box stands: its geom's centre and its turn about y.
 struct Placed
 {
-    float x, y, z;
+    Vector3 at;
     float yaw;
     bool dynamic;
 };
@@ -23,12 +24,10 @@ std::vector<Placed> PlacedBoxes(SceneNode* parent)
     for (const SmartPtr<SceneNode>& child : parent->GetChildren())
     {
         PhysicsBox* box = static_cast<PhysicsBox*>(child.Get());
-        const dReal* p = dGeomGetPosition(box->geom);
         dQuaternion q;
         dGeomGetQuaternion(box->geom, q);
         const float yaw = static_cast<float>(2.0 * std::atan2(q[2], q[0]));
-        placed.push_back({static_cast<float>(p[0]), static_cast<float>(p[1]),
-                          static_cast<float>(p[2]), yaw, box->body != nullptr});
+        placed.push_back({Of(dGeomGetPosition(box->geom)), yaw, box->body != nullptr});
     }
     return placed;
 }
@@ -50,30 +49,32 @@ TEST_F(PhysicsTest, LevelFileLinesBecomeBoxesAndBadLinesAreSkippedWithTheirNumbe
     const Case cases[] = {
         {"three lines",
          crate + " 10.5 -20 1 1\n" + crate + " 0 0 2 0\n" + crate + " -3 4 -1 7\n",
-         {{10.5f, 1.1f, -20, kPi / 2, true}, {0, 1, 0, kPi, false}, {-3, 1.1f, 4, -kPi / 2, true}},
+         {{{10.5f, 1.1f, -20}, kPi / 2, true},
+          {{0, 1, 0}, kPi, false},
+          {{-3, 1.1f, 4}, -kPi / 2, true}},
          {}},
         {"empty", "", {}, {}},
         {"last line without a line feed keeps its last digit",
          crate + " 1 2 0 0\n" + crate + " 5 6 0 1",
-         {{1, 1, 2, 0, false}, {5, 1.1f, 6, 0, true}},
+         {{{1, 1, 2}, 0, false}, {{5, 1.1f, 6}, 0, true}},
          {}},
         {"CRLF",
          crate + " 1 2 0 1\r\n" + crate + " 3 4 0 0\r\n",
-         {{1, 1.1f, 2, 0, true}, {3, 1, 4, 0, false}},
+         {{{1, 1.1f, 2}, 0, true}, {{3, 1, 4}, 0, false}},
          {}},
         {"short and blank lines",
          crate + " 1 2 0\n\n" + crate + " 3 4 0 0\n",
-         {{3, 1, 4, 0, false}},
+         {{{3, 1, 4}, 0, false}},
          {"line 1 has fewer than five fields", "line 2 has fewer than five fields"}},
         {"a 250-character name",
          longName + " 1 2 0 0\n" + crate + " 3 4 0 0\n",
-         {{3, 1, 4, 0, false}},
+         {{{3, 1, 4}, 0, false}},
          {"line 1 has fewer than five fields"}},
         // Cut at 298 characters, the line would read as one box and its tail
         // as another.
         {"a line longer than 298 characters",
          crate + " 1 2 0 0" + std::string(300, ' ') + crate + " 5 6 0 0\n" + crate + " 3 4 0 0\n",
-         {{3, 1, 4, 0, false}},
+         {{{3, 1, 4}, 0, false}},
          {"line 1 is longer than 298 characters"}},
         {"numbers that are not finite",
          crate + " nan 2 0 0\n" + crate + " 1 inf 0 0\n" + crate + " 1 2 -inf 0\n",
@@ -95,9 +96,7 @@ TEST_F(PhysicsTest, LevelFileLinesBecomeBoxesAndBadLinesAreSkippedWithTheirNumbe
         ASSERT_EQ(placed.size(), c.boxes.size());
         for (size_t i = 0; i < placed.size(); ++i)
         {
-            EXPECT_NEAR(placed[i].x, c.boxes[i].x, 1e-4f) << i;
-            EXPECT_NEAR(placed[i].y, c.boxes[i].y, 1e-4f) << i;
-            EXPECT_NEAR(placed[i].z, c.boxes[i].z, 1e-4f) << i;
+            EXPECT_TRUE(VectorNear(placed[i].at, c.boxes[i].at)) << i;
             EXPECT_NEAR(placed[i].yaw, c.boxes[i].yaw, 1e-4f) << i;
             EXPECT_EQ(placed[i].dynamic, c.boxes[i].dynamic) << i;
         }

@@ -1,5 +1,6 @@
 // Physics boxes: the geom of the model's size and the node's pose copied from
 // it, models without volume, and the segment test the scene's ray cast uses.
+#include "game/OdeVector.h"
 #include "math/BoundingBox.h"
 #include "math/RayHit.h"
 #include "support/LogCapture.h"
@@ -9,11 +10,6 @@ namespace
 {
 const Vector3 kCrateMin(-1, 0, -1);
 const Vector3 kCrateMax(1, 2, 1);
-
-float Axis(const Vector3& v, int axis)
-{
-    return axis == 0 ? v.x : axis == 1 ? v.y : v.z;
-}
 } // namespace
 
 TEST_F(PhysicsTest, BoxGeomHasTheModelsSizeAndTheNodeFollowsIt)
@@ -40,9 +36,7 @@ TEST_F(PhysicsTest, BoxGeomHasTheModelsSizeAndTheNodeFollowsIt)
         EXPECT_EQ(box->body != nullptr, c.dynamic);
         dVector3 lengths;
         dGeomBoxGetLengths(box->geom, lengths);
-        EXPECT_NEAR(lengths[0], c.lengths.x, 1e-6);
-        EXPECT_NEAR(lengths[1], c.lengths.y, 1e-6);
-        EXPECT_NEAR(lengths[2], c.lengths.z, 1e-6);
+        EXPECT_TRUE(VectorNear(Of(lengths), c.lengths, 1e-6f));
 
         // The node carries the model's origin: the model's box under the
         // node's transform is the geom's world box.
@@ -57,11 +51,8 @@ TEST_F(PhysicsTest, BoxGeomHasTheModelsSizeAndTheNodeFollowsIt)
         world.Fit(corners);
         dReal aabb[6];
         dGeomGetAABB(box->geom, aabb);
-        for (int axis = 0; axis < 3; ++axis)
-        {
-            EXPECT_NEAR(Axis(world.min, axis), aabb[2 * axis], 1e-4) << "axis " << axis;
-            EXPECT_NEAR(Axis(world.max, axis), aabb[2 * axis + 1], 1e-4) << "axis " << axis;
-        }
+        EXPECT_TRUE(VectorNear(world.min, Vector3(float(aabb[0]), float(aabb[2]), float(aabb[4]))));
+        EXPECT_TRUE(VectorNear(world.max, Vector3(float(aabb[1]), float(aabb[3]), float(aabb[5]))));
     }
     // Standing on the ground, the crate's origin is on it.
     SceneNode* first = MainSceneGraph.GetRoot()->GetChildren().front().Get();

@@ -1,12 +1,12 @@
 // The physics world: frame slicing, real ODE behaviour of dropped boxes, the
 // near callback's contacts, the rigid-body wrapper, and the Kernel's calls.
 #include "core/Kernel.h"
+#include "game/OdeVector.h"
 #include "game/RigidBody.h"
+#include "support/FreshProcess.h"
 #include "support/PhysicsFixture.h"
 
 #include <limits>
-#include <sys/wait.h>
-#include <unistd.h>
 
 TEST(FrameSlicesTest, FrameTimeIsCutIntoTwentiethsOfASecondAndOneLastSlice)
 {
@@ -97,9 +97,7 @@ TEST_F(PhysicsTest, DroppedBoxesSettleOnTheGroundAndOnStaticBoxesAndStay)
     for (const auto& b : boxes)
     {
         ASSERT_TRUE(IsFiniteVector(dGeomGetPosition(b.box->geom)));
-        EXPECT_NEAR(b.box->position.x, b.rest.x, kRestTolerance);
-        EXPECT_NEAR(b.box->position.y, b.rest.y, kRestTolerance);
-        EXPECT_NEAR(b.box->position.z, b.rest.z, kRestTolerance);
+        EXPECT_TRUE(VectorNear(b.box->position, b.rest, kRestTolerance));
         EXPECT_NEAR(b.box->orientation.w, 1.0f, 1e-3f) << "the box has not tipped or turned";
     }
     EXPECT_EQ(dGeomGetPosition(standing->geom)[1], 1.5) << "a static box never moves";
@@ -161,8 +159,8 @@ TEST_F(PhysicsTest, RigidBodyShapesStayWhereTheyWerePutAndCollide)
 }
 
 // The Kernel starts Physics, steps it before the scene's update in each frame
-// and destroys the world at shut-down. Run in a child: the Kernel owns the
-// process's subsystems.
+// and destroys the world at shut-down. Run in a fresh process: the Kernel owns
+// the process's subsystems.
 TEST(PhysicsKernelTest, KernelStartsStepsBeforeTheSceneAndStopsPhysics)
 {
     class Probe : public SceneNode
@@ -173,30 +171,23 @@ TEST(PhysicsKernelTest, KernelStartsStepsBeforeTheSceneAndStopsPhysics)
         dBodyID body = nullptr;
         double seen = 0.0;
     };
-    ScratchFolder dir("kernel-physics");
-    pid_t child = fork();
-    ASSERT_GE(child, 0);
-    if (child == 0)
+    if (const char* folder = FreshProcessFolder())
     {
-        if (chdir(dir.path.c_str()) != 0)
-            _exit(1);
+        WorkingFolder inside(folder);
         Kernel::GetInstance()->Init();
         Physics* physics = Physics::Instance();
-        if (!physics->GetWorld())
-            _exit(2);
+        ASSERT_NE(physics->GetWorld(), nullptr);
         SmartPtr<Probe> probe = new Probe();
         probe->body = dBodyCreate(physics->GetWorld());
         MainSceneGraph.GetRoot()->AddChild(probe.Get());
         Kernel::GetInstance()->Update();
-        double now = dBodyGetPosition(probe->body)[1];
-        if (!(now < 0.0) || probe->seen != now)
-            _exit(3);
+        const double now = dBodyGetPosition(probe->body)[1];
+        EXPECT_LT(now, 0.0) << "not stepped";
+        EXPECT_EQ(probe->seen, now) << "not stepped before the scene";
         Kernel::GetInstance()->Shutdown();
-        _exit(physics->GetWorld() ? 4 : 0);
+        EXPECT_EQ(physics->GetWorld(), nullptr);
+        return;
     }
-    int status = 0;
-    ASSERT_EQ(waitpid(child, &status, 0), child);
-    ASSERT_TRUE(WIFEXITED(status));
-    EXPECT_EQ(WEXITSTATUS(status), 0) << "1 no folder, 2 no world, 3 not stepped before the "
-                                         "scene, 4 world left";
+    ScratchFolder dir("kernel-physics");
+    EXPECT_EQ(WaitExit(StartFreshProcess(dir.path), std::chrono::seconds(60)), 0);
 }

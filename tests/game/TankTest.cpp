@@ -1,6 +1,7 @@
 // The tank: chassis and wheels as built, the held keys, its shells, the data
 // set's tank on real ODE, and the bouncing shell.
 #include "game/BouncingShell.h"
+#include "game/OdeVector.h"
 #include "scene/ParticleSystem.h"
 #include "scene/Projectile.h"
 #include "support/LogCapture.h"
@@ -20,11 +21,6 @@ protected:
     }
 };
 
-Vector3 Of(const dReal* v)
-{
-    return Vector3(float(v[0]), float(v[1]), float(v[2]));
-}
-
 // A chassis axis in world space.
 Vector3 ChassisAxis(float x, float y, float z)
 {
@@ -36,15 +32,12 @@ Vector3 ChassisAxis(float x, float y, float z)
 // Holds the keys named, releases the others.
 void Hold(Tank* tank, const std::string& keys)
 {
-    auto held = [&keys](char key) { return keys.find(key) != std::string::npos; };
-    tank->SetGunUp(held('W'));
-    tank->SetGunDown(held('S'));
-    tank->SetTorsoLeft(held('A'));
-    tank->SetTorsoRight(held('D'));
-    tank->SetDriveForward(held('C'));
-    tank->SetDriveBackward(held('V'));
-    tank->SetTurnLeft(held('N'));
-    tank->SetTurnRight(held('M'));
+    const std::pair<char, void (Tank::*)(bool)> setters[] = {
+        {'W', &Tank::SetGunUp},      {'S', &Tank::SetGunDown},      {'A', &Tank::SetTorsoLeft},
+        {'D', &Tank::SetTorsoRight}, {'C', &Tank::SetDriveForward}, {'V', &Tank::SetDriveBackward},
+        {'N', &Tank::SetTurnLeft},   {'M', &Tank::SetTurnRight}};
+    for (const auto& [key, set] : setters)
+        (tank->*set)(keys.find(key) != std::string::npos);
 }
 } // namespace
 

@@ -3,10 +3,7 @@
 // system's blocks stand in their places in "tolvi.log".
 #include "input/InputRecorder.h"
 
-#include "core/Kernel.h"
-#include "core/Log.h"
-#include "core/Profiler.h"
-#include "core/Shell.h"
+#include "core/ProgramSession.h"
 #include "support/FreshProcess.h"
 #include "support/ScratchFolder.h"
 #include "support/SdlEvents.h"
@@ -20,26 +17,17 @@
 
 namespace
 {
-// The program's start-up, main loop and shut-down as WinMain runs them, with
-// events pushed between frames. Writes the Mod's input calls, and "frame"
-// after each frame, to "calls.txt".
+// The program with events pushed between frames. Writes the Mod's input
+// calls, and "frame" after each frame, to "calls.txt".
 void PlayProgram(const char* folder)
 {
     ASSERT_EQ(chdir(folder), 0);
     InputRecorder spy;
-    CreateMainWindow();
-    ShowCursor(FALSE);
-    Profiler::GetInstance()->Start();
-    Kernel::GetInstance()->Init();
     {
-        LogScope mainloop("Mainloop");
-        MSG msg = {};
-        DWORD stamp = 0;
+        ProgramSession session;
         auto frame = [&]
         {
-            while (MainLoopPass(msg, stamp) != LoopPass::Frame)
-            {
-            }
+            session.Play();
             spy.calls.push_back("frame");
         };
         frame();
@@ -58,13 +46,8 @@ void PlayProgram(const char* folder)
         SDL_Event quit = {};
         quit.type = SDL_QUIT;
         PushSdlEvent(quit);
-        while (msg.message != WM_QUIT)
-            MainLoopPass(msg, stamp);
+        session.RunUntilQuit();
     }
-    Kernel::GetInstance()->Shutdown();
-    DestroyMainWindow();
-    ShowCursor(TRUE);
-
     std::ofstream out("calls.txt");
     for (const std::string& call : spy.calls)
         out << call << "\n";

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <utility>
+#include <vector>
 
 TEST(AssetWritersTest, PicturesOfOddSizesDecodeToTheirPixels)
 {
@@ -53,10 +54,9 @@ TEST(AssetWritersTest, PicturesOfOddSizesDecodeToTheirPixels)
                 {
                     const assets::Rgba p = image.At(x, y);
                     const uint8_t* q = &decoded.bgra[(static_cast<size_t>(y) * width + x) * 4];
-                    EXPECT_EQ(q[2], p.r) << what << " at " << x << "," << y;
-                    EXPECT_EQ(q[1], p.g) << what << " at " << x << "," << y;
-                    EXPECT_EQ(q[0], p.b) << what << " at " << x << "," << y;
-                    EXPECT_EQ(q[3], file.alpha ? p.a : 255) << what << " at " << x << "," << y;
+                    EXPECT_EQ(std::vector<int>(q, q + 4),
+                              (std::vector<int>{p.b, p.g, p.r, file.alpha ? p.a : 255}))
+                        << what << " at " << x << "," << y;
                 }
             }
         }

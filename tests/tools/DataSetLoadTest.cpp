@@ -2,6 +2,7 @@
 // through the 3DS reader and the model importer, every texture through the
 // resource cache on the real device, the sky box faces through SkyBox and the
 // music through the Ogg stream; counts and sizes as the maker designs them.
+#include "DataSetDesign.h"
 #include "MakerRun.h"
 
 #include "audio/DirectSoundSystem.h"
@@ -21,7 +22,7 @@
 #include "support/ImageFiles.h"
 #include "support/LogCapture.h"
 #include "support/OggFiles.h"
-#include "tds/TdsReader.h"
+#include "support/SceneFixture.h"
 #include "video/Model.h"
 #include "video/ResourceManager.h"
 #include "video/Texture.h"
@@ -30,53 +31,10 @@
 #include <algorithm>
 #include <cmath>
 #include <set>
-#include <unistd.h>
 #include <vorbis/vorbisfile.h>
 
 namespace
 {
-struct Box
-{
-    Vector3 min;
-    Vector3 max;
-};
-
-struct ModelDesign
-{
-    const char* file;
-    uint32_t faces;
-    uint32_t materials;
-    Box box; // in the game's space: y up
-};
-
-// Face counts: a prism or loft of an n-cornered outline has 2n side triangles
-// and two caps of n - 2; a box is 12; a cylinder of 12 segments is a loft of a
-// 12-gon. The ground is a 24 by 24 grid of two triangles a cell.
-const ModelDesign kModels[] = {
-    // Two tracks (6 corners), the tub (6), deck (4) and superstructure (4),
-    // two exhausts and two lamps.
-    {"tank_body.3ds", 2 * 20 + 20 + 12 + 12 + 4 * 12, 2, {{-1.8f, 0, -3.2f}, {1.8f, 2.239f, 3.2f}}},
-    // Two octagon lofts (turret and cupola), the mantlet and the bustle.
-    {"tank_torso.3ds", 2 * 28 + 2 * 12, 1, {{-1.45f, 0, -2.1f}, {1.45f, 1.0f, 1.78f}}},
-    // Breech, barrel and muzzle.
-    {"tank_gun.3ds", 3 * 44, 1, {{-0.19f, -0.19f, -0.25f}, {0.19f, 0.19f, 5.5f}}},
-    {"level_boden.3ds", 24 * 24 * 2, 1, {{-600, 0, -600}, {600, 0, 600}}},
-    {"crate.3ds", 12, 1, {{-1, 0, -1}, {1, 2, 1}}},
-    {"wall.3ds", 12, 1, {{-4, 0, -0.5f}, {4, 3, 0.5f}}},
-    // A floor of 5 by 5 tiles, four walls and four pillars.
-    {"testlevel.3ds", 25 * 2 + 4 * 12 + 4 * 12, 3, {{-10.5f, 0, -10.5f}, {10.5f, 3, 10.5f}}},
-};
-
-void ExpectBox(const Vector3& min, const Vector3& max, const Box& expected, const char* what)
-{
-    EXPECT_NEAR(min.x, expected.min.x, 1e-4f) << what;
-    EXPECT_NEAR(min.y, expected.min.y, 1e-4f) << what;
-    EXPECT_NEAR(min.z, expected.min.z, 1e-4f) << what;
-    EXPECT_NEAR(max.x, expected.max.x, 1e-4f) << what;
-    EXPECT_NEAR(max.y, expected.max.y, 1e-4f) << what;
-    EXPECT_NEAR(max.z, expected.max.z, 1e-4f) << what;
-}
-
 // Rounds up to a power of two, as the texture loader sizes device textures.
 int PowerOfTwo(int n)
 {
@@ -84,11 +42,6 @@ int PowerOfTwo(int n)
     while (p < n)
         p *= 2;
     return p;
-}
-
-const MakerRun* DataSet()
-{
-    return SharedDataSet();
 }
 
 // Each test runs inside the data set, as the game runs in its working
@@ -99,68 +52,21 @@ protected:
     void SetUp() override
     {
         TOLVI_REQUIRE_MAKER();
-        ASSERT_NE(DataSet(), nullptr);
+        ASSERT_NE(SharedDataSet(), nullptr);
         ASSERT_TRUE(VideoTestSupport::Start());
-        char cwd[4096];
-        ASSERT_NE(getcwd(cwd, sizeof cwd), nullptr);
-        oldFolder = cwd;
-        ASSERT_EQ(chdir(DataSet()->path.c_str()), 0);
-        entered = true;
+        inside = std::make_unique<WorkingFolder>(SharedDataSet()->path);
     }
+    // What a test put into the main graph and the Video goes with it.
     void TearDown() override
     {
-        RefObject::CollectGarbage();
-        if (entered)
-        {
-            EXPECT_EQ(chdir(oldFolder.c_str()), 0);
-        }
+        Video::Instance().SetCamera(nullptr);
+        Video::Instance().lights.clear();
+        ClearMainGraph();
     }
 
-    std::string oldFolder;
-    bool entered = false;
+    std::unique_ptr<WorkingFolder> inside;
 };
 } // namespace
-
-TEST_F(DataSetLoadTest, ReaderSeesOneMeshPerModelWithTheDesignedFacesMaterialsAndBounds)
-{
-    for (const ModelDesign& design : kModels)
-    {
-        LogCapture log;
-        TdsReader reader;
-        ASSERT_TRUE(reader.LoadFile(design.file)) << design.file << log.Text();
-        ASSERT_EQ(reader.GetMeshCount(), 1u) << design.file;
-        EXPECT_EQ(reader.GetMaterialCount(), design.materials) << design.file;
-        EXPECT_EQ(reader.GetCameraCount(), 0u) << design.file;
-        EXPECT_EQ(reader.GetLightCount(), 0u) << design.file;
-        TdsMesh* mesh = reader.GetMesh(0);
-        EXPECT_EQ(mesh->GetTriangleCount(), design.faces) << design.file;
-        EXPECT_EQ(mesh->GetMaterialCount(), design.materials) << design.file;
-        EXPECT_EQ(mesh->RemoveBrokenTriangles(), 0u) << design.file;
-        for (uint32_t m = 0; m < reader.GetMaterialCount(); ++m)
-        {
-            EXPECT_NE(reader.GetMaterial(m)->GetTextureMap1().fileName[0], '\0')
-                << design.file << " material " << m << " names no texture";
-        }
-        // Every face belongs to one of the mesh's materials.
-        for (uint32_t t = 0; t < mesh->GetTriangleCount(); ++t)
-        {
-            bool known = false;
-            for (uint32_t k = 0; k < mesh->GetMaterialCount(); ++k)
-                known = known || mesh->GetTriangleEx(t).materialId == mesh->GetMaterial(k);
-            EXPECT_TRUE(known) << design.file << " face " << t;
-        }
-        // The file is z up; the game swaps y and z.
-        Vector3 lo(1e9f, 1e9f, 1e9f);
-        Vector3 hi(-1e9f, -1e9f, -1e9f);
-        for (uint32_t v = 0; v < mesh->GetVertexCount(); ++v)
-        {
-            const TdsVertex& p = mesh->GetVertex(v);
-            lo = Vector3(std::min(lo.x, p.x), std::min(lo.y, p.z), std::min(lo.z, p.y));
-            hi = Vector3(std::max(hi.x, p.x), std::max(hi.y, p.z), std::max(hi.z, p.y));
-        }
-        ExpectBox(lo, hi, design.box, design.file);
-    }
-}
 
 TEST_F(DataSetLoadTest, ModelsImportWithEveryFaceInATexturedGroup)
 {
@@ -198,23 +104,9 @@ TEST_F(DataSetLoadTest, ModelsImportWithEveryFaceInATexturedGroup)
 
 TEST_F(DataSetLoadTest, EveryTextureLoadsOnTheDeviceAtItsDesignedSize)
 {
-    struct Expected
-    {
-        const char* name;
-        int width;
-        int height;
-    };
-    const Expected expected[] = {
-        {"font.png", 128, 128},      {"cursor.png", 32, 32},       {"tolvi01.jpg", 800, 600},
-        {"smoke.png", 64, 64},       {"window.png", 64, 64},       {"button.png", 64, 64},
-        {"checkbox.png", 16, 64},    {"editbox.png", 64, 16},      {"listbox.png", 64, 64},
-        {"scrollbar.png", 64, 64},   {"colormap.png", 256, 256},   {"detail.png", 128, 128},
-        {"tank_hull.png", 128, 128}, {"tank_track.png", 512, 128}, {"crate.png", 128, 128},
-        {"wall.jpg", 128, 128},      {"ground.jpg", 256, 256},
-    };
     LogCapture log;
     std::vector<SmartPtr<Texture>> held;
-    for (const Expected& e : expected)
+    for (const PictureDesign& e : kPictures)
     {
         // Named as the game names them: backslashes, relative to the working folder.
         const std::string name = std::string("data\\textures\\") + e.name;
@@ -248,33 +140,14 @@ TEST_F(DataSetLoadTest, SkyBoxLoadsAllSixFaces)
 
 namespace
 {
-// Mean of one channel (0 red, 1 green, 2 blue) of a decoded picture over the
-// pixels [x0, x1) by [y0, y1).
-double Mean(const DecodedImage& image, int channel, int x0, int x1, int y0, int y1)
+// Mean of value(x, y) over the pixels [x0, x1) by [y0, y1).
+template <class Value> double Mean(Value value, int x0, int x1, int y0, int y1)
 {
     double sum = 0.0;
     for (int y = y0; y < y1; ++y)
         for (int x = x0; x < x1; ++x)
-            sum += image.bgra[(static_cast<size_t>(y) * image.width + x) * 4 + 2 - channel];
+            sum += value(x, y);
     return sum / ((x1 - x0) * (y1 - y0));
-}
-
-// The screen pixel (column, row) the camera puts a world point on.
-void Project(const Camera& camera, const TestFrame& frame, const Vector3& p, double& column,
-             double& row)
-{
-    const Matrix clip = camera.viewMatrix * camera.projectionMatrix;
-    const float* m = clip.m;
-    const float x = p.x * m[0] + p.y * m[4] + p.z * m[8] + m[12];
-    const float y = p.x * m[1] + p.y * m[5] + p.z * m[9] + m[13];
-    const float w = p.x * m[3] + p.y * m[7] + p.z * m[11] + m[15];
-    column = (x / w + 1.0) * 0.5 * frame.width;
-    row = (1.0 - y / w) * 0.5 * frame.height;
-}
-
-uint8_t Channel(uint32_t argb, int channel)
-{
-    return static_cast<uint8_t>(argb >> (16 - 8 * channel));
 }
 } // namespace
 
@@ -314,12 +187,12 @@ TEST_F(DataSetLoadTest, CrateShowsItsTextureTheRightWayRoundOnEverySide)
         const TestFrame frame = VideoTestSupport::Frame();
 
         // The near side spans x -1..1 and y 0..2 at z = -1 whatever the turn.
-        double left, top, right, bottom;
-        Project(*camera, frame, Vector3(-1, 2, -1), left, top);
-        Project(*camera, frame, Vector3(1, 0, -1), right, bottom);
+        const Pixel topLeft = PixelOf(frame, *camera, Vector3(-1, 2, -1));
+        const Pixel bottomRight = PixelOf(frame, *camera, Vector3(1, 0, -1));
+        const double left = topLeft.x, top = topLeft.y, right = bottomRight.x,
+                     bottom = bottomRight.y;
         ASSERT_GT(right - left, 100.0);
         ASSERT_GT(bottom - top, 100.0);
-        const uint32_t clear = 0xFF222244;
         const double margin = 3.0;
         int insideClear = 0;
         int outsideDrawn = 0;
@@ -329,7 +202,7 @@ TEST_F(DataSetLoadTest, CrateShowsItsTextureTheRightWayRoundOnEverySide)
             {
                 const double cx = x + 0.5;
                 const double cy = y + 0.5;
-                const bool drawn = frame.At(x, y) != clear;
+                const bool drawn = frame.At(x, y) != kClearColour;
                 if (cx > left + margin && cx < right - margin && cy > top + margin &&
                     cy < bottom - margin)
                     insideClear += drawn ? 0 : 1;
@@ -358,16 +231,17 @@ TEST_F(DataSetLoadTest, CrateShowsItsTextureTheRightWayRoundOnEverySide)
                 const int x1 = static_cast<int>(left + (i + 0.8) * cellWidth);
                 const int y0 = static_cast<int>(top + (j + 0.2) * cellHeight);
                 const int y1 = static_cast<int>(top + (j + 0.8) * cellHeight);
+                // Channel c: 0 red, 1 green, 2 blue.
                 for (int c = 0; c < 3; ++c)
                 {
-                    double sum = 0.0;
-                    for (int y = y0; y < y1; ++y)
-                        for (int x = x0; x < x1; ++x)
-                            sum += Channel(frame.At(x, y), c);
-                    const double shown = sum / ((x1 - x0) * (y1 - y0));
-                    auto block = [&](int bi, int bj) {
-                        return Mean(texture, c, bi * 16 + 3, bi * 16 + 13, bj * 16 + 3,
-                                    bj * 16 + 13);
+                    const double shown =
+                        Mean([&](int x, int y) { return uint8_t(frame.At(x, y) >> (16 - 8 * c)); },
+                             x0, x1, y0, y1);
+                    auto block = [&](int bi, int bj)
+                    {
+                        return Mean([&](int x, int y)
+                                    { return texture.bgra[(y * 128 + x) * 4 + 2 - c]; },
+                                    bi * 16 + 3, bi * 16 + 13, bj * 16 + 3, bj * 16 + 13);
                     };
                     straight += std::fabs(shown - block(i, j));
                     mirrored += std::fabs(shown - block(cells - 1 - i, j));
@@ -383,11 +257,6 @@ TEST_F(DataSetLoadTest, CrateShowsItsTextureTheRightWayRoundOnEverySide)
         EXPECT_LT(straight * 2.0, mirrored) << "side " << side << " shows the picture mirrored";
         EXPECT_LT(straight * 2.0, flipped) << "side " << side << " shows the picture upside down";
     }
-
-    Video::Instance().SetCamera(nullptr);
-    Video::Instance().lights.clear();
-    for (SceneNode* node : nodes)
-        root->RemoveChild(node);
 }
 // The data set's heightmap seen from above, straight down and tilted, and
 // from low down fills the whole picture: no background shows through between
@@ -430,7 +299,7 @@ TEST_F(DataSetLoadTest, TerrainCoversTheViewWithoutCracksAndSkipsWhatLiesBehind)
     for (const auto& view : views)
     {
         const TestFrame frame = look(Vector3(view[0], view[1], view[2]), view[3], view[4]);
-        EXPECT_EQ(std::count(frame.pixels.begin(), frame.pixels.end(), 0xFF222244u), 0)
+        EXPECT_EQ(std::count(frame.pixels.begin(), frame.pixels.end(), kClearColour), 0)
             << view[0] << ", " << view[1] << ", " << view[2];
         std::set<int> steps; // of the patches the frustum keeps
         for (const TerrainPatch& p : terrain->patches)
@@ -443,7 +312,7 @@ TEST_F(DataSetLoadTest, TerrainCoversTheViewWithoutCracksAndSkipsWhatLiesBehind)
     // x = 256 is a patch boundary: each patch lies wholly behind or ahead.
     const TestFrame frame =
         look(Vector3(256, terrain->Height(256, 256) + 6.0f, 256), 0.0f, 1.5707964f);
-    EXPECT_NE(frame.At(frame.width / 2, frame.height - 1), 0xFF222244u);
+    EXPECT_NE(frame.At(frame.width / 2, frame.height - 1), kClearColour);
     int ahead = 0;
     int behind = 0;
     for (const TerrainPatch& patch : terrain->patches)
@@ -458,10 +327,6 @@ TEST_F(DataSetLoadTest, TerrainCoversTheViewWithoutCracksAndSkipsWhatLiesBehind)
     EXPECT_GT(behind, 0);
     EXPECT_GT(drawn, 0);
     EXPECT_LE(drawn, ahead);
-
-    Video::Instance().SetCamera(nullptr);
-    root->RemoveChild(terrain.Get());
-    root->RemoveChild(camera.Get());
 }
 
 // The level a state message names, loaded as a receiver applies the message:
@@ -497,11 +362,10 @@ TEST_F(DataSetLoadTest, TestLevelLoadsThroughItsStateMessageDrawsAndAnswersRays)
     root->UpdateTree(Matrix(), 0.0f);
     Video::Instance().Render();
     const TestFrame frame = VideoTestSupport::Frame();
-    double column, row;
-    Project(*camera, frame, Vector3(6, 0, -2), column, row);
-    EXPECT_EQ(frame.At(static_cast<int>(column), static_cast<int>(row)), 0xFF000000u);
-    Project(*camera, frame, Vector3(13, 0, 0), column, row);
-    EXPECT_EQ(frame.At(static_cast<int>(column), static_cast<int>(row)), 0xFF222244u);
+    const Pixel floor = PixelOf(frame, *camera, Vector3(6, 0, -2));
+    EXPECT_EQ(frame.At(floor.x, floor.y), 0xFF000000u);
+    const Pixel outside = PixelOf(frame, *camera, Vector3(13, 0, 0));
+    EXPECT_EQ(frame.At(outside.x, outside.y), kClearColour);
 
     // The east wall's inner face halfway to x 20.
     SmartPtr<RayHit> wall = MainSceneGraph.RayCast(Vector3(0, 1, 0), Vector3(20, 1, 0));
@@ -512,10 +376,6 @@ TEST_F(DataSetLoadTest, TestLevelLoadsThroughItsStateMessageDrawsAndAnswersRays)
         MainSceneGraph.Sweep(Vector3(0, 1.5f, 0), Vector3(0, 1.5f, -20), Vector3(0.5f, 1, 0.5f));
     EXPECT_NEAR(sweep->distance, 9.5f / 20.0f, 1e-5f);
     EXPECT_EQ(sweep->normal, Vector3(0, 0, 1));
-
-    Video::Instance().SetCamera(nullptr);
-    root->RemoveChild(level.Get());
-    root->RemoveChild(camera.Get());
 }
 
 namespace
@@ -540,8 +400,8 @@ protected:
 
 TEST_F(DataSetMusicTest, MusicOpensAsStereoAt22050Hertz)
 {
-    ASSERT_NE(DataSet(), nullptr);
-    const std::string path = DataSet()->File("data/music/freude.ogg");
+    ASSERT_NE(SharedDataSet(), nullptr);
+    const std::string path = SharedDataSet()->File("data/music/freude.ogg");
     LogCapture log;
     OggStream stream;
     ASSERT_EQ(stream.Open(path.c_str()), 0) << log.Text();

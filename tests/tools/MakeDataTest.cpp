@@ -1,6 +1,7 @@
 // The data set maker: every file the game loads is written, the same bytes on
 // every run, pictures decode at their designed sizes, level.txt scans line by
 // line and the music decodes as a loopable Ogg Vorbis stream.
+#include "DataSetDesign.h"
 #include "MakerRun.h"
 #include "support/ImageFiles.h"
 #include "support/OggFiles.h"
@@ -14,41 +15,16 @@
 
 namespace
 {
-const char* const kExpectedFiles[] = {
-    "tank_body.3ds",
-    "tank_torso.3ds",
-    "tank_gun.3ds",
-    "level_boden.3ds",
-    "crate.3ds",
-    "wall.3ds",
-    "testlevel.3ds",
-    "level.txt",
-    "data/terrain.raw",
-    "data/music/freude.ogg",
-    "data/textures/font.png",
-    "data/textures/cursor.png",
-    "data/textures/tolvi01.jpg",
-    "data/textures/smoke.png",
-    "data/textures/cliffft.bmp",
-    "data/textures/cliffbk.bmp",
-    "data/textures/clifflf.bmp",
-    "data/textures/cliffrt.bmp",
-    "data/textures/cliffup.bmp",
-    "data/textures/cliffdn.bmp",
-    "data/textures/window.png",
-    "data/textures/button.png",
-    "data/textures/checkbox.png",
-    "data/textures/editbox.png",
-    "data/textures/listbox.png",
-    "data/textures/scrollbar.png",
-    "data/textures/colormap.png",
-    "data/textures/detail.png",
-    "data/textures/tank_hull.png",
-    "data/textures/tank_track.png",
-    "data/textures/crate.png",
-    "data/textures/wall.jpg",
-    "data/textures/ground.jpg",
-};
+// Every file the game loads.
+std::vector<std::string> ExpectedFiles()
+{
+    std::vector<std::string> files = {"level.txt", "data/terrain.raw", "data/music/freude.ogg"};
+    for (const ModelDesign& model : kModels)
+        files.push_back(model.file);
+    for (const PictureDesign& picture : kPictures)
+        files.push_back(std::string("data/textures/") + picture.name);
+    return files;
+}
 
 uint32_t Le32(const std::vector<uint8_t>& b, size_t at)
 {
@@ -78,11 +54,22 @@ bool ReadPicture(const std::string& path, DecodedImage& out)
         return false;
     return ReadImage(path, out);
 }
+// The tests that only read the data set read the one made for the process.
+class MakeDataTest : public testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        TOLVI_REQUIRE_MAKER();
+        ASSERT_NE(SharedDataSet(), nullptr);
+    }
+    const MakerRun* run = SharedDataSet();
+};
 } // namespace
 
-TEST(MakeDataTest, WritesEveryFileTheSameOnEveryRun)
+TEST_F(MakeDataTest, WritesEveryFileTheSameOnEveryRun)
 {
-    TOLVI_REQUIRE_MAKER();
+    // Two fresh runs: the shared one may hold what other tests wrote.
     MakerRun first;
     MakerRun second;
     ASSERT_TRUE(first.Make());
@@ -94,7 +81,7 @@ TEST(MakeDataTest, WritesEveryFileTheSameOnEveryRun)
         if (entry.is_regular_file())
             written.insert(std::filesystem::relative(entry.path(), first.path).string());
     }
-    for (const char* name : kExpectedFiles)
+    for (const std::string& name : ExpectedFiles())
         EXPECT_EQ(written.count(name), 1u) << name << " is missing";
 
     for (const std::string& name : written)
@@ -105,51 +92,26 @@ TEST(MakeDataTest, WritesEveryFileTheSameOnEveryRun)
     }
 }
 
-TEST(MakeDataTest, RefusesAMissingFolderArgumentAndAnUnwritableFolder)
+TEST_F(MakeDataTest, RefusesAMissingFolderArgumentAndAnUnwritableFolder)
 {
-    TOLVI_REQUIRE_MAKER();
 #ifdef TOLVI_MAKEDATA
     const std::string bare = std::string("\"") + TOLVI_MAKEDATA + "\" 2>/dev/null";
     EXPECT_NE(std::system(bare.c_str()), 0);
-    MakerRun run;
+    ScratchFolder folder;
     // A plain file where the folder should be: nothing can be created below it.
-    std::ofstream(run.File("blocked")) << "x";
+    std::ofstream(folder.File("blocked")) << "x";
     const std::string blocked =
-        std::string("\"") + TOLVI_MAKEDATA + "\" \"" + run.File("blocked") + "\" 2>/dev/null";
+        std::string("\"") + TOLVI_MAKEDATA + "\" \"" + folder.File("blocked") + "\" 2>/dev/null";
     EXPECT_NE(std::system(blocked.c_str()), 0);
 #endif
 }
 
-TEST(MakeDataTest, PicturesDecodeAtTheirDesignedSizes)
+TEST_F(MakeDataTest, PicturesDecodeAtTheirDesignedSizes)
 {
-    TOLVI_REQUIRE_MAKER();
-    MakerRun run;
-    ASSERT_TRUE(run.Make());
-    struct Expected
-    {
-        const char* name;
-        int width;
-        int height;
-        bool alpha;
-    };
-    const Expected expected[] = {
-        {"font.png", 128, 128, true},       {"cursor.png", 32, 32, true},
-        {"tolvi01.jpg", 800, 600, false},   {"smoke.png", 64, 64, true},
-        {"window.png", 64, 64, true},       {"button.png", 64, 64, true},
-        {"checkbox.png", 16, 64, true},     {"editbox.png", 64, 16, true},
-        {"listbox.png", 64, 64, true},      {"scrollbar.png", 64, 64, true},
-        {"colormap.png", 256, 256, false},  {"detail.png", 128, 128, false},
-        {"tank_hull.png", 128, 128, false}, {"tank_track.png", 512, 128, false},
-        {"crate.png", 128, 128, false},     {"wall.jpg", 128, 128, false},
-        {"ground.jpg", 256, 256, false},    {"cliffft.bmp", 256, 256, false},
-        {"cliffbk.bmp", 256, 256, false},   {"clifflf.bmp", 256, 256, false},
-        {"cliffrt.bmp", 256, 256, false},   {"cliffup.bmp", 256, 256, false},
-        {"cliffdn.bmp", 256, 256, false},
-    };
-    for (const Expected& e : expected)
+    for (const PictureDesign& e : kPictures)
     {
         DecodedImage picture;
-        ASSERT_TRUE(ReadPicture(run.File(std::string("data/textures/") + e.name), picture))
+        ASSERT_TRUE(ReadPicture(run->File(std::string("data/textures/") + e.name), picture))
             << e.name;
         EXPECT_EQ(picture.width, e.width) << e.name;
         EXPECT_EQ(picture.height, e.height) << e.name;
@@ -159,22 +121,19 @@ TEST(MakeDataTest, PicturesDecodeAtTheirDesignedSizes)
     // The smoke puff fades out before the border; the cursor's hot point is
     // its top-left pixel.
     DecodedImage smoke;
-    ASSERT_TRUE(ReadImage(run.File("data/textures/smoke.png"), smoke));
+    ASSERT_TRUE(ReadImage(run->File("data/textures/smoke.png"), smoke));
     EXPECT_EQ(smoke.bgra[3], 0);
     EXPECT_GT(smoke.bgra[(32 * 64 + 32) * 4 + 3], 100);
     DecodedImage cursor;
-    ASSERT_TRUE(ReadImage(run.File("data/textures/cursor.png"), cursor));
+    ASSERT_TRUE(ReadImage(run->File("data/textures/cursor.png"), cursor));
     EXPECT_EQ(cursor.bgra[3], 255);
     EXPECT_EQ(cursor.bgra[(31 * 32 + 31) * 4 + 3], 0);
 }
 
-TEST(MakeDataTest, FontHasADistinctGlyphForEveryPrintableCharacter)
+TEST_F(MakeDataTest, FontHasADistinctGlyphForEveryPrintableCharacter)
 {
-    TOLVI_REQUIRE_MAKER();
-    MakerRun run;
-    ASSERT_TRUE(run.Make());
     DecodedImage font;
-    ASSERT_TRUE(ReadImage(run.File("data/textures/font.png"), font));
+    ASSERT_TRUE(ReadImage(run->File("data/textures/font.png"), font));
     ASSERT_EQ(font.width, 128);
     // Glyph of byte c: column c mod 16, row c / 16, 8 by 8 pixels, ink in alpha.
     auto glyph = [&](int c)
@@ -208,12 +167,9 @@ TEST(MakeDataTest, FontHasADistinctGlyphForEveryPrintableCharacter)
     }
 }
 
-TEST(MakeDataTest, LevelListsObstaclesAheadOfTheTankInTheScannedFormat)
+TEST_F(MakeDataTest, LevelListsObstaclesAheadOfTheTankInTheScannedFormat)
 {
-    TOLVI_REQUIRE_MAKER();
-    MakerRun run;
-    ASSERT_TRUE(run.Make());
-    const std::vector<uint8_t> bytes = ReadBytes(run.File("level.txt"));
+    const std::vector<uint8_t> bytes = ReadBytes(run->File("level.txt"));
     ASSERT_FALSE(bytes.empty());
     EXPECT_EQ(bytes.back(), '\n');
     const std::string text(bytes.begin(), bytes.end());
@@ -232,7 +188,7 @@ TEST(MakeDataTest, LevelListsObstaclesAheadOfTheTankInTheScannedFormat)
         int flag = 0;
         ASSERT_EQ(std::sscanf(line.c_str(), "%199s %f %f %f %d", model, &x, &z, &turns, &flag), 5)
             << line;
-        EXPECT_TRUE(std::filesystem::exists(run.File(model))) << model;
+        EXPECT_TRUE(std::filesystem::exists(run->File(model))) << model;
         // The tank starts at (-37, -191), 6.4 long, facing +z.
         EXPECT_GT(z, -191.0f + 3.2f + 4.0f) << line;
         EXPECT_LT(std::fabs(x + 37.0f), 40.0f) << line;
@@ -242,18 +198,15 @@ TEST(MakeDataTest, LevelListsObstaclesAheadOfTheTankInTheScannedFormat)
     EXPECT_GT(dynamic, 0);
     EXPECT_LT(dynamic, lines);
 
-    const std::vector<uint8_t> heights = ReadBytes(run.File("data/terrain.raw"));
+    const std::vector<uint8_t> heights = ReadBytes(run->File("data/terrain.raw"));
     ASSERT_EQ(heights.size(), 513u * 513u);
     const auto [low, high] = std::minmax_element(heights.begin(), heights.end());
     EXPECT_GT(*high - *low, 100) << "the terrain is nearly flat";
 }
 
-TEST(MakeDataTest, MusicDecodesAndLoopsWithoutAClick)
+TEST_F(MakeDataTest, MusicDecodesAndLoopsWithoutAClick)
 {
-    TOLVI_REQUIRE_MAKER();
-    MakerRun run;
-    ASSERT_TRUE(run.Make());
-    const oggfiles::Decoded music = oggfiles::DecodeFile(run.File("data/music/freude.ogg"));
+    const oggfiles::Decoded music = oggfiles::DecodeFile(run->File("data/music/freude.ogg"));
     EXPECT_EQ(music.channels, 2);
     EXPECT_EQ(music.rate, 22050);
     ASSERT_GT(music.rate, 0);
@@ -280,11 +233,8 @@ TEST(MakeDataTest, MusicDecodesAndLoopsWithoutAClick)
     EXPECT_LT(head, 1500);
 }
 
-TEST(MakeDataTest, SkyBoxFacesMeetWithoutSeams)
+TEST_F(MakeDataTest, SkyBoxFacesMeetWithoutSeams)
 {
-    TOLVI_REQUIRE_MAKER();
-    MakerRun run;
-    ASSERT_TRUE(run.Make());
     // The game's sky cube: per face its corners (x, y, z) and the (u, v) each
     // carries, u and v being 1/512 or 1 - 1/512: exactly the centres of the
     // first and last texel of a 256 texel side.
@@ -306,7 +256,7 @@ TEST(MakeDataTest, SkyBoxFacesMeetWithoutSeams)
     DecodedImage pictures[6];
     for (int f = 0; f < 6; ++f)
     {
-        ASSERT_TRUE(ReadPicture(run.File(std::string("data/textures/cliff") + suffix[f] + ".bmp"),
+        ASSERT_TRUE(ReadPicture(run->File(std::string("data/textures/cliff") + suffix[f] + ".bmp"),
                                 pictures[f]));
         ASSERT_EQ(pictures[f].width, 256);
         ASSERT_EQ(pictures[f].height, 256);

@@ -5,15 +5,14 @@
 // own chunk calls: a well-formed chunk tree, mapping coordinates and smoothing
 // groups for every vertex and face, and every face in exactly one
 // face-material chunk.
+#include "DataSetDesign.h"
 #include "MakerRun.h"
 
-#include "math/Vector3.h"
 #include "support/LogCapture.h"
-#include "tds/TdsReader.h"
 
-#include <algorithm>
 #include <cmath>
 #include <filesystem>
+#include <memory>
 
 namespace
 {
@@ -124,69 +123,31 @@ void Walk(TdsReader& reader, uint32_t from, uint32_t end, ChunkTree& tree)
     }
 }
 
-// The model's bounding box in the game's space (the importer swaps y and z).
-struct Box
-{
-    Vector3 min{1e9f, 1e9f, 1e9f};
-    Vector3 max{-1e9f, -1e9f, -1e9f};
-};
-
-Box GameBox(const TdsMesh& mesh)
-{
-    Box box;
-    for (uint32_t i = 0; i < mesh.GetVertexCount(); ++i)
-    {
-        const TdsVertex& v = mesh.GetVertex(i);
-        box.min =
-            Vector3(std::min(box.min.x, v.x), std::min(box.min.y, v.z), std::min(box.min.z, v.y));
-        box.max =
-            Vector3(std::max(box.max.x, v.x), std::max(box.max.y, v.z), std::max(box.max.z, v.y));
-    }
-    return box;
-}
-
-// A model file read by the engine's reader.
-struct ModelFile
-{
-    TdsReader reader;
-    TdsMesh* mesh = nullptr;
-};
-
 class ModelFilesTest : public testing::Test
 {
 protected:
-    static void SetUpTestSuite()
-    {
-        run = new MakerRun;
-        made = run->Make();
-    }
-    static void TearDownTestSuite()
-    {
-        delete run;
-        run = nullptr;
-    }
     void SetUp() override
     {
         TOLVI_REQUIRE_MAKER();
-        ASSERT_TRUE(made);
+        ASSERT_NE(run, nullptr);
     }
 
-    // Reads the file and checks the structure every model shares; the mesh
-    // stays null when the reader finds none.
-    static void Load(const std::string& name, ModelFile& model)
+    // Reads the file into mesh and box, and checks the structure every model
+    // shares; a fatal failure when the reader finds no mesh.
+    void Load(const std::string& name)
     {
         const std::vector<uint8_t> bytes = ReadBytes(run->File(name));
         ASSERT_FALSE(bytes.empty()) << name;
         const uint32_t size = static_cast<uint32_t>(bytes.size());
-        TdsReader& reader = model.reader;
+        reader = std::make_unique<TdsReader>();
 
         ChunkTree tree;
-        reader.SetBuffer(bytes.data(), size);
-        const TdsChunk main = reader.ReadChunk();
+        reader->SetBuffer(bytes.data(), size);
+        const TdsChunk main = reader->ReadChunk();
         if (main.id != 0x4D4D || main.end != size)
             tree.error = "the main chunk does not span the file";
         else
-            Walk(reader, main.start, main.end, tree);
+            Walk(*reader, main.start, main.end, tree);
         EXPECT_EQ(tree.error, "") << name;
         EXPECT_GT(tree.vertices, 0u) << name;
         EXPECT_EQ(tree.uvs, tree.vertices) << name;
@@ -195,20 +156,21 @@ protected:
             EXPECT_EQ(tree.faceUse[i], 1) << name << " face " << i;
 
         LogCapture log;
-        ASSERT_TRUE(reader.LoadMemory(bytes.data(), size)) << name << log.Text();
-        ASSERT_EQ(reader.GetMeshCount(), 1u) << name;
-        EXPECT_EQ(reader.GetLightCount() + reader.GetCameraCount(), 0u) << name;
-        model.mesh = reader.GetMesh(0);
-        const std::string objectName = model.mesh->GetName();
+        ASSERT_TRUE(reader->LoadMemory(bytes.data(), size)) << name << log.Text();
+        ASSERT_EQ(reader->GetMeshCount(), 1u) << name;
+        EXPECT_EQ(reader->GetLightCount() + reader->GetCameraCount(), 0u) << name;
+        mesh = reader->GetMesh(0);
+        box = GameBox(*mesh);
+        const std::string objectName = mesh->GetName();
         EXPECT_FALSE(objectName.empty()) << name;
         EXPECT_LE(objectName.size(), 10u) << name;
-        EXPECT_EQ(model.mesh->GetTriangleCount(), tree.faces) << name;
+        EXPECT_EQ(mesh->GetTriangleCount(), tree.faces) << name;
         // One face-material chunk per material, in material order, and each
         // material with a texture of the data set.
         std::vector<std::string> materials;
-        for (uint32_t m = 0; m < reader.GetMaterialCount(); ++m)
+        for (uint32_t m = 0; m < reader->GetMaterialCount(); ++m)
         {
-            const TdsMaterial* material = reader.GetMaterial(m);
+            const TdsMaterial* material = reader->GetMaterial(m);
             materials.push_back(material->GetName());
             EXPECT_LE(materials.back().size(), 19u) << name;
             const std::string map = material->GetTextureMap1().fileName;
@@ -221,15 +183,14 @@ protected:
     }
 
     // Every face of a box-shaped model points away from the box's centre.
-    static void ExpectOutwardFaces(const TdsMesh& mesh, const std::string& name)
+    void ExpectOutwardFaces(const std::string& name) const
     {
-        const Box box = GameBox(mesh);
         // Back in the file's space, where the reader computes face normals.
         const TdsVector centre((box.min.x + box.max.x) / 2, (box.min.z + box.max.z) / 2,
                                (box.min.y + box.max.y) / 2);
-        for (uint32_t f = 0; f < mesh.GetTriangleCount(); ++f)
+        for (uint32_t f = 0; f < mesh->GetTriangleCount(); ++f)
         {
-            const TdsTriangle2 face = mesh.GetTriangle2(f);
+            const TdsTriangle2 face = mesh->GetTriangle2(f);
             const TdsVector out = face.vertexA.Position() - centre;
             const TdsVector& n = face.faceNormal;
             EXPECT_GT(n.x * out.x + n.y * out.y + n.z * out.z, 0.0f)
@@ -237,42 +198,28 @@ protected:
         }
     }
 
-    static MakerRun* run;
-    static bool made;
+    const MakerRun* run = SharedDataSet();
+    std::unique_ptr<TdsReader> reader;
+    TdsMesh* mesh = nullptr;
+    Box box;
 };
-
-MakerRun* ModelFilesTest::run = nullptr;
-bool ModelFilesTest::made = false;
-
-void ExpectNear(const Vector3& actual, const Vector3& expected, const char* what)
-{
-    EXPECT_NEAR(actual.x, expected.x, 1e-4f) << what;
-    EXPECT_NEAR(actual.y, expected.y, 1e-4f) << what;
-    EXPECT_NEAR(actual.z, expected.z, 1e-4f) << what;
-}
 } // namespace
 
 TEST_F(ModelFilesTest, TankHullCarriesTheWheelLayoutAndTheTurretRing)
 {
-    ModelFile body;
-    Load("tank_body.3ds", body);
-    ASSERT_NE(body.mesh, nullptr);
-    const Box box = GameBox(*body.mesh);
+    ASSERT_NO_FATAL_FAILURE(Load("tank_body.3ds"));
     // Origin at the bottom centre; the turret sits at height 2.239 on it.
-    ExpectNear(box.min, Vector3(-1.8f, 0.0f, -3.2f), "hull min");
-    ExpectNear(box.max, Vector3(1.8f, 2.239f, 3.2f), "hull max");
+    EXPECT_TRUE(VectorNear(box.min, Vector3(-1.8f, 0.0f, -3.2f)));
+    EXPECT_TRUE(VectorNear(box.max, Vector3(1.8f, 2.239f, 3.2f)));
     // The chassis box is (size.x - 1, size.y - 1, size.z): it must not vanish.
     EXPECT_GT(box.max.x - box.min.x - 1.0f, 1.0f);
     EXPECT_GT(box.max.y - box.min.y - 1.0f, 1.0f);
-    EXPECT_EQ(body.reader.GetMaterialCount(), 2u);
+    EXPECT_EQ(reader->GetMaterialCount(), 2u);
 }
 
 TEST_F(ModelFilesTest, TurretPivotsAtItsBaseAndHoldsTheGunTrunnion)
 {
-    ModelFile torso;
-    Load("tank_torso.3ds", torso);
-    ASSERT_NE(torso.mesh, nullptr);
-    const Box box = GameBox(*torso.mesh);
+    ASSERT_NO_FATAL_FAILURE(Load("tank_torso.3ds"));
     EXPECT_NEAR(box.min.y, 0.0f, 1e-5f);
     EXPECT_NEAR(box.min.x + box.max.x, 0.0f, 1e-4f);
     const Vector3 trunnion(0.0f, 0.263f, 1.687f);
@@ -284,10 +231,7 @@ TEST_F(ModelFilesTest, TurretPivotsAtItsBaseAndHoldsTheGunTrunnion)
 
 TEST_F(ModelFilesTest, GunRunsAlongPlusZToTheMuzzle)
 {
-    ModelFile gun;
-    Load("tank_gun.3ds", gun);
-    ASSERT_NE(gun.mesh, nullptr);
-    const Box box = GameBox(*gun.mesh);
+    ASSERT_NO_FATAL_FAILURE(Load("tank_gun.3ds"));
     EXPECT_NEAR(box.max.z, 5.5f, 1e-5f);
     EXPECT_LT(box.min.z, 0.0f);
     EXPECT_NEAR(box.min.x + box.max.x, 0.0f, 1e-4f);
@@ -297,10 +241,7 @@ TEST_F(ModelFilesTest, GunRunsAlongPlusZToTheMuzzle)
 
 TEST_F(ModelFilesTest, GroundIsThePlaneYZeroFacingUpUnderTheWholeDriveArea)
 {
-    ModelFile ground;
-    Load("level_boden.3ds", ground);
-    ASSERT_NE(ground.mesh, nullptr);
-    const Box box = GameBox(*ground.mesh);
+    ASSERT_NO_FATAL_FAILURE(Load("level_boden.3ds"));
     EXPECT_EQ(box.min.y, 0.0f);
     EXPECT_EQ(box.max.y, 0.0f);
     // The tank starts at (-37, -191); the camera sees 1000 units far.
@@ -309,30 +250,38 @@ TEST_F(ModelFilesTest, GroundIsThePlaneYZeroFacingUpUnderTheWholeDriveArea)
     EXPECT_LE(box.min.z, -191.0f - 400.0f);
     EXPECT_GE(box.max.z, -191.0f + 700.0f);
     // Up is +z in the file's space.
-    for (uint32_t f = 0; f < ground.mesh->GetTriangleCount(); ++f)
-        EXPECT_GT(ground.mesh->GetTriangle2(f).faceNormal.z, 0.0f) << "face " << f << " faces down";
+    for (uint32_t f = 0; f < mesh->GetTriangleCount(); ++f)
+        EXPECT_GT(mesh->GetTriangle2(f).faceNormal.z, 0.0f) << "face " << f << " faces down";
 }
 
 TEST_F(ModelFilesTest, ObstaclesAreBoxesThatFillTheirBoundsWithOutwardFaces)
 {
-    struct Obstacle
+    for (const ModelDesign& obstacle : {kModels[4], kModels[5]})
     {
-        const char* file;
-        Vector3 min;
-        Vector3 max;
-    };
-    const Obstacle obstacles[] = {
-        {"crate.3ds", Vector3(-1.0f, 0.0f, -1.0f), Vector3(1.0f, 2.0f, 1.0f)},
-        {"wall.3ds", Vector3(-4.0f, 0.0f, -0.5f), Vector3(4.0f, 3.0f, 0.5f)},
-    };
-    for (const Obstacle& obstacle : obstacles)
+        ASSERT_NO_FATAL_FAILURE(Load(obstacle.file));
+        ExpectBox(box.min, box.max, obstacle.box, obstacle.file);
+        EXPECT_EQ(mesh->GetTriangleCount(), 12u) << obstacle.file;
+        ExpectOutwardFaces(obstacle.file);
+    }
+}
+
+TEST_F(ModelFilesTest, EveryModelReadsAsOneMeshWithTheDesignedFacesMaterialsAndBounds)
+{
+    for (const ModelDesign& design : kModels)
     {
-        ModelFile model;
-        Load(obstacle.file, model);
-        ASSERT_NE(model.mesh, nullptr) << obstacle.file;
-        ExpectNear(GameBox(*model.mesh).min, obstacle.min, obstacle.file);
-        ExpectNear(GameBox(*model.mesh).max, obstacle.max, obstacle.file);
-        EXPECT_EQ(model.mesh->GetTriangleCount(), 12u) << obstacle.file;
-        ExpectOutwardFaces(*model.mesh, obstacle.file);
+        ASSERT_NO_FATAL_FAILURE(Load(design.file));
+        EXPECT_EQ(reader->GetMaterialCount(), design.materials) << design.file;
+        EXPECT_EQ(mesh->GetTriangleCount(), design.faces) << design.file;
+        EXPECT_EQ(mesh->GetMaterialCount(), design.materials) << design.file;
+        ExpectBox(box.min, box.max, design.box, design.file);
+        // Every face belongs to one of the mesh's materials.
+        for (uint32_t t = 0; t < mesh->GetTriangleCount(); ++t)
+        {
+            bool known = false;
+            for (uint32_t k = 0; k < mesh->GetMaterialCount(); ++k)
+                known = known || mesh->GetTriangleEx(t).materialId == mesh->GetMaterial(k);
+            EXPECT_TRUE(known) << design.file << " face " << t;
+        }
+        EXPECT_EQ(mesh->RemoveBrokenTriangles(), 0u) << design.file;
     }
 }
