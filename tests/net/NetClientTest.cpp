@@ -173,12 +173,7 @@ TEST_F(NetClientTest, RepliesThatOverrunAreDropped)
     ASSERT_TRUE(DriveUntil([&] { client.Update(); },
                            [&]
                            {
-                               warnings.clear();
-                               for (const std::string& line : log.Lines())
-                               {
-                                   if (line.find("malformed server reply") != std::string::npos)
-                                       warnings.push_back(line);
-                               }
+                               warnings = log.LinesWith("malformed server reply");
                                return warnings.size() == 3;
                            }));
     EXPECT_EQ(warnings[0], "Warning: malformed server reply from 127.0.0.1 dropped.");

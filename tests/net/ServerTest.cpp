@@ -333,12 +333,8 @@ TEST_F(ServerTest, WarningsAboutOneClientComeOnceASecondWithACount)
     {
         std::vector<uint8_t> bytes;
         for (int i = 0; i < count; ++i)
-        {
-            std::vector<uint8_t> frame = Frame(0x3FF, {});
-            bytes.insert(bytes.end(), frame.begin(), frame.end());
-        }
-        std::vector<uint8_t> marker = Frame(0x800, {});
-        bytes.insert(bytes.end(), marker.begin(), marker.end());
+            AppendFrame(bytes, 0x3FF);
+        AppendFrame(bytes, 0x800);
         const int taken = spy.Count("ServerMessage");
         ASSERT_TRUE(RawSend(peer, bytes));
         ASSERT_TRUE(DriveUntil([&] { server.Update(); },

@@ -22,14 +22,6 @@ namespace
 // Four triangles over six vertices; face k uses vertices k, k + 1, k + 2.
 const std::vector<float> kStrip = {0, 0, 0, 1, 0, 0, 0, 1, 0, 1, 1, 0, 0, 2, 0, 1, 2, 0};
 const std::vector<uint16_t> kStripFaces = {0, 1, 2, 1, 3, 2, 2, 3, 4, 3, 5, 4};
-
-bool HasLine(const LogCapture& log, const std::string& line)
-{
-    for (const std::string& l : log.Lines())
-        if (l.find(line) != std::string::npos)
-            return true;
-    return false;
-}
 } // namespace
 
 TEST_F(ModelFileTest, ImportSwapsYAndZFlipsVReversesWindingAndTakesTheFirstMeshOnly)
@@ -63,10 +55,10 @@ TEST_F(ModelFileTest, ImportSwapsYAndZFlipsVReversesWindingAndTakesTheFirstMeshO
     EXPECT_EQ(mesh.groups[0].minIndex, 0);
     EXPECT_EQ(mesh.groups[0].maxIndex, 2);
     EXPECT_NE(mesh.groups[0].indexBuffer, nullptr);
-    EXPECT_TRUE(HasLine(log, "Importing 3DS File 'two.3ds'"));
-    EXPECT_TRUE(HasLine(log, "'two.3ds' imported successfully"));
-    EXPECT_TRUE(HasLine(log, "3 Vertices"));
-    EXPECT_TRUE(HasLine(log, "1 Faces"));
+    EXPECT_TRUE(log.Contains("Importing 3DS File 'two.3ds'"));
+    EXPECT_TRUE(log.Contains("'two.3ds' imported successfully"));
+    EXPECT_TRUE(log.Contains("3 Vertices"));
+    EXPECT_TRUE(log.Contains("1 Faces"));
 }
 
 // Mended: groups used to be numbered by the file's material index, so a mesh
@@ -216,7 +208,7 @@ TEST_F(ModelFileTest, EmptyGroupsAreSkippedAndAFailedImportLeavesAnEmptyModel)
              EditorFile([](TdsWriter& w) { WriteMesh(w, "Nothing", {}, {}, MeshOptions()); }));
     LogCapture log;
     SmartPtr<Model> cached = ResourceManager::Instance().GetModel(bad.c_str());
-    EXPECT_TRUE(HasLine(log, "Dummy model created."));
+    EXPECT_TRUE(log.Contains("Dummy model created."));
     EXPECT_EQ(cached->meshCount, 0);
     EXPECT_EQ(cached->meshes, nullptr);
     cached->Render(VideoTestSupport::Device()); // draws nothing, touches no buffer
@@ -230,13 +222,13 @@ TEST_F(ModelFileTest, LoadComparesTheExtensionIgnoringCase)
     LogCapture log;
     SmartPtr<Model> crate = ResourceManager::Instance().GetModel("CRATE.3DS");
     EXPECT_EQ(crate->meshCount, 1);
-    EXPECT_FALSE(HasLine(log, "Dummy model created."));
+    EXPECT_FALSE(log.Contains("Dummy model created."));
 
     log.Clear();
     SmartPtr<Model> other = ResourceManager::Instance().GetModel("crate.txt");
     EXPECT_EQ(other->meshCount, 0);
-    EXPECT_TRUE(HasLine(log, "Model::Load - 'crate.txt' is not a 3DS file"));
-    EXPECT_TRUE(HasLine(log, "Dummy model created."));
+    EXPECT_TRUE(log.Contains("Model::Load - 'crate.txt' is not a 3DS file"));
+    EXPECT_TRUE(log.Contains("Dummy model created."));
 }
 
 TEST_F(ModelFileTest, MeshesNamedWithBoneBecomeBonesLinkedByTheKeyframeTree)
@@ -352,7 +344,7 @@ TEST_F(ModelFileTest, BoneLinksThatCloseALoopAreRejected)
     ASSERT_EQ(model->ImportFrom(reader, "loop.3ds"), 0);
     EXPECT_EQ(model->boneCount, 0);
     EXPECT_EQ(model->rootBone, -1);
-    EXPECT_TRUE(HasLine(log, "do not form a tree; bones dropped"));
+    EXPECT_TRUE(log.Contains("do not form a tree; bones dropped"));
     EXPECT_EQ(model->meshes[0].groupCount, 1) << "the mesh itself still imports";
     model->Render(VideoTestSupport::Device());
 
