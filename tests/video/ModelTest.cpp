@@ -22,6 +22,39 @@ namespace
 // Four triangles over six vertices; face k uses vertices k, k + 1, k + 2.
 const std::vector<float> kStrip = {0, 0, 0, 1, 0, 0, 0, 1, 0, 1, 1, 0, 0, 2, 0, 1, 2, 0};
 const std::vector<uint16_t> kStripFaces = {0, 1, 2, 1, 3, 2, 2, 3, 4, 3, 5, 4};
+
+// A keyframe node: the mesh it names, its parent key and the first keys of
+// its position and rotation tracks, when given.
+struct Node
+{
+    Node(const char* name, int16_t parent, std::vector<float> position = {},
+         std::vector<float> rotation = {})
+        : name(name), parent(parent), position(std::move(position)), rotation(std::move(rotation))
+    {
+    }
+    const char* name;
+    int16_t parent;
+    std::vector<float> position, rotation;
+};
+
+// A file whose first mesh is `body`, then a one-triangle mesh for each bone
+// name, then the keyframe nodes.
+std::vector<uint8_t> BonedFile(const std::vector<const char*>& bones,
+                               const std::vector<Node>& nodes,
+                               const std::vector<float>& body = kStrip,
+                               const std::vector<uint16_t>& faces = kStripFaces)
+{
+    TdsWriter w;
+    w.Begin(0x4D4D).Begin(0x3D3D);
+    WriteMesh(w, "Body", body, faces, MeshOptions());
+    for (const char* bone : bones)
+        WriteTriangle(w, bone);
+    w.End().Begin(0xB000);
+    for (const Node& node : nodes)
+        WriteNode(w, node.name, node.parent, node.position, node.rotation);
+    w.End().End();
+    return w.Bytes();
+}
 } // namespace
 
 TEST_F(ModelFileTest, ImportSwapsYAndZFlipsVReversesWindingAndTakesTheFirstMeshOnly)
@@ -233,22 +266,9 @@ TEST_F(ModelFileTest, LoadComparesTheExtensionIgnoringCase)
 
 TEST_F(ModelFileTest, MeshesNamedWithBoneBecomeBonesLinkedByTheKeyframeTree)
 {
-    std::string file = Save("bones.3ds",
-                            []
-                            {
-                                TdsWriter w;
-                                w.Begin(0x4D4D).Begin(0x3D3D);
-                                WriteMesh(w, "Body", kStrip, kStripFaces, MeshOptions());
-                                WriteTriangle(w, "BoneHip");
-                                WriteTriangle(w, "bonelower");
-                                WriteTriangle(w, "BoneKnee");
-                                w.End();
-                                w.Begin(0xB000);
-                                WriteNode(w, "BoneHip", -1, {0, 0, 1});
-                                WriteNode(w, "BoneKnee", 0, {0, 0, 2});
-                                w.End().End();
-                                return w.Bytes();
-                            }());
+    std::string file =
+        Save("bones.3ds", BonedFile({"BoneHip", "bonelower", "BoneKnee"},
+                                    {{"BoneHip", -1, {0, 0, 1}}, {"BoneKnee", 0, {0, 0, 2}}}));
     SmartPtr<Model> model = new Model();
     ASSERT_EQ(model->Import3DS(file.c_str()), 0);
     ASSERT_EQ(model->boneCount, 2);
@@ -266,19 +286,9 @@ TEST_F(ModelFileTest, MeshesNamedWithBoneBecomeBonesLinkedByTheKeyframeTree)
 // Mended: the bind pose read the track's angle and axis as a quaternion.
 TEST_F(ModelFileTest, BindPoseRotatesByTheKeyframesAxisAndAngle)
 {
-    std::string file = Save("turned.3ds",
-                            []
-                            {
-                                TdsWriter w;
-                                w.Begin(0x4D4D).Begin(0x3D3D);
-                                WriteMesh(w, "Body", kStrip, kStripFaces, MeshOptions());
-                                WriteTriangle(w, "BoneRoot");
-                                w.End();
-                                w.Begin(0xB000);
-                                WriteNode(w, "BoneRoot", -1, {1, 2, 3}, {1.5707964f, 0, 0, 1});
-                                w.End().End();
-                                return w.Bytes();
-                            }());
+    std::string file =
+        Save("turned.3ds",
+             BonedFile({"BoneRoot"}, {{"BoneRoot", -1, {1, 2, 3}, {1.5707964f, 0, 0, 1}}}));
     SmartPtr<Model> model = new Model();
     ASSERT_EQ(model->Import3DS(file.c_str()), 0);
     ASSERT_EQ(model->boneCount, 1);
@@ -293,24 +303,9 @@ TEST_F(ModelFileTest, BindPoseRotatesByTheKeyframesAxisAndAngle)
 // descendant: the file still gives a tree.
 TEST_F(ModelFileTest, RepeatedKeyframeNodesStillGiveABoneTree)
 {
-    std::string file = Save("again.3ds",
-                            []
-                            {
-                                TdsWriter w;
-                                w.Begin(0x4D4D).Begin(0x3D3D);
-                                WriteMesh(w, "Body", kStrip, kStripFaces, MeshOptions());
-                                WriteTriangle(w, "BoneC");
-                                WriteTriangle(w, "BoneA");
-                                WriteTriangle(w, "BoneB");
-                                w.End();
-                                w.Begin(0xB000);
-                                WriteNode(w, "BoneC", -1);
-                                WriteNode(w, "BoneA", 0);
-                                WriteNode(w, "BoneB", 1);
-                                WriteNode(w, "BoneA", 2);
-                                w.End().End();
-                                return w.Bytes();
-                            }());
+    std::string file =
+        Save("again.3ds", BonedFile({"BoneC", "BoneA", "BoneB"},
+                                    {{"BoneC", -1}, {"BoneA", 0}, {"BoneB", 1}, {"BoneA", 2}}));
     SmartPtr<Model> model = new Model();
     ASSERT_EQ(model->Import3DS(file.c_str()), 0);
     EXPECT_EQ(model->boneCount, 3);
@@ -321,15 +316,9 @@ TEST_F(ModelFileTest, RepeatedKeyframeNodesStillGiveABoneTree)
 // stack ran out. The import must not trust the reader's tree.
 TEST_F(ModelFileTest, BoneLinksThatCloseALoopAreRejected)
 {
-    TdsWriter w;
-    w.Begin(0x4D4D).Begin(0x3D3D);
-    WriteMesh(w, "Body", kStrip, kStripFaces, MeshOptions());
-    WriteTriangle(w, "BoneRoot");
-    WriteTriangle(w, "BoneA");
-    WriteTriangle(w, "BoneB");
-    w.End().End();
+    const std::vector<uint8_t> file = BonedFile({"BoneRoot", "BoneA", "BoneB"}, {});
     TdsReader reader;
-    ASSERT_TRUE(reader.LoadMemory(w.Bytes().data(), static_cast<uint32_t>(w.Size())));
+    ASSERT_TRUE(reader.LoadMemory(file.data(), static_cast<uint32_t>(file.size())));
     TdsMesh* root = reader.GetMesh(1);
     TdsMesh* a = reader.GetMesh(2);
     TdsMesh* b = reader.GetMesh(3);
@@ -367,21 +356,8 @@ TEST_F(ModelFileTest, WeightFileFillsFourSlotsOnEveryVertexOfTheSharedPosition)
     // Vertices 0 and 3 share a position, as do 1 and 4.
     std::string file =
         Save("skin.3ds",
-             []
-             {
-                 TdsWriter w;
-                 w.Begin(0x4D4D).Begin(0x3D3D);
-                 WriteMesh(w, "Body", {0, 0, 0, 1, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 1, 1},
-                           {0, 1, 2, 3, 4, 5}, MeshOptions());
-                 WriteTriangle(w, "BoneA");
-                 WriteTriangle(w, "BoneB");
-                 w.End();
-                 w.Begin(0xB000);
-                 WriteNode(w, "BoneA", -1);
-                 WriteNode(w, "BoneB", 0);
-                 w.End().End();
-                 return w.Bytes();
-             }());
+             BonedFile({"BoneA", "BoneB"}, {{"BoneA", -1}, {"BoneB", 0}},
+                       {0, 0, 0, 1, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 1, 1}, {0, 1, 2, 3, 4, 5}));
     SmartPtr<Model> model = new Model();
     ASSERT_EQ(model->Import3DS(file.c_str()), 0);
     ASSERT_EQ(model->boneCount, 2);
