@@ -257,7 +257,7 @@ TEST(TdsMesh, ReaderRunsTheSmoothingPassOnEveryMesh)
 {
     std::vector<uint8_t> file = tds_samples::SmoothingFile();
     TdsReader reader;
-    ASSERT_TRUE(reader.LoadMemory(file.data(), static_cast<uint32_t>(file.size())));
+    ASSERT_TRUE(tds_samples::Load(reader, file));
     ASSERT_EQ(reader.GetMeshCount(), 3u);
     EXPECT_EQ(reader.GetMesh(0)->GetVertexCount(), 24u);
     EXPECT_EQ(reader.GetMesh(1)->GetVertexCount(), 8u);

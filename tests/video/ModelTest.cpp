@@ -154,7 +154,7 @@ TEST(TdsImportTest, SwapsYAndZFlipsVReversesCornersAndKeepsEachFacesMaterial)
             WriteMesh(w, "Strip", kStrip, kStripFaces, options);
         });
     TdsReader reader;
-    ASSERT_TRUE(reader.LoadMemory(file.data(), static_cast<uint32_t>(file.size())));
+    ASSERT_TRUE(tds_samples::Load(reader, file));
     const TdsMesh& source = *reader.GetMesh(0);
     ImportedMesh mesh = ImportTdsMesh(reader, source);
 
@@ -318,7 +318,7 @@ TEST_F(ModelFileTest, BoneLinksThatCloseALoopAreRejected)
 {
     const std::vector<uint8_t> file = BonedFile({"BoneRoot", "BoneA", "BoneB"}, {});
     TdsReader reader;
-    ASSERT_TRUE(reader.LoadMemory(file.data(), static_cast<uint32_t>(file.size())));
+    ASSERT_TRUE(tds_samples::Load(reader, file));
     TdsMesh* root = reader.GetMesh(1);
     TdsMesh* a = reader.GetMesh(2);
     TdsMesh* b = reader.GetMesh(3);
