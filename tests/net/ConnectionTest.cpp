@@ -168,8 +168,7 @@ TEST_F(ConnectionTest, FramesOfOneMebibyteAndOfTheLargestAllowedLengthArriveInta
         SmartPtr<Connection> server;
         MakePair(client, server);
         std::vector<uint8_t> big = Pattern(length, length);
-        SmartPtr<Message> message(MakeMessage(0x900, big));
-        client->SendNow(message.Get());
+        SendNew(*client, MakeMessage(0x900, big));
         std::vector<std::vector<uint8_t>> got;
         ASSERT_TRUE(PumpUntilReceived(client.Get(), server.Get(), 1, &got, nullptr));
         ASSERT_EQ(got.size(), 1u);
@@ -197,8 +196,7 @@ TEST_F(ConnectionTest, PeerThatStopsReadingLosesNothingAndKeepsTheOrder)
     EXPECT_GT(client->GetUnsentBytes(), 0u) << "the socket took everything: nothing was tested";
 
     // A small message sent now must come after all the big ones.
-    SmartPtr<Message> last(MakeMessage(0xABC, {1, 2, 3}));
-    client->SendNow(last.Get());
+    SendNew(*client, MakeMessage(0xABC, {1, 2, 3}));
 
     std::vector<uint32_t> types;
     std::vector<std::vector<uint8_t>> got;
@@ -387,8 +385,7 @@ TEST_F(ConnectionTest, StatesWithoutAPeer)
     // No socket: updates return null, sends keep nothing, no peer address.
     SmartPtr<Connection> idle(new Connection());
     EXPECT_EQ(idle->Update(), nullptr);
-    SmartPtr<Message> ping(MakeMessage(0x800, {1, 2, 3, 4}));
-    idle->SendNow(ping.Get());
+    SendNew(*idle, MakeMessage(0x800, {1, 2, 3, 4}));
     EXPECT_EQ(idle->GetUnsentBytes(), 0u);
     EXPECT_EQ(idle->GetPeerAddress(), "");
     EXPECT_EQ(idle->GetState(), Connection::kClosed);
@@ -443,8 +440,7 @@ TEST_F(ConnectionTest, MessagesSentBeforeTheConnectFinishesGoOutAfterIt)
 {
     SmartPtr<Connection> client(new Connection());
     client->Connect("127.0.0.1", port);
-    SmartPtr<Message> early(MakeMessage(0x810, {5}));
-    client->SendNow(early.Get());
+    SendNew(*client, MakeMessage(0x810, {5}));
     SmartPtr<Connection> server = AcceptOne();
     ASSERT_TRUE(server);
     std::vector<uint32_t> types;

@@ -130,8 +130,7 @@ TEST_F(NetClientTest, FirstReplyOnAProbeReportsTheServerOnce)
     SmartPtr<Connection> host = AcceptProbe(client);
     ASSERT_TRUE(host);
 
-    SmartPtr<Message> other(MakeMessage(2, {1, 2, 3}));
-    host->SendNow(other.Get());
+    SendNew(*host, MakeMessage(2, {1, 2, 3}));
     SmartPtr<Message> reply(Reply("Tolvi", "map", "extra", 3, 16));
     host->SendNow(reply.Get());
     host->SendNow(reply.Get());
@@ -180,8 +179,7 @@ TEST_F(NetClientTest, RepliesThatOverrunAreDropped)
     EXPECT_EQ(spy.Count("ServerFound"), 0);
     EXPECT_EQ(client.GetProbeCount(), 255u);
 
-    SmartPtr<Message> reply(Reply("", "", "", 0, 0));
-    host->SendNow(reply.Get());
+    SendNew(*host, Reply("", "", "", 0, 0));
     ASSERT_TRUE(
         DriveUntil([&] { client.Update(); }, [&] { return spy.Count("ServerFound") == 1; }));
 }
@@ -208,8 +206,7 @@ TEST_F(NetClientTest, ServerFoundIsReportedBeforeTheSearchTimesOut)
         client.SearchLAN();
         SmartPtr<Connection> host = AcceptProbe(client);
         ASSERT_TRUE(host);
-        SmartPtr<Message> reply(Reply("Tolvi", "", "", 0, 0));
-        host->SendNow(reply.Get());
+        SendNew(*host, Reply("Tolvi", "", "", 0, 0));
         TestSetClock(120001);
         client.Update();
         ASSERT_EQ(client.GetMode(), NetClient::kIdle);
@@ -238,8 +235,7 @@ TEST_F(NetClientTest, HookMayStopOrRestartTheSearch)
         client.SearchLAN();
         SmartPtr<Connection> host = AcceptProbe(client);
         ASSERT_TRUE(host);
-        SmartPtr<Message> reply(Reply("Tolvi", "", "", 0, 0));
-        host->SendNow(reply.Get());
+        SendNew(*host, Reply("Tolvi", "", "", 0, 0));
         ASSERT_TRUE(
             DriveUntil([&] { client.Update(); }, [&] { return spy.Count("ServerFound") == 1; }));
         EXPECT_EQ(client.GetMode(), restart ? NetClient::kSearching : NetClient::kIdle);

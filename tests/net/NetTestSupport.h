@@ -107,6 +107,13 @@ protected:
 // A message of the type with the payload bytes written in.
 Message* MakeMessage(uint32_t type, const std::vector<uint8_t>& payload);
 
+// Sends a message made for the purpose with the sender's SendNow, then lets it go.
+template <class Sender> void SendNew(Sender& sender, Message* message)
+{
+    SmartPtr<Message> held(message);
+    sender.SendNow(message);
+}
+
 // A server listening on a free port of 127.0.0.1.
 class ServerTest : public NetTest
 {

@@ -89,8 +89,7 @@ TEST_F(ServerTest, SilentClientIsDroppedAfterTheTimeoutNotBefore)
     TestSetClock(50000);
     NetClient client;
     LinkClient(client);
-    SmartPtr<Message> ping(FullMessage(0x800));
-    client.SendNow(ping.Get());
+    SendNew(client, FullMessage(0x800));
     ASSERT_TRUE(
         DriveUntil([&] { server.Update(); }, [&] { return spy.Count("ServerMessage") == 1; }));
 
