@@ -93,9 +93,7 @@ public:
     RecordingWidget* Make(const std::string& name, int left, int top, int w, int h,
                           uint32_t color = 0)
     {
-        RecordingWidget* widget = new RecordingWidget(&calls, name, left, top, w, h, color);
-        widgets.push_back(widget);
-        return widget;
+        return Keep(new RecordingWidget(&calls, name, left, top, w, h, color));
     }
 
     // The recorded calls that contain the text.

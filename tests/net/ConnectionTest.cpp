@@ -44,19 +44,22 @@ protected:
         EXPECT_EQ(client->GetState(), Connection::kConnected);
     }
 
-    static std::vector<std::vector<uint8_t>> Drain(Connection* connection,
-                                                   std::vector<uint32_t>* types)
+    // Takes every queued message, adding the payloads to *payloads (when given)
+    // and the types to *types; returns how many there were.
+    static size_t Drain(Connection* connection, std::vector<uint32_t>* types,
+                        std::vector<std::vector<uint8_t>>* payloads = nullptr)
     {
-        std::vector<std::vector<uint8_t>> payloads;
-        while (Message* message = connection->PeekIncoming())
+        size_t count = 0;
+        for (; Message* message = connection->PeekIncoming(); ++count)
         {
-            payloads.emplace_back(message->GetBuffer(),
-                                  message->GetBuffer() + message->GetPayloadSize());
+            if (payloads)
+                payloads->emplace_back(message->GetBuffer(),
+                                       message->GetBuffer() + message->GetPayloadSize());
             if (types)
                 types->push_back(message->type);
             connection->PopIncoming();
         }
-        return payloads;
+        return count;
     }
 
     // Updates both ends until the server has received at least count payloads,
@@ -73,8 +76,7 @@ protected:
             },
             [&]
             {
-                std::vector<std::vector<uint8_t>> more = Drain(server, types);
-                got->insert(got->end(), more.begin(), more.end());
+                Drain(server, types, got);
                 return got->size() >= count;
             },
             milliseconds);
@@ -106,8 +108,7 @@ TEST_F(ConnectionTest, FramesSplitAtEveryByteBoundaryArriveWholeAndInOrder)
 
     // Two frames, the second empty, so splits fall in every field of both.
     std::vector<uint8_t> stream = Frame(0x801, {'h', 'e', 'l', 'l', 'o'});
-    std::vector<uint8_t> second = Frame(0x802, {});
-    stream.insert(stream.end(), second.begin(), second.end());
+    AppendFrame(stream, 0x802);
 
     for (size_t split = 1; split < stream.size(); ++split)
     {
@@ -116,26 +117,17 @@ TEST_F(ConnectionTest, FramesSplitAtEveryByteBoundaryArriveWholeAndInOrder)
         ASSERT_TRUE(LoopbackSendDelivered(
             peer, std::vector<uint8_t>(stream.begin(), stream.begin() + split), 1000));
         server->Update();
-        const size_t whole = split >= 13 ? 1 : 0;
         std::vector<uint32_t> types;
-        std::vector<std::vector<uint8_t>> early = Drain(server.Get(), &types);
-        ASSERT_EQ(early.size(), whole);
+        std::vector<std::vector<uint8_t>> got;
+        ASSERT_EQ(Drain(server.Get(), &types, &got), split >= 13 ? 1u : 0u);
 
         ASSERT_TRUE(LoopbackSendDelivered(
             peer, std::vector<uint8_t>(stream.begin() + split, stream.end()), 1000));
-        std::vector<std::vector<uint8_t>> rest;
         ASSERT_TRUE(DriveUntil([&] { server->Update(); },
-                               [&]
-                               {
-                                   std::vector<std::vector<uint8_t>> got =
-                                       Drain(server.Get(), &types);
-                                   rest.insert(rest.end(), got.begin(), got.end());
-                                   return early.size() + rest.size() == 2;
-                               }));
-        early.insert(early.end(), rest.begin(), rest.end());
+                               [&] { return Drain(server.Get(), &types, &got), got.size() == 2; }));
         ASSERT_EQ(types, (std::vector<uint32_t>{0x801, 0x802}));
-        EXPECT_EQ(early[0], (std::vector<uint8_t>{'h', 'e', 'l', 'l', 'o'}));
-        EXPECT_TRUE(early[1].empty());
+        EXPECT_EQ(got[0], (std::vector<uint8_t>{'h', 'e', 'l', 'l', 'o'}));
+        EXPECT_TRUE(got[1].empty());
     }
     LoopbackClose(peer);
 }
@@ -149,21 +141,14 @@ TEST_F(ConnectionTest, SeveralFramesInOneReadAndAZeroLengthFrame)
 
     std::vector<uint8_t> bytes;
     for (uint32_t i = 0; i < 50; ++i)
-    {
-        std::vector<uint8_t> frame = Frame(0x800 + i, Pattern(i, i));
-        bytes.insert(bytes.end(), frame.begin(), frame.end());
-    }
+        AppendFrame(bytes, 0x800 + i, Pattern(i, i));
     ASSERT_TRUE(RawSend(peer, bytes));
 
     std::vector<uint32_t> types;
     std::vector<std::vector<uint8_t>> payloads;
-    ASSERT_TRUE(DriveUntil([&] { server->Update(); },
-                           [&]
-                           {
-                               std::vector<std::vector<uint8_t>> got = Drain(server.Get(), &types);
-                               payloads.insert(payloads.end(), got.begin(), got.end());
-                               return payloads.size() >= 50;
-                           }));
+    ASSERT_TRUE(
+        DriveUntil([&] { server->Update(); },
+                   [&] { return Drain(server.Get(), &types, &payloads), payloads.size() >= 50; }));
     ASSERT_EQ(payloads.size(), 50u);
     for (uint32_t i = 0; i < 50; ++i)
     {
@@ -175,21 +160,22 @@ TEST_F(ConnectionTest, SeveralFramesInOneReadAndAZeroLengthFrame)
     closesocket(peer);
 }
 
-TEST_F(ConnectionTest, OneMebibyteFrameArrivesIntact)
+TEST_F(ConnectionTest, FramesOfOneMebibyteAndOfTheLargestAllowedLengthArriveIntact)
 {
-    SmartPtr<Connection> client;
-    SmartPtr<Connection> server;
-    MakePair(client, server);
-
-    std::vector<uint8_t> big = Pattern(1 << 20, 7);
-    SmartPtr<Message> message(MakeMessage(0x900, big));
-    client->SendNow(message.Get());
-
-    std::vector<std::vector<uint8_t>> got;
-    ASSERT_TRUE(PumpUntilReceived(client.Get(), server.Get(), 1, &got, nullptr));
-    ASSERT_EQ(got.size(), 1u);
-    EXPECT_TRUE(got[0] == big);
-    EXPECT_EQ(client->GetUnsentBytes(), 0u);
+    for (uint32_t length : {uint32_t(1 << 20), Connection::kMaxFrameLength})
+    {
+        SmartPtr<Connection> client;
+        SmartPtr<Connection> server;
+        MakePair(client, server);
+        std::vector<uint8_t> big = Pattern(length, length);
+        SendNew(*client, MakeMessage(0x900, big));
+        std::vector<std::vector<uint8_t>> got;
+        ASSERT_TRUE(PumpUntilReceived(client.Get(), server.Get(), 1, &got, nullptr));
+        ASSERT_EQ(got.size(), 1u);
+        EXPECT_TRUE(got[0] == big) << length;
+        EXPECT_EQ(client->GetUnsentBytes(), 0u);
+        EXPECT_TRUE(server->IsConnected());
+    }
 }
 
 // A receiver that stops reading fills the sender's socket: the rest waits in
@@ -210,8 +196,7 @@ TEST_F(ConnectionTest, PeerThatStopsReadingLosesNothingAndKeepsTheOrder)
     EXPECT_GT(client->GetUnsentBytes(), 0u) << "the socket took everything: nothing was tested";
 
     // A small message sent now must come after all the big ones.
-    SmartPtr<Message> last(MakeMessage(0xABC, {1, 2, 3}));
-    client->SendNow(last.Get());
+    SendNew(*client, MakeMessage(0xABC, {1, 2, 3}));
 
     std::vector<uint32_t> types;
     std::vector<std::vector<uint8_t>> got;
@@ -289,8 +274,7 @@ TEST_F(ConnectionTest, TopBitLengthWordsAreSkippedAndLengthsPastTheLimitClose)
         std::vector<uint8_t> bytes = Frame(0x801, {1});
         AppendWord(bytes, c.length);
         AppendWord(bytes, c.length);
-        std::vector<uint8_t> after = Frame(0x802, {2, 3});
-        bytes.insert(bytes.end(), after.begin(), after.end());
+        AppendFrame(bytes, 0x802, {2, 3});
         ASSERT_TRUE(RawSend(peer, bytes));
 
         std::vector<uint32_t> types;
@@ -353,9 +337,7 @@ TEST_F(ConnectionTest, EachUpdateTakesAtMostItsBudget)
             {
                 peer.Flush();
                 server->Update();
-                std::vector<std::vector<uint8_t>> got = Drain(server.Get(), &types);
-                most = std::max(most, got.size());
-                payloads.insert(payloads.end(), got.begin(), got.end());
+                most = std::max(most, Drain(server.Get(), &types, &payloads));
             },
             [&] { return payloads.size() >= c.frames; }, 5000));
         EXPECT_LE(most, c.mostPerUpdate);
@@ -398,27 +380,12 @@ TEST_F(ConnectionTest, LargeFrameBufferStaysWithinTheFrameAndIsGivenBack)
     EXPECT_EQ(server->GetBufferedBytes(), 0u);
 }
 
-TEST_F(ConnectionTest, LargestAllowedFrameIsDelivered)
-{
-    SmartPtr<Connection> client;
-    SmartPtr<Connection> server;
-    MakePair(client, server);
-    std::vector<uint8_t> big = Pattern(Connection::kMaxFrameLength, 3);
-    SmartPtr<Message> message(MakeMessage(0x800, big));
-    client->SendNow(message.Get());
-    std::vector<std::vector<uint8_t>> got;
-    ASSERT_TRUE(PumpUntilReceived(client.Get(), server.Get(), 1, &got, nullptr));
-    EXPECT_TRUE(got[0] == big);
-    EXPECT_TRUE(server->IsConnected());
-}
-
 TEST_F(ConnectionTest, StatesWithoutAPeer)
 {
     // No socket: updates return null, sends keep nothing, no peer address.
     SmartPtr<Connection> idle(new Connection());
     EXPECT_EQ(idle->Update(), nullptr);
-    SmartPtr<Message> ping(MakeMessage(0x800, {1, 2, 3, 4}));
-    idle->SendNow(ping.Get());
+    SendNew(*idle, MakeMessage(0x800, {1, 2, 3, 4}));
     EXPECT_EQ(idle->GetUnsentBytes(), 0u);
     EXPECT_EQ(idle->GetPeerAddress(), "");
     EXPECT_EQ(idle->GetState(), Connection::kClosed);
@@ -473,8 +440,7 @@ TEST_F(ConnectionTest, MessagesSentBeforeTheConnectFinishesGoOutAfterIt)
 {
     SmartPtr<Connection> client(new Connection());
     client->Connect("127.0.0.1", port);
-    SmartPtr<Message> early(MakeMessage(0x810, {5}));
-    client->SendNow(early.Get());
+    SendNew(*client, MakeMessage(0x810, {5}));
     SmartPtr<Connection> server = AcceptOne();
     ASSERT_TRUE(server);
     std::vector<uint32_t> types;

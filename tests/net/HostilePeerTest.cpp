@@ -136,10 +136,7 @@ TEST_F(HostilePeerTest, FloodingPeerDoesNotHoldUpAGoodClient)
     // Empty frames, every other one of the server's range.
     std::vector<uint8_t> burst;
     for (int i = 0; i < 4096; ++i)
-    {
-        std::vector<uint8_t> frame = Frame(i % 2 ? 0x3FF : 0x800, {});
-        burst.insert(burst.end(), frame.begin(), frame.end());
-    }
+        AppendFrame(burst, i % 2 ? 0x3FF : 0x800);
     LogCapture log;
     size_t mostPerUpdate = 0;
     int worst = 0;
@@ -178,12 +175,7 @@ TEST_F(HostilePeerTest, FloodingPeerDoesNotHoldUpAGoodClient)
     flood.Close();
     ASSERT_TRUE(
         DriveUntil([&] { Step(); }, [&] { return spy.Count("ClientDisconnected") == 1; }, 5000));
-    std::vector<std::string> warnings;
-    for (const std::string& line : log.Lines())
-    {
-        if (line.find("non-client message") != std::string::npos)
-            warnings.push_back(line);
-    }
+    const std::vector<std::string> warnings = log.LinesWith("non-client message");
     ASSERT_EQ(warnings.size(), 2u) << log.Text();
     EXPECT_EQ(warnings[0], "Warning: non-client message from 127.0.0.1 received.");
     unsigned dropped = 0;

@@ -130,8 +130,7 @@ TEST_F(NetClientTest, FirstReplyOnAProbeReportsTheServerOnce)
     SmartPtr<Connection> host = AcceptProbe(client);
     ASSERT_TRUE(host);
 
-    SmartPtr<Message> other(MakeMessage(2, {1, 2, 3}));
-    host->SendNow(other.Get());
+    SendNew(*host, MakeMessage(2, {1, 2, 3}));
     SmartPtr<Message> reply(Reply("Tolvi", "map", "extra", 3, 16));
     host->SendNow(reply.Get());
     host->SendNow(reply.Get());
@@ -173,20 +172,14 @@ TEST_F(NetClientTest, RepliesThatOverrunAreDropped)
     ASSERT_TRUE(DriveUntil([&] { client.Update(); },
                            [&]
                            {
-                               warnings.clear();
-                               for (const std::string& line : log.Lines())
-                               {
-                                   if (line.find("malformed server reply") != std::string::npos)
-                                       warnings.push_back(line);
-                               }
+                               warnings = log.LinesWith("malformed server reply");
                                return warnings.size() == 3;
                            }));
     EXPECT_EQ(warnings[0], "Warning: malformed server reply from 127.0.0.1 dropped.");
     EXPECT_EQ(spy.Count("ServerFound"), 0);
     EXPECT_EQ(client.GetProbeCount(), 255u);
 
-    SmartPtr<Message> reply(Reply("", "", "", 0, 0));
-    host->SendNow(reply.Get());
+    SendNew(*host, Reply("", "", "", 0, 0));
     ASSERT_TRUE(
         DriveUntil([&] { client.Update(); }, [&] { return spy.Count("ServerFound") == 1; }));
 }
@@ -213,8 +206,7 @@ TEST_F(NetClientTest, ServerFoundIsReportedBeforeTheSearchTimesOut)
         client.SearchLAN();
         SmartPtr<Connection> host = AcceptProbe(client);
         ASSERT_TRUE(host);
-        SmartPtr<Message> reply(Reply("Tolvi", "", "", 0, 0));
-        host->SendNow(reply.Get());
+        SendNew(*host, Reply("Tolvi", "", "", 0, 0));
         TestSetClock(120001);
         client.Update();
         ASSERT_EQ(client.GetMode(), NetClient::kIdle);
@@ -243,8 +235,7 @@ TEST_F(NetClientTest, HookMayStopOrRestartTheSearch)
         client.SearchLAN();
         SmartPtr<Connection> host = AcceptProbe(client);
         ASSERT_TRUE(host);
-        SmartPtr<Message> reply(Reply("Tolvi", "", "", 0, 0));
-        host->SendNow(reply.Get());
+        SendNew(*host, Reply("Tolvi", "", "", 0, 0));
         ASSERT_TRUE(
             DriveUntil([&] { client.Update(); }, [&] { return spy.Count("ServerFound") == 1; }));
         EXPECT_EQ(client.GetMode(), restart ? NetClient::kSearching : NetClient::kIdle);

@@ -31,34 +31,29 @@ struct HookRecord
 class RecordingSpy : public ModHookSpy
 {
 public:
-    void ClientMessage(Message* message) override { Record("ClientMessage", message); }
-    void ServerMessage(Message* message) override { Record("ServerMessage", message); }
+    void ClientMessage(Message* message) override { Add(Received("ClientMessage", message)); }
+    void ServerMessage(Message* message) override { Add(Received("ServerMessage", message)); }
     void ServerFound(ServerInfo* info) override
     {
-        HookRecord record;
-        record.hook = "ServerFound";
-        record.address = info->address;
         found.push_back(info);
-        Add(record);
+        Add({"ServerFound", 0, 0, 0, {}, info->address});
     }
-    void ClientConnected(int clientId) override { RecordId("ClientConnected", clientId); }
-    void ClientDisconnected(int clientId) override { RecordId("ClientDisconnected", clientId); }
-
-    int Count(const std::string& hook) const
+    void ClientConnected(int clientId) override
     {
-        int n = 0;
-        for (const HookRecord& record : calls)
-            n += record.hook == hook;
-        return n;
+        Add({"ClientConnected", clientId, 0, 0, {}, {}});
     }
+    void ClientDisconnected(int clientId) override
+    {
+        Add({"ClientDisconnected", clientId, 0, 0, {}, {}});
+    }
+
+    int Count(const std::string& hook) const { return static_cast<int>(Of(hook).size()); }
     std::vector<HookRecord> Of(const std::string& hook) const
     {
         std::vector<HookRecord> out;
         for (const HookRecord& record : calls)
-        {
             if (record.hook == hook)
                 out.push_back(record);
-        }
         return out;
     }
 
@@ -75,22 +70,12 @@ private:
         if (then)
             then(record);
     }
-    void Record(const char* hook, Message* message)
+    static HookRecord Received(const char* hook, Message* message)
     {
-        HookRecord record;
-        record.hook = hook;
-        record.type = message->type;
-        record.sender = message->sender;
-        record.payload.assign(message->GetBuffer(),
-                              message->GetBuffer() + message->GetPayloadSize());
-        Add(record);
-    }
-    void RecordId(const char* hook, int clientId)
-    {
-        HookRecord record;
-        record.hook = hook;
-        record.id = clientId;
-        Add(record);
+        const uint8_t* payload = message->GetBuffer();
+        return {
+            hook, 0, message->type, message->sender, {payload, payload + message->GetPayloadSize()},
+            {}};
     }
 };
 
@@ -121,6 +106,13 @@ protected:
 
 // A message of the type with the payload bytes written in.
 Message* MakeMessage(uint32_t type, const std::vector<uint8_t>& payload);
+
+// Sends a message made for the purpose with the sender's SendNow, then lets it go.
+template <class Sender> void SendNew(Sender& sender, Message* message)
+{
+    SmartPtr<Message> held(message);
+    sender.SendNow(message);
+}
 
 // A server listening on a free port of 127.0.0.1.
 class ServerTest : public NetTest

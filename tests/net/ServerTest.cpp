@@ -52,46 +52,35 @@ TEST_F(ServerTest, ClientAndServerExchangeEveryMessageType)
     ASSERT_EQ(spy.Of("ClientConnected")[0].id, 0);
     EXPECT_TRUE(log.Contains("Client at 127.0.0.1:")) << log.Text();
 
-    // Client to server: the client range and the shared range arrive with the
-    // client's id; the server range is refused with a warning.
-    const uint32_t up[] = {0x400, 0x3FF, 0x7FF, 0x800, 0, 0xFFFFFFFF};
-    for (uint32_t type : up)
+    // Each side sends every type; the other takes its own range and the
+    // shared one, with the client's id or -1 as the sender.
+    auto exchange = [&](const std::vector<uint32_t>& sent,
+                        const std::function<void(Message*)>& send,
+                        const std::function<void()>& update, const char* hook,
+                        const std::vector<uint32_t>& taken, int32_t sender)
     {
-        SmartPtr<Message> message(FullMessage(type));
-        client.SendNow(message.Get());
-    }
-    ASSERT_TRUE(
-        DriveUntil([&] { server.Update(); }, [&] { return spy.Count("ServerMessage") >= 4; }));
-    std::vector<HookRecord> atServer = spy.Of("ServerMessage");
-    ASSERT_EQ(atServer.size(), 4u);
-    const uint32_t accepted[] = {0x400, 0x7FF, 0x800, 0xFFFFFFFF};
-    for (size_t i = 0; i < 4; ++i)
-    {
-        EXPECT_EQ(atServer[i].type, accepted[i]);
-        EXPECT_EQ(atServer[i].sender, 0);
-        ExpectFullPayload(atServer[i]);
-    }
+        for (uint32_t type : sent)
+        {
+            SmartPtr<Message> message(FullMessage(type));
+            send(message.Get());
+        }
+        ASSERT_TRUE(DriveUntil(update, [&] { return spy.Count(hook) >= int(taken.size()); }));
+        std::vector<HookRecord> received = spy.Of(hook);
+        ASSERT_EQ(received.size(), taken.size());
+        for (size_t i = 0; i < taken.size(); ++i)
+        {
+            EXPECT_EQ(received[i].type, taken[i]);
+            EXPECT_EQ(received[i].sender, sender);
+            ExpectFullPayload(received[i]);
+        }
+    };
+    exchange(
+        {0x400, 0x3FF, 0x7FF, 0x800, 0, 0xFFFFFFFF}, [&](Message* m) { client.SendNow(m); },
+        [&] { server.Update(); }, "ServerMessage", {0x400, 0x7FF, 0x800, 0xFFFFFFFF}, 0);
     EXPECT_TRUE(log.Contains("Warning: non-client message from 127.0.0.1 received.\n"));
-
-    // Server to client: the server range and the shared range arrive with
-    // sender -1; the client range is refused with a warning.
-    const uint32_t down[] = {0, 1, 3, 0x3FF, 0x400, 0x7FF, 0x800};
-    for (uint32_t type : down)
-    {
-        SmartPtr<Message> message(FullMessage(type));
-        server.SendTo(message.Get(), 0);
-    }
-    ASSERT_TRUE(
-        DriveUntil([&] { client.Update(); }, [&] { return spy.Count("ClientMessage") >= 5; }));
-    std::vector<HookRecord> atClient = spy.Of("ClientMessage");
-    ASSERT_EQ(atClient.size(), 5u);
-    const uint32_t taken[] = {0, 1, 3, 0x3FF, 0x800};
-    for (size_t i = 0; i < 5; ++i)
-    {
-        EXPECT_EQ(atClient[i].type, taken[i]);
-        EXPECT_EQ(atClient[i].sender, -1);
-        ExpectFullPayload(atClient[i]);
-    }
+    exchange(
+        {0, 1, 3, 0x3FF, 0x400, 0x7FF, 0x800}, [&](Message* m) { server.SendTo(m, 0); },
+        [&] { client.Update(); }, "ClientMessage", {0, 1, 3, 0x3FF, 0x800}, -1);
     EXPECT_TRUE(log.Contains("Warning: non-server message received.\n"));
 }
 
@@ -100,8 +89,7 @@ TEST_F(ServerTest, SilentClientIsDroppedAfterTheTimeoutNotBefore)
     TestSetClock(50000);
     NetClient client;
     LinkClient(client);
-    SmartPtr<Message> ping(FullMessage(0x800));
-    client.SendNow(ping.Get());
+    SendNew(client, FullMessage(0x800));
     ASSERT_TRUE(
         DriveUntil([&] { server.Update(); }, [&] { return spy.Count("ServerMessage") == 1; }));
 
@@ -333,12 +321,8 @@ TEST_F(ServerTest, WarningsAboutOneClientComeOnceASecondWithACount)
     {
         std::vector<uint8_t> bytes;
         for (int i = 0; i < count; ++i)
-        {
-            std::vector<uint8_t> frame = Frame(0x3FF, {});
-            bytes.insert(bytes.end(), frame.begin(), frame.end());
-        }
-        std::vector<uint8_t> marker = Frame(0x800, {});
-        bytes.insert(bytes.end(), marker.begin(), marker.end());
+            AppendFrame(bytes, 0x3FF);
+        AppendFrame(bytes, 0x800);
         const int taken = spy.Count("ServerMessage");
         ASSERT_TRUE(RawSend(peer, bytes));
         ASSERT_TRUE(DriveUntil([&] { server.Update(); },

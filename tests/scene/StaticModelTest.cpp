@@ -27,14 +27,28 @@ protected:
         return wall;
     }
 
+    // The plane x = 2, facing -x.
+    void WallAtX2()
+    {
+        AddWall()->AddQuad(Vector3(2, -50, -50), Vector3(0, 0, 100), Vector3(0, 100, 0));
+    }
+
+    // A model at the origin with the radii and velocity.
+    static SmartPtr<StaticModel> Ball(const Vector3& velocity, float radius = 0.5f)
+    {
+        SmartPtr<StaticModel> model = new StaticModel();
+        model->radii = Vector3(radius, radius, radius);
+        model->velocity = velocity;
+        return model;
+    }
+
     std::vector<SceneNode*> added;
 };
 } // namespace
 
 TEST_F(StaticModelTest, WithoutALevelItMovesByVelocityTimesDt)
 {
-    SmartPtr<StaticModel> model = new StaticModel();
-    model->radii = Vector3(0.5f, 0.5f, 0.5f);
+    SmartPtr<StaticModel> model = Ball(Vector3());
     model->Update(0.5f);
     EXPECT_TRUE(model->position == Vector3());
     model->velocity = Vector3(1, 0, 0);
@@ -45,11 +59,8 @@ TEST_F(StaticModelTest, WithoutALevelItMovesByVelocityTimesDt)
 
 TEST_F(StaticModelTest, HeadOnIntoAWallStopsJustShortOfTheContact)
 {
-    // Plane x = 2 facing -x.
-    AddWall()->AddQuad(Vector3(2, -50, -50), Vector3(0, 0, 100), Vector3(0, 100, 0));
-    SmartPtr<StaticModel> model = new StaticModel();
-    model->radii = Vector3(0.5f, 0.5f, 0.5f);
-    model->velocity = Vector3(4, 0, 0);
+    WallAtX2();
+    SmartPtr<StaticModel> model = Ball(Vector3(4, 0, 0));
     model->Update(1.0f);
     // Sphere of radius 0.5 touches x = 2 when its centre is at 1.5, 3/8 of
     // the way; it stops 1e-5 before that.
@@ -61,10 +72,8 @@ TEST_F(StaticModelTest, HeadOnIntoAWallStopsJustShortOfTheContact)
 
 TEST_F(StaticModelTest, SlidesAlongAWallAndNeverPassesThrough)
 {
-    AddWall()->AddQuad(Vector3(2, -50, -50), Vector3(0, 0, 100), Vector3(0, 100, 0));
-    SmartPtr<StaticModel> model = new StaticModel();
-    model->radii = Vector3(0.5f, 0.5f, 0.5f);
-    model->velocity = Vector3(4, 0, 4);
+    WallAtX2();
+    SmartPtr<StaticModel> model = Ball(Vector3(4, 0, 4));
     model->Update(1.0f);
     // Pass 1: contact at 3/8 of (4, 0, 4), backed off 1e-5 along the travel;
     // the x part of the velocity goes. Pass 2 sweeps the full (0, 0, 4) again.
@@ -84,12 +93,9 @@ TEST_F(StaticModelTest, SlidesAlongAWallAndNeverPassesThrough)
 TEST_F(StaticModelTest, SlidesOutOfACornerWithinThreePasses)
 {
     // Walls x = 2 (facing -x) and z = 2 (facing -z).
-    WallNode* walls = AddWall();
-    walls->AddQuad(Vector3(2, -50, -50), Vector3(0, 0, 100), Vector3(0, 100, 0));
-    walls->AddQuad(Vector3(-50, -50, 2), Vector3(0, 100, 0), Vector3(100, 0, 0));
-    SmartPtr<StaticModel> model = new StaticModel();
-    model->radii = Vector3(0.5f, 0.5f, 0.5f);
-    model->velocity = Vector3(4, 1, 6);
+    WallAtX2();
+    AddWall()->AddQuad(Vector3(-50, -50, 2), Vector3(0, 100, 0), Vector3(100, 0, 0));
+    SmartPtr<StaticModel> model = Ball(Vector3(4, 1, 6));
     model->Update(1.0f);
     EXPECT_LT(model->position.x, 1.5f);
     EXPECT_LT(model->position.z, 1.5f);
@@ -102,9 +108,8 @@ TEST_F(StaticModelTest, SlidesOutOfACornerWithinThreePasses)
 
 TEST_F(StaticModelTest, CollideMoveReturnsWhatIsLeftOfTheDisplacement)
 {
-    AddWall()->AddQuad(Vector3(2, -50, -50), Vector3(0, 0, 100), Vector3(0, 100, 0));
-    SmartPtr<StaticModel> model = new StaticModel();
-    model->radii = Vector3(0.5f, 0.5f, 0.5f);
+    WallAtX2();
+    SmartPtr<StaticModel> model = Ball(Vector3());
     Vector3 left = model->CollideMove(Vector3(4, 0, 2));
     EXPECT_TRUE(left == Vector3(0, 0, 2));
     EXPECT_LT(model->position.x, 1.5f);
@@ -112,23 +117,16 @@ TEST_F(StaticModelTest, CollideMoveReturnsWhatIsLeftOfTheDisplacement)
     EXPECT_NEAR(model->position.z, 0.75f + 2.0f, 1e-4f);
 }
 
-TEST_F(StaticModelTest, MoveIntegratesThroughWalls)
+// Move integrates without collision; a model without radii sweeps nothing.
+TEST_F(StaticModelTest, MoveAndZeroRadiiGoThroughWalls)
 {
-    AddWall()->AddQuad(Vector3(2, -50, -50), Vector3(0, 0, 100), Vector3(0, 100, 0));
-    SmartPtr<StaticModel> model = new StaticModel();
-    model->radii = Vector3(0.5f, 0.5f, 0.5f);
-    model->velocity = Vector3(4, 0, 0);
-    model->Move(1.0f);
-    EXPECT_TRUE(model->position == Vector3(4, 0, 0));
-}
-
-TEST_F(StaticModelTest, ZeroRadiiSkipTheSweep)
-{
-    AddWall()->AddQuad(Vector3(2, -50, -50), Vector3(0, 0, 100), Vector3(0, 100, 0));
-    SmartPtr<StaticModel> model = new StaticModel();
-    model->velocity = Vector3(4, 0, 0);
-    model->Update(1.0f);
-    EXPECT_TRUE(model->position == Vector3(4, 0, 0));
+    WallAtX2();
+    for (bool move : {true, false})
+    {
+        SmartPtr<StaticModel> model = Ball(Vector3(4, 0, 0), move ? 0.5f : 0.0f);
+        move ? model->Move(1.0f) : model->Update(1.0f);
+        EXPECT_TRUE(model->position == Vector3(4, 0, 0)) << move;
+    }
 }
 
 TEST_F(StaticModelTest, AModelFileThatCannotBeLoadedGivesTheCachedDummyAndStillMoves)

@@ -4,14 +4,13 @@
 // holds the folder the parent gave; elsewhere it is null.
 #pragma once
 
+#include "support/Wait.h"
+
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <csignal>
 #include <cstdlib>
 #include <string>
-#include <sys/wait.h>
-#include <thread>
 #include <unistd.h>
 #include <utility>
 #include <vector>
@@ -45,15 +44,5 @@ inline pid_t StartFreshProcess(const std::string& folder,
 // killing it when the limit passed first.
 inline int WaitExit(pid_t pid, std::chrono::seconds limit)
 {
-    const auto deadline = std::chrono::steady_clock::now() + limit;
-    while (std::chrono::steady_clock::now() < deadline)
-    {
-        int status = 0;
-        if (waitpid(pid, &status, WNOHANG) == pid)
-            return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    kill(pid, SIGKILL);
-    waitpid(pid, nullptr, 0);
-    return -1;
+    return WaitExit(pid, static_cast<int>(std::chrono::milliseconds(limit).count()));
 }

@@ -41,6 +41,15 @@ public:
             lines.push_back(line);
         return lines;
     }
+    // The lines that contain the text.
+    std::vector<std::string> LinesWith(const std::string& text) const
+    {
+        std::vector<std::string> found;
+        for (const std::string& line : Lines())
+            if (line.find(text) != std::string::npos)
+                found.push_back(line);
+        return found;
+    }
     bool Contains(const std::string& text) const
     {
         return output->buffer.find(text) != std::string::npos;

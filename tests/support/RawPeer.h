@@ -15,13 +15,20 @@ inline void AppendWord(std::vector<uint8_t>& bytes, uint32_t value)
         bytes.push_back(static_cast<uint8_t>(value >> (8 * i)));
 }
 
+// Adds a frame as the wire carries it.
+inline void AppendFrame(std::vector<uint8_t>& bytes, uint32_t type,
+                        const std::vector<uint8_t>& payload = {})
+{
+    AppendWord(bytes, static_cast<uint32_t>(payload.size()));
+    AppendWord(bytes, type);
+    bytes.insert(bytes.end(), payload.begin(), payload.end());
+}
+
 // A frame as the wire carries it.
 inline std::vector<uint8_t> Frame(uint32_t type, const std::vector<uint8_t>& payload)
 {
     std::vector<uint8_t> bytes;
-    AppendWord(bytes, static_cast<uint32_t>(payload.size()));
-    AppendWord(bytes, type);
-    bytes.insert(bytes.end(), payload.begin(), payload.end());
+    AppendFrame(bytes, type, payload);
     return bytes;
 }
 

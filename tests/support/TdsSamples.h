@@ -4,6 +4,7 @@
 #pragma once
 
 #include "support/TdsWriter.h"
+#include "tds/TdsReader.h"
 
 #include <cstdint>
 #include <string>
@@ -129,6 +130,12 @@ inline void WriteCube(TdsWriter& w, const std::string& name, const MeshOptions& 
 {
     Cube cube = MakeCube();
     WriteMesh(w, name, cube.positions, cube.faces, options);
+}
+
+// The reader over the bytes of a whole file; false when it refuses them.
+inline bool Load(TdsReader& reader, const std::vector<uint8_t>& bytes)
+{
+    return reader.LoadMemory(bytes.data(), static_cast<uint32_t>(bytes.size()));
 }
 
 // A file of one editor chunk whose body the caller writes.

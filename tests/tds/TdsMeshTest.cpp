@@ -17,6 +17,10 @@ void ExpectVector(const TdsVector& v, float x, float y, float z, float tolerance
     EXPECT_NEAR(v.y, y, tolerance);
     EXPECT_NEAR(v.z, z, tolerance);
 }
+void ExpectVector(const TdsVector& v, const TdsVector& expected, float tolerance = 1e-5f)
+{
+    ExpectVector(v, expected.x, expected.y, expected.z, tolerance);
+}
 
 // The cube of the samples, straight into a mesh (no reader, no passes yet).
 TdsMesh CubeMesh(const std::vector<uint32_t>& masks)
@@ -80,12 +84,12 @@ TEST(TdsMesh, SixSmoothingGroupsSplitTheCubeIntoItsSides)
     {
         TdsVector side = SideNormal(f);
         const TdsTriangleEx& face = mesh.GetTriangleEx(f);
-        ExpectVector(face.normal, side.x, side.y, side.z);
-        ExpectVector(mesh.GetTriangle2(f).faceNormal, side.x, side.y, side.z);
+        ExpectVector(face.normal, side);
+        ExpectVector(mesh.GetTriangle2(f).faceNormal, side);
         for (uint16_t corner : {face.a, face.b, face.c})
         {
             const TdsVector& n = mesh.GetNormal(corner);
-            ExpectVector(n, side.x, side.y, side.z);
+            ExpectVector(n, side);
         }
     }
     ExpectPlainMatchesExtended(mesh);
@@ -107,7 +111,7 @@ TEST(TdsMesh, OneSmoothingGroupKeepsEightVerticesWithSummedNormals)
                     sum += SideNormal(f);
         }
         TdsVector expected = TdsVector::Normalize(sum);
-        ExpectVector(mesh.GetNormal(v), expected.x, expected.y, expected.z);
+        ExpectVector(mesh.GetNormal(v), expected);
     }
 }
 
@@ -143,10 +147,10 @@ TEST(TdsMesh, TangentsFollowTheTextureAxes)
         {
             ExpectVector(mesh.GetTangent(v), 1, 0, 0);
             TdsVector b = TdsVector::Normalize(TdsVector::Cross(TdsVector(1, 0, 0), n));
-            ExpectVector(mesh.GetBinormal(v), b.x, b.y, b.z);
+            ExpectVector(mesh.GetBinormal(v), b);
         }
         if (std::fabs(n.x) > 0.5f)
-            ExpectVector(mesh.GetTangent(v), xSide.x, xSide.y, xSide.z);
+            ExpectVector(mesh.GetTangent(v), xSide);
     }
 }
 
@@ -182,10 +186,8 @@ TEST(TdsMesh, FaceOutsideTheVertexArraysTakesNoPart)
     ASSERT_EQ(with.GetVertexCount(), without.GetVertexCount());
     for (uint32_t v = 0; v < with.GetVertexCount(); ++v)
     {
-        ExpectVector(with.GetNormal(v), without.GetNormal(v).x, without.GetNormal(v).y,
-                     without.GetNormal(v).z, 0.0f);
-        ExpectVector(with.GetTangent(v), without.GetTangent(v).x, without.GetTangent(v).y,
-                     without.GetTangent(v).z, 0.0f);
+        ExpectVector(with.GetNormal(v), without.GetNormal(v), 0.0f);
+        ExpectVector(with.GetTangent(v), without.GetTangent(v), 0.0f);
     }
     const TdsTriangleEx& kept = with.GetTriangleEx(12);
     EXPECT_EQ(kept.a, 0u);
@@ -255,7 +257,7 @@ TEST(TdsMesh, ReaderRunsTheSmoothingPassOnEveryMesh)
 {
     std::vector<uint8_t> file = tds_samples::SmoothingFile();
     TdsReader reader;
-    ASSERT_TRUE(reader.LoadMemory(file.data(), static_cast<uint32_t>(file.size())));
+    ASSERT_TRUE(tds_samples::Load(reader, file));
     ASSERT_EQ(reader.GetMeshCount(), 3u);
     EXPECT_EQ(reader.GetMesh(0)->GetVertexCount(), 24u);
     EXPECT_EQ(reader.GetMesh(1)->GetVertexCount(), 8u);

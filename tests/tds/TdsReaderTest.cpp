@@ -15,10 +15,7 @@ namespace
 {
 using tds_samples::MeshOptions;
 
-bool Load(TdsReader& reader, const std::vector<uint8_t>& bytes)
-{
-    return reader.LoadMemory(bytes.data(), static_cast<uint32_t>(bytes.size()));
-}
+using tds_samples::Load;
 
 void ExpectColor(const TdsColor& c, float r, float g, float b)
 {

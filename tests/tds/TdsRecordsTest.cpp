@@ -80,7 +80,7 @@ TEST(TdsRecords, FindIsExactAndReturnsTheFirstMatch)
             tds_samples::WriteCube(w, "Twin", tds_samples::MeshOptions());
         });
     TdsReader reader;
-    ASSERT_TRUE(reader.LoadMemory(file.data(), static_cast<uint32_t>(file.size())));
+    ASSERT_TRUE(tds_samples::Load(reader, file));
     ASSERT_EQ(reader.GetMeshCount(), 2u);
     EXPECT_EQ(reader.FindMesh("Twin"), reader.GetMesh(0));
     EXPECT_EQ(reader.FindMesh("twin"), nullptr);
@@ -91,14 +91,14 @@ TEST(TdsRecords, ClearKeepsCamerasAndLaterLoadsAppendThem)
 {
     std::vector<uint8_t> file = tds_samples::SceneFile();
     TdsReader reader;
-    ASSERT_TRUE(reader.LoadMemory(file.data(), static_cast<uint32_t>(file.size())));
+    ASSERT_TRUE(tds_samples::Load(reader, file));
     EXPECT_EQ(reader.GetCameraCount(), 2u);
     reader.SetOptimizationLevel(1);
     reader.Clear();
     EXPECT_EQ(reader.GetCameraCount(), 2u);
     EXPECT_EQ(reader.GetMeshCount() + reader.GetLightCount() + reader.GetMaterialCount(), 0u);
     EXPECT_EQ(reader.GetOptimizationLevel(), 2);
-    ASSERT_TRUE(reader.LoadMemory(file.data(), static_cast<uint32_t>(file.size())));
+    ASSERT_TRUE(tds_samples::Load(reader, file));
     EXPECT_EQ(reader.GetCameraCount(), 4u);
     EXPECT_EQ(reader.GetMeshCount(), 4u);
 }

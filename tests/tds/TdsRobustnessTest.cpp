@@ -14,10 +14,7 @@ namespace
 {
 using tds_samples::MeshOptions;
 
-bool Load(TdsReader& reader, const std::vector<uint8_t>& bytes)
-{
-    return reader.LoadMemory(bytes.data(), static_cast<uint32_t>(bytes.size()));
-}
+using tds_samples::Load;
 
 // Every corner inside the vertex arrays and no mesh its own ancestor.
 void ExpectSound(TdsReader& reader)

@@ -23,12 +23,37 @@ namespace
 const std::vector<float> kStrip = {0, 0, 0, 1, 0, 0, 0, 1, 0, 1, 1, 0, 0, 2, 0, 1, 2, 0};
 const std::vector<uint16_t> kStripFaces = {0, 1, 2, 1, 3, 2, 2, 3, 4, 3, 5, 4};
 
-bool HasLine(const LogCapture& log, const std::string& line)
+// A keyframe node: the mesh it names, its parent key and the first keys of
+// its position and rotation tracks, when given.
+struct Node
 {
-    for (const std::string& l : log.Lines())
-        if (l.find(line) != std::string::npos)
-            return true;
-    return false;
+    Node(const char* name, int16_t parent, std::vector<float> position = {},
+         std::vector<float> rotation = {})
+        : name(name), parent(parent), position(std::move(position)), rotation(std::move(rotation))
+    {
+    }
+    const char* name;
+    int16_t parent;
+    std::vector<float> position, rotation;
+};
+
+// A file whose first mesh is `body`, then a one-triangle mesh for each bone
+// name, then the keyframe nodes.
+std::vector<uint8_t> BonedFile(const std::vector<const char*>& bones,
+                               const std::vector<Node>& nodes,
+                               const std::vector<float>& body = kStrip,
+                               const std::vector<uint16_t>& faces = kStripFaces)
+{
+    TdsWriter w;
+    w.Begin(0x4D4D).Begin(0x3D3D);
+    WriteMesh(w, "Body", body, faces, MeshOptions());
+    for (const char* bone : bones)
+        WriteTriangle(w, bone);
+    w.End().Begin(0xB000);
+    for (const Node& node : nodes)
+        WriteNode(w, node.name, node.parent, node.position, node.rotation);
+    w.End().End();
+    return w.Bytes();
 }
 } // namespace
 
@@ -63,10 +88,10 @@ TEST_F(ModelFileTest, ImportSwapsYAndZFlipsVReversesWindingAndTakesTheFirstMeshO
     EXPECT_EQ(mesh.groups[0].minIndex, 0);
     EXPECT_EQ(mesh.groups[0].maxIndex, 2);
     EXPECT_NE(mesh.groups[0].indexBuffer, nullptr);
-    EXPECT_TRUE(HasLine(log, "Importing 3DS File 'two.3ds'"));
-    EXPECT_TRUE(HasLine(log, "'two.3ds' imported successfully"));
-    EXPECT_TRUE(HasLine(log, "3 Vertices"));
-    EXPECT_TRUE(HasLine(log, "1 Faces"));
+    EXPECT_TRUE(log.Contains("Importing 3DS File 'two.3ds'"));
+    EXPECT_TRUE(log.Contains("'two.3ds' imported successfully"));
+    EXPECT_TRUE(log.Contains("3 Vertices"));
+    EXPECT_TRUE(log.Contains("1 Faces"));
 }
 
 // Mended: groups used to be numbered by the file's material index, so a mesh
@@ -129,7 +154,7 @@ TEST(TdsImportTest, SwapsYAndZFlipsVReversesCornersAndKeepsEachFacesMaterial)
             WriteMesh(w, "Strip", kStrip, kStripFaces, options);
         });
     TdsReader reader;
-    ASSERT_TRUE(reader.LoadMemory(file.data(), static_cast<uint32_t>(file.size())));
+    ASSERT_TRUE(tds_samples::Load(reader, file));
     const TdsMesh& source = *reader.GetMesh(0);
     ImportedMesh mesh = ImportTdsMesh(reader, source);
 
@@ -216,7 +241,7 @@ TEST_F(ModelFileTest, EmptyGroupsAreSkippedAndAFailedImportLeavesAnEmptyModel)
              EditorFile([](TdsWriter& w) { WriteMesh(w, "Nothing", {}, {}, MeshOptions()); }));
     LogCapture log;
     SmartPtr<Model> cached = ResourceManager::Instance().GetModel(bad.c_str());
-    EXPECT_TRUE(HasLine(log, "Dummy model created."));
+    EXPECT_TRUE(log.Contains("Dummy model created."));
     EXPECT_EQ(cached->meshCount, 0);
     EXPECT_EQ(cached->meshes, nullptr);
     cached->Render(VideoTestSupport::Device()); // draws nothing, touches no buffer
@@ -230,33 +255,20 @@ TEST_F(ModelFileTest, LoadComparesTheExtensionIgnoringCase)
     LogCapture log;
     SmartPtr<Model> crate = ResourceManager::Instance().GetModel("CRATE.3DS");
     EXPECT_EQ(crate->meshCount, 1);
-    EXPECT_FALSE(HasLine(log, "Dummy model created."));
+    EXPECT_FALSE(log.Contains("Dummy model created."));
 
     log.Clear();
     SmartPtr<Model> other = ResourceManager::Instance().GetModel("crate.txt");
     EXPECT_EQ(other->meshCount, 0);
-    EXPECT_TRUE(HasLine(log, "Model::Load - 'crate.txt' is not a 3DS file"));
-    EXPECT_TRUE(HasLine(log, "Dummy model created."));
+    EXPECT_TRUE(log.Contains("Model::Load - 'crate.txt' is not a 3DS file"));
+    EXPECT_TRUE(log.Contains("Dummy model created."));
 }
 
 TEST_F(ModelFileTest, MeshesNamedWithBoneBecomeBonesLinkedByTheKeyframeTree)
 {
-    std::string file = Save("bones.3ds",
-                            []
-                            {
-                                TdsWriter w;
-                                w.Begin(0x4D4D).Begin(0x3D3D);
-                                WriteMesh(w, "Body", kStrip, kStripFaces, MeshOptions());
-                                WriteTriangle(w, "BoneHip");
-                                WriteTriangle(w, "bonelower");
-                                WriteTriangle(w, "BoneKnee");
-                                w.End();
-                                w.Begin(0xB000);
-                                WriteNode(w, "BoneHip", -1, {0, 0, 1});
-                                WriteNode(w, "BoneKnee", 0, {0, 0, 2});
-                                w.End().End();
-                                return w.Bytes();
-                            }());
+    std::string file =
+        Save("bones.3ds", BonedFile({"BoneHip", "bonelower", "BoneKnee"},
+                                    {{"BoneHip", -1, {0, 0, 1}}, {"BoneKnee", 0, {0, 0, 2}}}));
     SmartPtr<Model> model = new Model();
     ASSERT_EQ(model->Import3DS(file.c_str()), 0);
     ASSERT_EQ(model->boneCount, 2);
@@ -274,19 +286,9 @@ TEST_F(ModelFileTest, MeshesNamedWithBoneBecomeBonesLinkedByTheKeyframeTree)
 // Mended: the bind pose read the track's angle and axis as a quaternion.
 TEST_F(ModelFileTest, BindPoseRotatesByTheKeyframesAxisAndAngle)
 {
-    std::string file = Save("turned.3ds",
-                            []
-                            {
-                                TdsWriter w;
-                                w.Begin(0x4D4D).Begin(0x3D3D);
-                                WriteMesh(w, "Body", kStrip, kStripFaces, MeshOptions());
-                                WriteTriangle(w, "BoneRoot");
-                                w.End();
-                                w.Begin(0xB000);
-                                WriteNode(w, "BoneRoot", -1, {1, 2, 3}, {1.5707964f, 0, 0, 1});
-                                w.End().End();
-                                return w.Bytes();
-                            }());
+    std::string file =
+        Save("turned.3ds",
+             BonedFile({"BoneRoot"}, {{"BoneRoot", -1, {1, 2, 3}, {1.5707964f, 0, 0, 1}}}));
     SmartPtr<Model> model = new Model();
     ASSERT_EQ(model->Import3DS(file.c_str()), 0);
     ASSERT_EQ(model->boneCount, 1);
@@ -301,24 +303,9 @@ TEST_F(ModelFileTest, BindPoseRotatesByTheKeyframesAxisAndAngle)
 // descendant: the file still gives a tree.
 TEST_F(ModelFileTest, RepeatedKeyframeNodesStillGiveABoneTree)
 {
-    std::string file = Save("again.3ds",
-                            []
-                            {
-                                TdsWriter w;
-                                w.Begin(0x4D4D).Begin(0x3D3D);
-                                WriteMesh(w, "Body", kStrip, kStripFaces, MeshOptions());
-                                WriteTriangle(w, "BoneC");
-                                WriteTriangle(w, "BoneA");
-                                WriteTriangle(w, "BoneB");
-                                w.End();
-                                w.Begin(0xB000);
-                                WriteNode(w, "BoneC", -1);
-                                WriteNode(w, "BoneA", 0);
-                                WriteNode(w, "BoneB", 1);
-                                WriteNode(w, "BoneA", 2);
-                                w.End().End();
-                                return w.Bytes();
-                            }());
+    std::string file =
+        Save("again.3ds", BonedFile({"BoneC", "BoneA", "BoneB"},
+                                    {{"BoneC", -1}, {"BoneA", 0}, {"BoneB", 1}, {"BoneA", 2}}));
     SmartPtr<Model> model = new Model();
     ASSERT_EQ(model->Import3DS(file.c_str()), 0);
     EXPECT_EQ(model->boneCount, 3);
@@ -329,15 +316,9 @@ TEST_F(ModelFileTest, RepeatedKeyframeNodesStillGiveABoneTree)
 // stack ran out. The import must not trust the reader's tree.
 TEST_F(ModelFileTest, BoneLinksThatCloseALoopAreRejected)
 {
-    TdsWriter w;
-    w.Begin(0x4D4D).Begin(0x3D3D);
-    WriteMesh(w, "Body", kStrip, kStripFaces, MeshOptions());
-    WriteTriangle(w, "BoneRoot");
-    WriteTriangle(w, "BoneA");
-    WriteTriangle(w, "BoneB");
-    w.End().End();
+    const std::vector<uint8_t> file = BonedFile({"BoneRoot", "BoneA", "BoneB"}, {});
     TdsReader reader;
-    ASSERT_TRUE(reader.LoadMemory(w.Bytes().data(), static_cast<uint32_t>(w.Size())));
+    ASSERT_TRUE(tds_samples::Load(reader, file));
     TdsMesh* root = reader.GetMesh(1);
     TdsMesh* a = reader.GetMesh(2);
     TdsMesh* b = reader.GetMesh(3);
@@ -352,7 +333,7 @@ TEST_F(ModelFileTest, BoneLinksThatCloseALoopAreRejected)
     ASSERT_EQ(model->ImportFrom(reader, "loop.3ds"), 0);
     EXPECT_EQ(model->boneCount, 0);
     EXPECT_EQ(model->rootBone, -1);
-    EXPECT_TRUE(HasLine(log, "do not form a tree; bones dropped"));
+    EXPECT_TRUE(log.Contains("do not form a tree; bones dropped"));
     EXPECT_EQ(model->meshes[0].groupCount, 1) << "the mesh itself still imports";
     model->Render(VideoTestSupport::Device());
 
@@ -375,21 +356,8 @@ TEST_F(ModelFileTest, WeightFileFillsFourSlotsOnEveryVertexOfTheSharedPosition)
     // Vertices 0 and 3 share a position, as do 1 and 4.
     std::string file =
         Save("skin.3ds",
-             []
-             {
-                 TdsWriter w;
-                 w.Begin(0x4D4D).Begin(0x3D3D);
-                 WriteMesh(w, "Body", {0, 0, 0, 1, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 1, 1},
-                           {0, 1, 2, 3, 4, 5}, MeshOptions());
-                 WriteTriangle(w, "BoneA");
-                 WriteTriangle(w, "BoneB");
-                 w.End();
-                 w.Begin(0xB000);
-                 WriteNode(w, "BoneA", -1);
-                 WriteNode(w, "BoneB", 0);
-                 w.End().End();
-                 return w.Bytes();
-             }());
+             BonedFile({"BoneA", "BoneB"}, {{"BoneA", -1}, {"BoneB", 0}},
+                       {0, 0, 0, 1, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 1, 1}, {0, 1, 2, 3, 4, 5}));
     SmartPtr<Model> model = new Model();
     ASSERT_EQ(model->Import3DS(file.c_str()), 0);
     ASSERT_EQ(model->boneCount, 2);
