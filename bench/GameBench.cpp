@@ -1,17 +1,27 @@
 // The whole game in the data set, each measurement in a fresh process of this
 // binary (the game's start-up changes every singleton for good): start-up to
-// the first presented frame, and the frames of the game's scene at 800 by 600
+// the first presented frame; the frames of the game's scene at 800 by 600
 // headless, with the main thread's own CPU time per frame (what the engine
-// spends, without the GL driver's rasterizer threads). Needs
-// SDL_VIDEODRIVER=offscreen without a display.
+// spends, without the GL driver's rasterizer threads); and the drawing of that
+// scene against the plain OpenGL program of GlBaseline drawing the same
+// picture in the same process. Needs SDL_VIDEODRIVER=offscreen without a
+// display.
+#include "BenchSupport.h"
+#include "GameSceneBaseline.h"
+#include "GlBaseline.h"
+
+#include "assets/Image.h"
 #include "core/Kernel.h"
 #include "core/Log.h"
 #include "core/Profiler.h"
 #include "core/Shell.h"
 #include "platform/TestHooks.h"
+#include "platform/VideoTestHooks.h"
 #include "support/ScratchFolder.h"
+#include "video/Video.h"
 
 #include <benchmark/benchmark.h>
+#include <epoxy/gl.h>
 
 #include <chrono>
 #include <cstdio>
@@ -20,6 +30,7 @@
 #include <string>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <vector>
 
 namespace
 {
@@ -28,6 +39,10 @@ const char* const kChildOut = "TOLVI_GAME_BENCH_OUT";
 // Frames measured after the splash has gone, 50 ms of game time each.
 constexpr int kMeasuredFrames = 300;
 constexpr DWORD kFrameMs = 50;
+// Pairs of frames, engine and baseline, drawn against each other.
+constexpr int kVersusPairs = 300;
+// A channel further apart than this makes a pixel differ.
+constexpr int kLevelTolerance = 8;
 
 double ThreadCpuSeconds()
 {
@@ -51,6 +66,92 @@ void Frame(MSG& msg, DWORD& stamp, DWORD& clock)
     }
 }
 
+bool PixelsDiffer(uint32_t a, uint32_t b)
+{
+    for (int shift = 0; shift < 24; shift += 8)
+    {
+        int d = static_cast<int>((a >> shift) & 0xFF) - static_cast<int>((b >> shift) & 0xFF);
+        if (d > kLevelTolerance || d < -kLevelTolerance)
+            return true;
+    }
+    return false;
+}
+
+// The picture as a PNG, when TOLVI_BENCH_SHOTS names a folder, for a person
+// to look at.
+void SavePicture(const char* name, const std::vector<uint32_t>& argb, int width, int height)
+{
+    const char* folder = std::getenv("TOLVI_BENCH_SHOTS");
+    if (!folder)
+        return;
+    assets::Image image(width, height);
+    for (int y = 0; y < height; ++y)
+    {
+        for (int x = 0; x < width; ++x)
+        {
+            const uint32_t c = argb[static_cast<size_t>(y) * width + x];
+            image.At(x, y) =
+                assets::Rgba{static_cast<uint8_t>(c >> 16), static_cast<uint8_t>(c >> 8),
+                             static_cast<uint8_t>(c), 255};
+        }
+    }
+    assets::WritePng(image, std::string(folder) + "/" + name + ".png", false);
+}
+
+// The game's scene, frozen, drawn by Video::Render and by the baseline in
+// alternating pairs, each frame ending when its picture is done. Results:
+// median engine and baseline milliseconds, the median ratio of neighbouring
+// frames, and the fraction of pixels in which the two pictures differ; empty
+// when the baseline cannot run.
+std::vector<double> RaceBaseline()
+{
+    Video& video = Video::Instance();
+    GlBaseline baseline(video.width, video.height);
+    std::string why;
+    if (!baseline.Ready() || !FeedGameScene(baseline, why))
+        return {};
+    auto engineFrame = [&video]
+    {
+        video.Render();
+        // Present leaves the device's context current.
+        glFinish();
+    };
+    engineFrame();
+    const TestFrame engine = TestReadFrame(video.device);
+    const std::vector<uint32_t> plain = baseline.DrawAndReadAll();
+    if (plain.size() != engine.pixels.size())
+        return {};
+    size_t differing = 0;
+    for (size_t i = 0; i < plain.size(); ++i)
+        differing += PixelsDiffer(plain[i], engine.pixels[i]);
+    SavePicture("engine", engine.pixels, engine.width, engine.height);
+    SavePicture("baseline", plain, engine.width, engine.height);
+
+    std::vector<double> engineTimes;
+    std::vector<double> baselineTimes;
+    std::vector<double> ratios;
+    for (int pair = 0; pair < kVersusPairs; ++pair)
+    {
+        double times[2] = {0.0, 0.0};
+        for (int k = 0; k < 2; ++k)
+        {
+            // The order turns every pair.
+            const int which = (pair + k) % 2;
+            const auto start = std::chrono::steady_clock::now();
+            if (which == 0)
+                engineFrame();
+            else
+                baseline.DrawFrame();
+            times[which] = Milliseconds(start);
+        }
+        engineTimes.push_back(times[0]);
+        baselineTimes.push_back(times[1]);
+        ratios.push_back(times[0] / times[1]);
+    }
+    return {Median(engineTimes), Median(baselineTimes), Median(ratios),
+            static_cast<double>(differing) / static_cast<double>(plain.size())};
+}
+
 // The child's work: writes its measurements (seconds) to the output file and
 // ends the process.
 void RunChild(const std::string& mode, const char* out)
@@ -65,22 +166,31 @@ void RunChild(const std::string& mode, const char* out)
     MSG msg = {};
     DWORD stamp = 0;
     Frame(msg, stamp, clock);
-    double results[2] = {Seconds(std::chrono::steady_clock::now() - start), 0.0};
-    if (mode == "frames")
+    std::vector<double> results = {Seconds(std::chrono::steady_clock::now() - start)};
+    if (mode == "frames" || mode == "versus")
     {
         // Past the fade: the scene alone.
         for (DWORD played = 0; played < 12000; played += kFrameMs)
             Frame(msg, stamp, clock);
+    }
+    if (mode == "frames")
+    {
         const auto wall = std::chrono::steady_clock::now();
         const double cpu = ThreadCpuSeconds();
         for (int i = 0; i < kMeasuredFrames; ++i)
             Frame(msg, stamp, clock);
-        results[0] = Seconds(std::chrono::steady_clock::now() - wall) / kMeasuredFrames;
-        results[1] = (ThreadCpuSeconds() - cpu) / kMeasuredFrames;
+        results = {Seconds(std::chrono::steady_clock::now() - wall) / kMeasuredFrames,
+                   (ThreadCpuSeconds() - cpu) / kMeasuredFrames};
+    }
+    else if (mode == "versus")
+    {
+        KeepHeapPages();
+        results = RaceBaseline();
     }
     if (FILE* file = std::fopen(out, "w"))
     {
-        std::fprintf(file, "%.9f %.9f\n", results[0], results[1]);
+        for (double value : results)
+            std::fprintf(file, "%.9f\n", value);
         std::fclose(file);
     }
     std::_Exit(0);
@@ -100,8 +210,10 @@ const bool g_childRegistered = []
     return true;
 }();
 
-// Runs a child in the made data set; false when it failed.
-bool Measure(const std::string& mode, const std::string& folder, double results[2])
+// Runs a child in the made data set and reads what it wrote; false when it
+// failed or wrote fewer than `count` numbers.
+bool Measure(const std::string& mode, const std::string& folder, size_t count,
+             std::vector<double>& results)
 {
     const std::string out = folder + "/bench.txt";
     std::remove(out.c_str());
@@ -124,9 +236,12 @@ bool Measure(const std::string& mode, const std::string& folder, double results[
     FILE* file = std::fopen(out.c_str(), "r");
     if (!file)
         return false;
-    const bool read = std::fscanf(file, "%lf %lf", &results[0], &results[1]) == 2;
+    results.clear();
+    double value = 0.0;
+    while (std::fscanf(file, "%lf", &value) == 1)
+        results.push_back(value);
     std::fclose(file);
-    return read;
+    return results.size() >= count;
 }
 
 // The data set, made once for every benchmark here.
@@ -163,8 +278,8 @@ void BM_GameStartupToFirstFrame(benchmark::State& state)
     }
     for (auto _ : state)
     {
-        double results[2];
-        if (!Measure("startup", data->path, results))
+        std::vector<double> results;
+        if (!Measure("startup", data->path, 1, results))
         {
             state.SkipWithError("the game's start-up failed");
             return;
@@ -190,8 +305,8 @@ void BM_GameSceneFrame800x600(benchmark::State& state)
     double cpu = 0.0;
     for (auto _ : state)
     {
-        double results[2];
-        if (!Measure("frames", data->path, results))
+        std::vector<double> results;
+        if (!Measure("frames", data->path, 2, results))
         {
             state.SkipWithError("the game did not run");
             return;
@@ -203,4 +318,43 @@ void BM_GameSceneFrame800x600(benchmark::State& state)
         benchmark::Counter(cpu * 1000.0 / static_cast<double>(state.iterations()));
 }
 BENCHMARK(BM_GameSceneFrame800x600)->UseManualTime()->Iterations(2)->Unit(benchmark::kMillisecond);
+
+// The game's scene after the splash, frozen, drawn by the engine's whole
+// Video::Render (scene, HUD, wire boxes, present) and by the plain OpenGL
+// program, alternating in one process. The time is the engine's median frame;
+// the counters give both medians, the median ratio and the share of pixels
+// where the two pictures differ by more than a few levels.
+void BM_GameSceneVsBaseline(benchmark::State& state)
+{
+    setenv("SDL_VIDEODRIVER", "offscreen", 0);
+    const ScratchFolder* data = DataSet();
+    if (!data)
+    {
+        state.SkipWithError("no data set (built without tools/)");
+        return;
+    }
+    std::vector<double> engine;
+    std::vector<double> plain;
+    std::vector<double> ratio;
+    double differing = 0.0;
+    for (auto _ : state)
+    {
+        std::vector<double> results;
+        if (!Measure("versus", data->path, 4, results))
+        {
+            state.SkipWithError("the game or the baseline did not run");
+            return;
+        }
+        state.SetIterationTime(results[0] / 1000.0);
+        engine.push_back(results[0]);
+        plain.push_back(results[1]);
+        ratio.push_back(results[2]);
+        differing = std::max(differing, results[3]);
+    }
+    state.counters["engine_ms"] = Median(engine);
+    state.counters["baseline_ms"] = Median(plain);
+    state.counters["ratio"] = Median(ratio);
+    state.counters["differing_pixels"] = differing;
+}
+BENCHMARK(BM_GameSceneVsBaseline)->UseManualTime()->Iterations(3)->Unit(benchmark::kMillisecond);
 } // namespace
