@@ -20,6 +20,7 @@
 namespace
 {
 const float kIdentity[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
+const D3DMATRIX kIdentityMatrix = {{{1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1}}};
 
 // Row-vector product: a is applied first.
 void Multiply(const float* a, const float* b, float* out)
@@ -219,6 +220,82 @@ size_t ScreenPositionBytes(UINT count, const FvfLayout& layout)
     return layout.pretransformed ? static_cast<size_t>(count) * 4 * sizeof(float) : 0;
 }
 
+bool SameMatrix(const D3DMATRIX& a, const D3DMATRIX& b)
+{
+    return memcmp(&a, &b, sizeof(D3DMATRIX)) == 0;
+}
+
+// A matrix whose last column is (0, 0, 0, 1): it moves points without a
+// perspective divide.
+bool Affine(const D3DMATRIX& m)
+{
+    return m.m[0][3] == 0.0f && m.m[1][3] == 0.0f && m.m[2][3] == 0.0f && m.m[3][3] == 1.0f;
+}
+
+// Moves count positions (the first three floats of each vertex, stride bytes
+// apart) by an affine row-vector matrix.
+void TransformPositions(const D3DMATRIX& matrix, uint8_t* vertices, UINT count, UINT stride)
+{
+    const float(*m)[4] = matrix.m;
+    for (UINT i = 0; i < count; ++i)
+    {
+        float p[3];
+        uint8_t* position = vertices + static_cast<size_t>(i) * stride;
+        memcpy(p, position, sizeof(p));
+        const float moved[3] = {p[0] * m[0][0] + p[1] * m[1][0] + p[2] * m[2][0] + m[3][0],
+                                p[0] * m[0][1] + p[1] * m[1][1] + p[2] * m[2][1] + m[3][1],
+                                p[0] * m[0][2] + p[1] * m[1][2] + p[2] * m[2][2] + m[3][2]};
+        memcpy(position, moved, sizeof(moved));
+    }
+}
+
+// Appends the vertex numbers of primitiveCount primitives of the type as a
+// list of triangles or of lines: first + the vertex's place among the draw's
+// vertices (through `indices` when indexed, whose values start at
+// firstIndex). False for points and unknown types.
+bool AppendListIndices(D3DPRIMITIVETYPE type, UINT primitiveCount, const void* indices,
+                       D3DFORMAT indexFormat, UINT firstIndex, UINT first,
+                       std::vector<uint16_t>& out)
+{
+    auto vertex = [&](UINT i)
+    {
+        UINT place = indices ? IndexAt(indices, indexFormat, i) - firstIndex : i;
+        return static_cast<uint16_t>(first + place);
+    };
+    switch (type)
+    {
+    case D3DPT_TRIANGLELIST:
+        for (UINT i = 0; i < primitiveCount * 3; ++i)
+            out.push_back(vertex(i));
+        return true;
+    case D3DPT_TRIANGLEFAN:
+        for (UINT k = 1; k <= primitiveCount; ++k)
+            out.insert(out.end(), {vertex(0), vertex(k), vertex(k + 1)});
+        return true;
+    case D3DPT_TRIANGLESTRIP:
+        // Every other triangle swaps its first two corners, so that all keep
+        // the strip's winding.
+        for (UINT k = 0; k < primitiveCount; ++k)
+        {
+            if (k % 2 == 0)
+                out.insert(out.end(), {vertex(k), vertex(k + 1), vertex(k + 2)});
+            else
+                out.insert(out.end(), {vertex(k + 1), vertex(k), vertex(k + 2)});
+        }
+        return true;
+    case D3DPT_LINELIST:
+        for (UINT i = 0; i < primitiveCount * 2; ++i)
+            out.push_back(vertex(i));
+        return true;
+    case D3DPT_LINESTRIP:
+        for (UINT k = 0; k < primitiveCount; ++k)
+            out.insert(out.end(), {vertex(k), vertex(k + 1)});
+        return true;
+    default:
+        return false;
+    }
+}
+
 // Turns a client array on or off, unless the shadow says it already is.
 void SetClientArray(GLenum array, int8_t& shadowState, bool on)
 {
@@ -252,6 +329,8 @@ GlDevice::GlDevice(SDL_Window* window, void* context, UINT width, UINT height,
 
 GlDevice::~GlDevice()
 {
+    // Nothing presents what was gathered after the last frame.
+    batch.open = false;
     for (int stage = 0; stage < kStageCount; ++stage)
         SetTexture(static_cast<DWORD>(stage), nullptr);
     SetStreamSource(0, nullptr, 0, 0);
@@ -500,6 +579,8 @@ void GlDevice::MakeCurrent()
 
 void GlDevice::BindForTransfer(GlTexture* texture)
 {
+    // Gathered draws sample the texture as it was when they were made.
+    FlushBatch();
     MakeCurrent();
     ActiveUnit(0);
     glBindTexture(GL_TEXTURE_2D, texture->Name());
@@ -565,6 +646,9 @@ HRESULT GlDevice::SetRenderState(D3DRENDERSTATETYPE state, DWORD value)
 {
     if (state < 0 || state >= D3DRS_COUNT)
         return D3DERR_INVALIDCALL;
+    if (renderStates[state] == value)
+        return D3D_OK;
+    BeforeChange(true);
     renderStates[state] = value;
     if (state == D3DRS_FOGCOLOR || state == D3DRS_FOGSTART || state == D3DRS_FOGEND)
         ++fogVersion;
@@ -577,6 +661,7 @@ HRESULT GlDevice::SetSamplerState(DWORD sampler, D3DSAMPLERSTATETYPE type, DWORD
 {
     if (sampler >= static_cast<DWORD>(kStageCount) || type < 0 || type >= D3DSAMP_COUNT)
         return D3DERR_INVALIDCALL;
+    BeforeChange(samplerStates[sampler][type] != value);
     samplerStates[sampler][type] = value;
     return D3D_OK;
 }
@@ -585,6 +670,7 @@ HRESULT GlDevice::SetTextureStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE typ
 {
     if (stage >= static_cast<DWORD>(kStageCount) || type < 0 || type >= D3DTSS_COUNT)
         return D3DERR_INVALIDCALL;
+    BeforeChange(stageStates[stage][type] != value);
     stageStates[stage][type] = value;
     return D3D_OK;
 }
@@ -593,23 +679,32 @@ HRESULT GlDevice::SetTransform(D3DTRANSFORMSTATETYPE state, const D3DMATRIX* mat
 {
     if (!matrix)
         return D3DERR_INVALIDCALL;
+    D3DMATRIX* target = nullptr;
+    uint64_t* version = nullptr;
     switch (state)
     {
     case D3DTS_WORLD:
-        world = *matrix;
-        ++worldVersion;
-        return D3D_OK;
+        target = &world;
+        version = &worldVersion;
+        break;
     case D3DTS_VIEW:
-        view = *matrix;
-        ++viewVersion;
-        return D3D_OK;
+        target = &view;
+        version = &viewVersion;
+        break;
     case D3DTS_PROJECTION:
-        projection = *matrix;
-        ++projectionVersion;
-        return D3D_OK;
+        target = &projection;
+        version = &projectionVersion;
+        break;
     default:
         return D3DERR_INVALIDCALL;
     }
+    // The same matrix again changes nothing GL must be told.
+    if (SameMatrix(*target, *matrix))
+        return D3D_OK;
+    BeforeChange(state == D3DTS_WORLD ? BatchReadsWorld() : BatchReadsTransforms());
+    *target = *matrix;
+    ++*version;
+    return D3D_OK;
 }
 
 HRESULT GlDevice::SetViewport(const D3DVIEWPORT9* newViewport)
@@ -618,6 +713,9 @@ HRESULT GlDevice::SetViewport(const D3DVIEWPORT9* newViewport)
         newViewport->X > width || newViewport->Width > width - newViewport->X ||
         newViewport->Y > height || newViewport->Height > height - newViewport->Y)
         return D3DERR_INVALIDCALL;
+    if (memcmp(&viewport, newViewport, sizeof(viewport)) == 0)
+        return D3D_OK;
+    BeforeChange(true);
     viewport = *newViewport;
     ++viewportVersion;
     return D3D_OK;
@@ -626,6 +724,7 @@ HRESULT GlDevice::SetViewport(const D3DVIEWPORT9* newViewport)
 HRESULT GlDevice::Clear(DWORD rectCount, const D3DRECT* rects, DWORD flags, D3DCOLOR color, float z,
                         DWORD stencil)
 {
+    FlushBatch();
     MakeCurrent();
     if ((flags & (D3DCLEAR_ZBUFFER | D3DCLEAR_STENCIL)) && depthFormat == D3DFMT_UNKNOWN)
         return D3DERR_INVALIDCALL;
@@ -701,6 +800,7 @@ HRESULT GlDevice::EndScene()
 
 HRESULT GlDevice::Present(const RECT*, const RECT*, HWND, const void*)
 {
+    FlushBatch();
     MakeCurrent();
     if (framebuffer)
     {
@@ -727,6 +827,10 @@ HRESULT GlDevice::SetLight(DWORD index, const D3DLIGHT9* light)
     if (light->Type != D3DLIGHT_POINT && light->Type != D3DLIGHT_SPOT &&
         light->Type != D3DLIGHT_DIRECTIONAL)
         return D3DERR_INVALIDCALL;
+    // The game hands over its lights every frame, mostly unchanged.
+    if (memcmp(&lights[index], light, sizeof(D3DLIGHT9)) == 0)
+        return D3D_OK;
+    BeforeChange(true);
     lights[index] = *light;
     ++lightsVersion;
     return D3D_OK;
@@ -736,6 +840,9 @@ HRESULT GlDevice::LightEnable(DWORD index, BOOL enable)
 {
     if (index >= static_cast<DWORD>(kLightCount))
         return D3DERR_INVALIDCALL;
+    if (lightEnabled[index] == (enable != FALSE))
+        return D3D_OK;
+    BeforeChange(true);
     lightEnabled[index] = enable != FALSE;
     ++lightsVersion;
     return D3D_OK;
@@ -745,6 +852,9 @@ HRESULT GlDevice::SetMaterial(const D3DMATERIAL9* newMaterial)
 {
     if (!newMaterial)
         return D3DERR_INVALIDCALL;
+    if (memcmp(&material, newMaterial, sizeof(material)) == 0)
+        return D3D_OK;
+    BeforeChange(true);
     material = *newMaterial;
     ++materialVersion;
     return D3D_OK;
@@ -755,6 +865,7 @@ HRESULT GlDevice::SetTexture(DWORD stage, IDirect3DBaseTexture9* texture)
     if (stage >= static_cast<DWORD>(kStageCount))
         return D3DERR_INVALIDCALL;
     GlTexture* glTexture = static_cast<GlTexture*>(texture);
+    BeforeChange(glTexture != textures[stage]);
     if (glTexture)
         glTexture->AddRef();
     GlTexture* old = textures[stage];
@@ -766,6 +877,7 @@ HRESULT GlDevice::SetTexture(DWORD stage, IDirect3DBaseTexture9* texture)
 
 HRESULT GlDevice::SetFVF(DWORD newFvf)
 {
+    BeforeChange(newFvf != fvf);
     fvf = newFvf;
     return D3D_OK;
 }
@@ -884,6 +996,7 @@ HRESULT GlDevice::DrawPrimitive(D3DPRIMITIVETYPE type, UINT startVertex, UINT pr
     uint64_t end = streamOffset + (static_cast<uint64_t>(startVertex) + vertexCount) * streamStride;
     if (end > streamSource->Length())
         return D3DERR_INVALIDCALL;
+    FlushBatch();
     size_t offset = streamOffset + static_cast<size_t>(startVertex) * streamStride;
     DrawSource vertices = {streamSource->Data() + offset, streamSource->Name(), offset};
     return Draw(type, primitiveCount, vertices, streamStride, vertexCount, nullptr, D3DFMT_UNKNOWN);
@@ -917,6 +1030,7 @@ HRESULT GlDevice::DrawIndexedPrimitive(D3DPRIMITIVETYPE type, int baseVertex, UI
                 return D3DERR_INVALIDCALL;
         }
     }
+    FlushBatch();
     DrawSource vertices = {streamSource->Data() + base, streamSource->Name(),
                            static_cast<size_t>(base)};
     return Draw(type, primitiveCount, vertices, streamStride, minIndex + vertexCount, &indices,
@@ -933,14 +1047,17 @@ HRESULT GlDevice::DrawPrimitiveUP(D3DPRIMITIVETYPE type, UINT primitiveCount, co
     FvfLayout layout = DecodeFvf(fvf);
     if (!layout.valid || stride < static_cast<UINT>(layout.size) || primitiveCount == 0)
         return D3DERR_INVALIDCALL;
+    // The draw resets stream 0 either way.
+    SetStreamSource(0, nullptr, 0, 0);
+    if (Gather(type, primitiveCount, static_cast<const uint8_t*>(vertices), stride, 0, vertexCount,
+               nullptr, D3DFMT_UNKNOWN))
+        return D3D_OK;
+    FlushBatch();
     MakeCurrent();
     size_t bytes = VertexBytes(vertexCount, stride, layout);
     ReserveStream(bytes + ScreenPositionBytes(vertexCount, layout) + 2 * kStreamAlignment);
     DrawSource source = Stream(vertices, bytes);
-    HRESULT result =
-        Draw(type, primitiveCount, source, stride, vertexCount, nullptr, D3DFMT_UNKNOWN);
-    SetStreamSource(0, nullptr, 0, 0);
-    return result;
+    return Draw(type, primitiveCount, source, stride, vertexCount, nullptr, D3DFMT_UNKNOWN);
 }
 
 HRESULT GlDevice::DrawIndexedPrimitiveUP(D3DPRIMITIVETYPE type, UINT minIndex, UINT vertexCount,
@@ -962,6 +1079,13 @@ HRESULT GlDevice::DrawIndexedPrimitiveUP(D3DPRIMITIVETYPE type, UINT minIndex, U
     FvfLayout layout = DecodeFvf(fvf);
     if (!layout.valid || stride < static_cast<UINT>(layout.size) || primitiveCount == 0)
         return D3DERR_INVALIDCALL;
+    // The draw resets stream 0 and the indices either way.
+    SetStreamSource(0, nullptr, 0, 0);
+    SetIndices(nullptr);
+    if (Gather(type, primitiveCount, static_cast<const uint8_t*>(vertices), stride, minIndex,
+               vertexCount, indices, indexFormat))
+        return D3D_OK;
+    FlushBatch();
     MakeCurrent();
     size_t vertexBytes = VertexBytes(minIndex + vertexCount, stride, layout);
     size_t indexBytes = static_cast<size_t>(indexCount) * (indexFormat == D3DFMT_INDEX32 ? 4 : 2);
@@ -969,11 +1093,98 @@ HRESULT GlDevice::DrawIndexedPrimitiveUP(D3DPRIMITIVETYPE type, UINT minIndex, U
                   3 * kStreamAlignment);
     DrawSource vertexSource = Stream(vertices, vertexBytes);
     DrawSource indexSource = Stream(indices, indexBytes);
-    HRESULT result = Draw(type, primitiveCount, vertexSource, stride, minIndex + vertexCount,
-                          &indexSource, indexFormat);
-    SetStreamSource(0, nullptr, 0, 0);
-    SetIndices(nullptr);
-    return result;
+    return Draw(type, primitiveCount, vertexSource, stride, minIndex + vertexCount, &indexSource,
+                indexFormat);
+}
+
+bool GlDevice::BatchReadsWorld() const
+{
+    return BatchReadsTransforms() && renderStates[D3DRS_LIGHTING] != FALSE;
+}
+
+bool GlDevice::BatchReadsTransforms() const
+{
+    return batch.open && !DecodeFvf(fvf).pretransformed;
+}
+
+bool GlDevice::Gather(D3DPRIMITIVETYPE type, UINT primitiveCount, const uint8_t* vertices,
+                      UINT stride, UINT firstVertex, UINT vertexCount, const void* indices,
+                      D3DFORMAT indexFormat)
+{
+    const bool lines = type == D3DPT_LINELIST || type == D3DPT_LINESTRIP;
+    if (type == D3DPT_POINTLIST || vertexCount > 0x10000)
+        return false;
+    const FvfLayout layout = DecodeFvf(fvf);
+    // Lit vertices need their own world transform; screen vertices none.
+    const bool sameWorld = layout.pretransformed || SameMatrix(world, batch.world);
+    const bool movable = !layout.pretransformed && renderStates[D3DRS_LIGHTING] == FALSE &&
+                         Affine(world) && Affine(batch.world);
+    if (batch.open && (batch.lines != lines || batch.stride != stride ||
+                       batch.vertexCount + vertexCount > 0x10000 || (!sameWorld && !movable)))
+        FlushBatch();
+    if (!batch.open)
+    {
+        batch.open = true;
+        batch.lines = lines;
+        batch.inWorld = false;
+        batch.stride = stride;
+        batch.world = world;
+    }
+    else if (!SameMatrix(world, batch.world) && !layout.pretransformed && !batch.inWorld)
+    {
+        // From here on every vertex is moved into world space as it comes.
+        TransformPositions(batch.world, batch.vertices.data(), batch.vertexCount, stride);
+        batch.world = kIdentityMatrix;
+        batch.inWorld = true;
+    }
+
+    const UINT first = batch.vertexCount;
+    const size_t at = batch.vertices.size();
+    batch.vertices.resize(at + static_cast<size_t>(vertexCount) * stride);
+    memcpy(&batch.vertices[at], vertices + static_cast<size_t>(firstVertex) * stride,
+           VertexBytes(vertexCount, stride, layout));
+    if (batch.inWorld)
+        TransformPositions(world, &batch.vertices[at], vertexCount, stride);
+    batch.vertexCount += vertexCount;
+    AppendListIndices(type, primitiveCount, indices, indexFormat, firstVertex, first,
+                      batch.indices);
+    return true;
+}
+
+void GlDevice::FlushBatch()
+{
+    if (!batch.open)
+        return;
+    batch.open = false;
+    if (!batch.indices.empty())
+    {
+        const FvfLayout layout = DecodeFvf(fvf);
+        const bool ownWorld = !layout.pretransformed && !SameMatrix(world, batch.world);
+        const D3DMATRIX current = world;
+        if (ownWorld)
+        {
+            world = batch.world;
+            ++worldVersion;
+        }
+        MakeCurrent();
+        const size_t indexBytes = batch.indices.size() * sizeof(uint16_t);
+        ReserveStream(batch.vertices.size() + indexBytes +
+                      ScreenPositionBytes(batch.vertexCount, layout) + 3 * kStreamAlignment);
+        DrawSource vertices = Stream(batch.vertices.data(), batch.vertices.size());
+        DrawSource indices = Stream(batch.indices.data(), indexBytes);
+        const UINT corners = batch.lines ? 2 : 3;
+        Draw(batch.lines ? D3DPT_LINELIST : D3DPT_TRIANGLELIST,
+             static_cast<UINT>(batch.indices.size()) / corners, vertices, batch.stride,
+             batch.vertexCount, &indices, D3DFMT_INDEX16);
+        if (ownWorld)
+        {
+            world = current;
+            ++worldVersion;
+        }
+    }
+    batch.vertices.clear();
+    batch.indices.clear();
+    batch.vertexCount = 0;
 }
 
 HRESULT GlDevice::Draw(D3DPRIMITIVETYPE type, UINT primitiveCount, const DrawSource& vertices,
@@ -1395,6 +1606,7 @@ void GlDevice::SetArrays(const FvfLayout& layout, const DrawSource& vertices, UI
 
 void GlDevice::ReadPixels(std::vector<uint32_t>& pixels, int& outWidth, int& outHeight)
 {
+    FlushBatch();
     MakeCurrent();
     outWidth = static_cast<int>(width);
     outHeight = static_cast<int>(height);

@@ -280,6 +280,41 @@ private:
         size_t offset;
     };
 
+    // User-pointer draws gathered into one indexed GL draw of triangles or
+    // lines while nothing they read changes between them: text glyph by
+    // glyph, GUI quads, particles, debug boxes. Unlit vertices drawn under
+    // different world transforms are moved into world space on the CPU.
+    struct Batch
+    {
+        bool open = false;
+        bool lines = false;
+        // The vertices are in world space and drawn under an identity world.
+        bool inWorld = false;
+        UINT stride = 0;
+        UINT vertexCount = 0;
+        D3DMATRIX world;
+        std::vector<uint8_t> vertices;
+        std::vector<uint16_t> indices;
+    };
+    // A user-pointer draw of vertexCount vertices from firstVertex on, with
+    // its indices when indexed. Adds it to the batch, drawing the batch first
+    // when it cannot take it; false for a draw that is never gathered.
+    bool Gather(D3DPRIMITIVETYPE type, UINT primitiveCount, const uint8_t* vertices, UINT stride,
+                UINT firstVertex, UINT vertexCount, const void* indices, D3DFORMAT indexFormat);
+    // Draws what the batch holds and empties it.
+    void FlushBatch();
+    // Draws the batch before a state that it reads changes.
+    void BeforeChange(bool changes)
+    {
+        if (changes && batch.open)
+            FlushBatch();
+    }
+    // The batch reads the world transform and cannot move its vertices
+    // into world space: lit vertices.
+    bool BatchReadsWorld() const;
+    // The batch reads the view and projection: all but screen-space vertices.
+    bool BatchReadsTransforms() const;
+
     // True when the window's own framebuffer can serve as the back buffer:
     // the back buffer's size and colour, depth and stencil bits.
     bool WindowIsBackBuffer();
@@ -345,6 +380,7 @@ private:
     uint64_t worldVersion = 1, viewVersion = 1, projectionVersion = 1, viewportVersion = 1;
     uint64_t lightsVersion = 1, materialVersion = 1, fogVersion = 1, ambientVersion = 1;
     GlShadow shadow;
+    Batch batch;
     std::vector<float> screenScratch;
     // The buffer that user-pointer draws copy their vertices and indices
     // into: filled front to back, then orphaned and filled again, so no

@@ -331,6 +331,115 @@ TEST_F(D3D9DeviceTest, TexturedLitTriangleFromBuffersAndALightSwitchedOff)
     ReleaseDrawResources(device, texture, vb, ib);
 }
 
+// User-pointer draws in a row are gathered into few GL draws; each must still
+// draw with the state, transform, texture contents and vertices it was given.
+TEST_F(D3D9DeviceTest, UserPointerDrawsInARowKeepTheirOwnStateAndTransform)
+{
+    const D3DCOLOR kRed = 0xFFFF0000;
+    const D3DCOLOR kGreen = 0xFF00FF00;
+    const D3DCOLOR kBlue = 0xFF0000FF;
+    IDirect3DTexture9* texture = MakeTexture(device, 1, 1, {kRed});
+    ASSERT_TRUE(texture);
+    device->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_MODULATE);
+    device->SetTexture(0, texture);
+    DrawQuad(device, 0, 0, 10, 10, 0, 0xFFFFFFFF);
+    // New contents for the texture: the quad above keeps the old ones.
+    D3DLOCKED_RECT locked;
+    ASSERT_EQ(texture->LockRect(0, &locked, nullptr, 0), D3D_OK);
+    *static_cast<uint32_t*>(locked.pBits) = kGreen;
+    texture->UnlockRect(0);
+    DrawQuad(device, 10, 0, 20, 10, 0, 0xFFFFFFFF);
+    device->SetTexture(0, nullptr);
+    DrawQuad(device, 20, 0, 30, 10, 0, kBlue);
+    // A state between two quads: the second is blended over the first.
+    device->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
+    device->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
+    device->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
+    DrawQuad(device, 25, 0, 30, 10, 0, 0x80FF0000);
+    device->SetRenderState(D3DRS_ALPHABLENDENABLE, FALSE);
+
+    // One square in view space, unlit, placed by three world transforms; the
+    // last as a strip, whose second triangle winds the other way round in
+    // its vertex order and must not be culled.
+    SetPerspective();
+    device->SetFVF(kColorFvf);
+    const ColorVertex square[6] = {{9, 9, 0, kRed},    {-1, 1, 0, kGreen},  {1, 1, 0, kGreen},
+                                   {1, -1, 0, kGreen}, {-1, -1, 0, kGreen}, {9, 9, 0, kRed}};
+    const uint16_t fan[4] = {1, 2, 3, 4};
+    const float offsets[3] = {-4.0f, 0.0f, 4.0f};
+    for (int i = 0; i < 3; ++i)
+    {
+        Matrix world;
+        D3DXMatrixTranslation(&world, offsets[i], 0.0f, 10.0f);
+        device->SetTransform(D3DTS_WORLD, reinterpret_cast<const D3DMATRIX*>(world.m));
+        if (i == 0)
+            device->DrawPrimitiveUP(D3DPT_TRIANGLEFAN, 2, square + 1, sizeof(ColorVertex));
+        else if (i == 1)
+            device->DrawIndexedPrimitiveUP(D3DPT_TRIANGLEFAN, 1, 4, 2, fan, D3DFMT_INDEX16, square,
+                                           sizeof(ColorVertex));
+        else
+        {
+            const ColorVertex strip[4] = {square[1], square[2], square[4], square[3]};
+            device->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, strip, sizeof(ColorVertex));
+        }
+    }
+
+    // Lit: a light straight on the first square, the second turned 60 degrees
+    // away from it, so it gets half the light.
+    D3DMATERIAL9 material = {};
+    material.Diffuse = {1, 1, 1, 1};
+    device->SetMaterial(&material);
+    D3DLIGHT9 light = {};
+    light.Type = D3DLIGHT_DIRECTIONAL;
+    light.Diffuse = {1, 1, 1, 1};
+    light.Direction = {0, 0, 1};
+    device->SetLight(0, &light);
+    device->LightEnable(0, TRUE);
+    device->SetRenderState(D3DRS_LIGHTING, TRUE);
+    device->SetFVF(kLitFvf);
+    const LitVertex lit[4] = {{-1, 1, 0, 0, 0, -1, 0xFFFFFFFF, 0, 0},
+                              {1, 1, 0, 0, 0, -1, 0xFFFFFFFF, 0, 0},
+                              {1, -1, 0, 0, 0, -1, 0xFFFFFFFF, 0, 0},
+                              {-1, -1, 0, 0, 0, -1, 0xFFFFFFFF, 0, 0}};
+    for (int i = 0; i < 2; ++i)
+    {
+        Matrix turn;
+        Matrix move;
+        D3DXMatrixRotationX(&turn, i == 0 ? 0.0f : 1.0471976f);
+        D3DXMatrixTranslation(&move, offsets[i], -4.0f, 10.0f);
+        Matrix world = turn * move;
+        device->SetTransform(D3DTS_WORLD, reinterpret_cast<const D3DMATRIX*>(world.m));
+        device->DrawPrimitiveUP(D3DPT_TRIANGLEFAN, 2, lit, sizeof(LitVertex));
+    }
+    device->SetRenderState(D3DRS_LIGHTING, FALSE);
+
+    TestFrame frame = w.Read();
+    EXPECT_TRUE(ColorNear(frame.At(5, 5), kRed)) << "texture before the lock";
+    EXPECT_TRUE(ColorNear(frame.At(15, 5), kGreen)) << "texture after the lock";
+    EXPECT_TRUE(ColorNear(frame.At(22, 5), kBlue)) << "untextured";
+    EXPECT_TRUE(ColorNear(frame.At(27, 5), 0xFF80007F)) << "blended";
+    const char* squares[3] = {"fan", "indexed fan", "strip"};
+    for (int i = 0; i < 3; ++i)
+    {
+        // A point inside each of the square's two triangles, whichever
+        // diagonal splits it.
+        int px, py;
+        for (float x : {-0.5f, 0.5f})
+        {
+            Project(offsets[i] + x, -0.4f * x, 10.0f, px, py);
+            EXPECT_TRUE(ColorNear(frame.At(px, py), kGreen)) << squares[i] << " at " << x;
+        }
+        Project(offsets[i] + 1.5f, 0.0f, 10.0f, px, py);
+        EXPECT_TRUE(ColorNear(frame.At(px, py), kBackground)) << squares[i] << " beside";
+    }
+    int px, py;
+    Project(offsets[0], -4.0f, 10.0f, px, py);
+    EXPECT_TRUE(ColorNear(frame.At(px, py), 0xFFFFFFFF)) << "lit square facing the light";
+    Project(offsets[1], -4.0f, 10.0f, px, py);
+    EXPECT_TRUE(ColorNear(frame.At(px, py), 0xFF808080)) << "lit square turned away";
+    texture->Release();
+}
+
 // Two quads in one vertex buffer, drawn red, then recoloured green through
 // locks of different ranges: what each lock covered, and only that, reaches
 // the picture.
