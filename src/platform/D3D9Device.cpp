@@ -1481,6 +1481,16 @@ void GlDevice::ApplySampler(int stage, GlTexture* texture)
 
 void GlDevice::ApplyStages(const FvfLayout& layout, const DrawSource& vertices, UINT stride)
 {
+    // Mip levels the draw may sample are made first (making them binds the
+    // texture for the transfer).
+    for (int unit = 0; unit < kStageCount; ++unit)
+    {
+        GlTexture* texture = textures[unit];
+        DWORD mip = samplerStates[unit][D3DSAMP_MIPFILTER];
+        if (texture && texture->MipsPending() && (mip == D3DTEXF_POINT || mip == D3DTEXF_LINEAR))
+            texture->BuildMips();
+    }
+
     // A disabled stage ends the chain; a stage without a texture passes its
     // input on unchanged, as an untextured draw.
     bool chain = true;

@@ -38,7 +38,10 @@ void FillDeviceCaps(D3DCAPS9* caps);
 UINT IndexAt(const void* indices, D3DFORMAT format, UINT i);
 
 // GL storage of a texture; the level-0 pixels are read back from GL when the
-// texture is locked and uploaded again when it is unlocked.
+// texture is locked and uploaded again when it is unlocked. The levels below
+// follow level 0 when a draw first samples them through a mip filter: until
+// then its pixels wait in memory, and no time goes into levels that nothing
+// draws (a picture only ever magnified, or drawn without mip filtering).
 class GlTexture : public IDirect3DTexture9
 {
 public:
@@ -55,6 +58,12 @@ public:
 
     // Makes the GL texture with zeroed levels; false when GL refuses it.
     bool Create();
+    // GenerateMipSubLevels was called since level 0 last changed, and the
+    // levels below do not follow it yet.
+    bool MipsPending() const { return mipsPending; }
+    // Makes every level below the top from the one above it (each texel the
+    // mean of the two by two it covers) and hands them to GL.
+    void BuildMips();
     // The device is going away: GL names die with the context.
     void Orphan();
 
@@ -81,7 +90,12 @@ private:
     D3DFORMAT format;
     D3DPOOL pool;
     bool locked = false;
+    bool lockedReadOnly = false;
     std::vector<uint8_t> lockedPixels;
+    // Level 0 as last unlocked, kept while the levels below may still be
+    // asked to follow it.
+    std::vector<uint8_t> topLevel;
+    bool mipsPending = false;
 };
 
 // A vertex or index buffer: a GL buffer object that draws read from, and a

@@ -107,6 +107,22 @@ int TextureFormatBytes(D3DFORMAT format)
 
 void PackPixels(D3DFORMAT format, const uint8_t* bgra, uint8_t* out, size_t count)
 {
+    // The two formats of every file texture, without SDL's general converter:
+    // the same bytes, and for X8R8G8B8 the unused byte cleared as SDL clears it.
+    if (format == D3DFMT_A8R8G8B8)
+    {
+        memcpy(out, bgra, count * 4);
+        return;
+    }
+    if (format == D3DFMT_X8R8G8B8)
+    {
+        for (size_t i = 0; i < count * 4; i += 4)
+        {
+            memcpy(out + i, bgra + i, 3);
+            out[i + 3] = 0;
+        }
+        return;
+    }
     Uint32 target = SdlFormatOf(format);
     if (target == SDL_PIXELFORMAT_UNKNOWN || count == 0)
         return;
@@ -260,10 +276,75 @@ DWORD GlTexture::GetLevelCount()
 
 void GlTexture::GenerateMipSubLevels()
 {
-    if (!device || levels < 2)
+    // Without a level 0 kept, none was written since the levels below were
+    // last made (or zeroed with it): they follow it already.
+    if (device && levels > 1 && !topLevel.empty())
+        mipsPending = true;
+}
+
+void GlTexture::BuildMips()
+{
+    if (!mipsPending || !device)
         return;
+    mipsPending = false;
+    GlPixelFormat gl;
+    GlFormatOf(format, gl);
+    const int bytes = TextureFormatBytes(format);
+    // Formats whose bytes are 8-bit channels are filtered as they are; the
+    // others through 32-bit pixels.
+    const bool byteChannels =
+        format == D3DFMT_A8R8G8B8 || format == D3DFMT_X8R8G8B8 || format == D3DFMT_R8G8B8;
+    const int channels = byteChannels ? bytes : 4;
+    std::vector<uint8_t> above;
+    if (byteChannels)
+        above.swap(topLevel);
+    else
+    {
+        above.resize(static_cast<size_t>(width) * height * 4);
+        UnpackPixels(format, topLevel.data(), above.data(), static_cast<size_t>(width) * height);
+        std::vector<uint8_t>().swap(topLevel);
+    }
     device->BindForTransfer(this);
-    glGenerateMipmap(GL_TEXTURE_2D);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    std::vector<uint8_t> below;
+    std::vector<uint8_t> packed;
+    UINT w = width;
+    UINT h = height;
+    for (UINT level = 1; level < levels; ++level)
+    {
+        const UINT w1 = std::max(1u, w / 2);
+        const UINT h1 = std::max(1u, h / 2);
+        below.resize(static_cast<size_t>(w1) * h1 * channels);
+        for (UINT y = 0; y < h1; ++y)
+        {
+            const uint8_t* row0 =
+                &above[static_cast<size_t>(std::min(2 * y, h - 1)) * w * channels];
+            const uint8_t* row1 =
+                &above[static_cast<size_t>(std::min(2 * y + 1, h - 1)) * w * channels];
+            uint8_t* out = &below[static_cast<size_t>(y) * w1 * channels];
+            for (UINT x = 0; x < w1; ++x)
+            {
+                const size_t left = static_cast<size_t>(std::min(2 * x, w - 1)) * channels;
+                const size_t right = static_cast<size_t>(std::min(2 * x + 1, w - 1)) * channels;
+                for (int c = 0; c < channels; ++c)
+                    out[static_cast<size_t>(x) * channels + c] = static_cast<uint8_t>(
+                        (row0[left + c] + row0[right + c] + row1[left + c] + row1[right + c] + 2) /
+                        4);
+            }
+        }
+        const uint8_t* pixels = below.data();
+        if (!byteChannels)
+        {
+            packed.resize(static_cast<size_t>(w1) * h1 * bytes);
+            PackPixels(format, below.data(), packed.data(), static_cast<size_t>(w1) * h1);
+            pixels = packed.data();
+        }
+        glTexSubImage2D(GL_TEXTURE_2D, static_cast<GLint>(level), 0, 0, static_cast<GLsizei>(w1),
+                        static_cast<GLsizei>(h1), gl.format, gl.type, pixels);
+        above.swap(below);
+        w = w1;
+        h = h1;
+    }
 }
 
 HRESULT GlTexture::GetLevelDesc(UINT level, D3DSURFACE_DESC* desc)
@@ -299,6 +380,7 @@ HRESULT GlTexture::LockRect(UINT level, D3DLOCKED_RECT* lockedRect, const RECT* 
         glGetTexImage(GL_TEXTURE_2D, 0, gl.format, gl.type, lockedPixels.data());
     }
     locked = true;
+    lockedReadOnly = (flags & D3DLOCK_READONLY) != 0;
     lockedRect->pBits = lockedPixels.data();
     lockedRect->Pitch = static_cast<int>(width) * bytes;
     return D3D_OK;
@@ -309,14 +391,21 @@ HRESULT GlTexture::UnlockRect(UINT level)
     if (!locked || level != 0)
         return D3DERR_INVALIDCALL;
     locked = false;
-    if (device)
+    // A read-only lock changed nothing.
+    if (device && !lockedReadOnly)
     {
+        // Levels asked to follow the old pixels follow those.
+        BuildMips();
         GlPixelFormat gl;
         GlFormatOf(format, gl);
         device->BindForTransfer(this);
         glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
         glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, static_cast<GLsizei>(width),
                         static_cast<GLsizei>(height), gl.format, gl.type, lockedPixels.data());
+        // The levels below are made from these pixels when they are asked
+        // to follow them.
+        if (levels > 1)
+            topLevel.swap(lockedPixels);
     }
     std::vector<uint8_t>().swap(lockedPixels);
     return D3D_OK;

@@ -656,6 +656,70 @@ TEST_F(D3D9DeviceTest, TexturesOfEveryFormatKeepTheirPixelsAndFullMipChains)
     }
 }
 
+// A 16 by 16 checker drawn on 2 by 2 pixels samples mip level 3, whose texels
+// are the checker's mean; the levels below follow the top level as it was
+// when they were asked to, however late a draw first reads them.
+TEST_F(D3D9DeviceTest, MipLevelsFollowTheTopLevelTheyWereMadeFrom)
+{
+    struct Case
+    {
+        D3DFORMAT format;
+        int bytes;
+        uint32_t red, blue, green;
+    };
+    const Case cases[] = {
+        {D3DFMT_X8R8G8B8, 4, 0x00FF0000, 0x000000FF, 0x0000FF00},
+        {D3DFMT_R8G8B8, 3, 0xFF0000, 0x0000FF, 0x00FF00},
+        {D3DFMT_R5G6B5, 2, 0xF800, 0x001F, 0x07E0},
+    };
+    device->SetSamplerState(0, D3DSAMP_MINFILTER, D3DTEXF_LINEAR);
+    device->SetSamplerState(0, D3DSAMP_MAGFILTER, D3DTEXF_LINEAR);
+    device->SetSamplerState(0, D3DSAMP_MIPFILTER, D3DTEXF_POINT);
+    device->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_MODULATE);
+    for (const Case& c : cases)
+    {
+        IDirect3DTexture9* texture = nullptr;
+        ASSERT_EQ(device->CreateTexture(16, 16, 0, 0, c.format, D3DPOOL_MANAGED, &texture, nullptr),
+                  D3D_OK);
+        auto fill = [&](bool checker)
+        {
+            D3DLOCKED_RECT locked;
+            ASSERT_EQ(texture->LockRect(0, &locked, nullptr, 0), D3D_OK);
+            for (int y = 0; y < 16; ++y)
+                for (int x = 0; x < 16; ++x)
+                {
+                    uint32_t texel = !checker ? c.green : (x + y) % 2 ? c.red : c.blue;
+                    memcpy(static_cast<uint8_t*>(locked.pBits) + y * locked.Pitch + x * c.bytes,
+                           &texel, static_cast<size_t>(c.bytes));
+                }
+            texture->UnlockRect(0);
+        };
+        auto drawSmall = [&]
+        {
+            device->Clear(0, nullptr, D3DCLEAR_TARGET, kBackground, 1.0f, 0);
+            device->SetTexture(0, texture);
+            DrawQuad(device, 40, 40, 42, 42, 0, 0xFFFFFFFF);
+            return w.Read().At(40, 40);
+        };
+        const uint32_t kPurple = 0xFF800080;
+        fill(true);
+        texture->GenerateMipSubLevels();
+        EXPECT_TRUE(ColorNear(drawSmall(), kPurple, 6)) << c.format << " checker's mean";
+        // New pixels without a new chain: the small picture keeps the old mean,
+        // also when the chain was asked for and not yet made.
+        fill(false);
+        EXPECT_TRUE(ColorNear(drawSmall(), kPurple, 6)) << c.format << " chain not asked for";
+        fill(true);
+        texture->GenerateMipSubLevels();
+        fill(false);
+        EXPECT_TRUE(ColorNear(drawSmall(), kPurple, 6)) << c.format << " chain asked for before";
+        texture->GenerateMipSubLevels();
+        EXPECT_TRUE(ColorNear(drawSmall(), 0xFF00FF00, 6)) << c.format << " new chain";
+        device->SetTexture(0, nullptr);
+        texture->Release();
+    }
+}
+
 TEST(D3D9TwoDevices, EachDrawsIntoItsOwnTarget)
 {
     DeviceWindow first;
