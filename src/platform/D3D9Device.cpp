@@ -1481,14 +1481,18 @@ void GlDevice::ApplySampler(int stage, GlTexture* texture)
 
 void GlDevice::ApplyStages(const FvfLayout& layout, const DrawSource& vertices, UINT stride)
 {
-    // Mip levels the draw may sample are made first (making them binds the
-    // texture for the transfer).
+    // The levels the draw may sample get their pixels first (handing them
+    // over binds the texture for the transfer).
     for (int unit = 0; unit < kStageCount; ++unit)
     {
         GlTexture* texture = textures[unit];
+        if (!texture)
+            continue;
         DWORD mip = samplerStates[unit][D3DSAMP_MIPFILTER];
-        if (texture && texture->MipsPending() && (mip == D3DTEXF_POINT || mip == D3DTEXF_LINEAR))
+        bool mipmapped = mip == D3DTEXF_POINT || mip == D3DTEXF_LINEAR;
+        if (mipmapped)
             texture->BuildMips();
+        texture->ZeroUnwritten(mipmapped);
     }
 
     // A disabled stage ends the chain; a stage without a texture passes its

@@ -64,6 +64,9 @@ public:
     // Makes every level below the top from the one above it (each texel the
     // mean of the two by two it covers) and hands them to GL.
     void BuildMips();
+    // Hands GL the zeros of level 0, and with lowerLevels of the levels
+    // below, where nothing was written yet: before a draw samples them.
+    void ZeroUnwritten(bool lowerLevels);
     // The device is going away: GL names die with the context.
     void Orphan();
 
@@ -96,6 +99,9 @@ private:
     // asked to follow it.
     std::vector<uint8_t> topLevel;
     bool mipsPending = false;
+    // GL holds written (or zeroed) pixels in level 0, in the levels below.
+    bool topWritten = false;
+    bool lowerWritten = false;
 };
 
 // A vertex or index buffer: a GL buffer object that draws read from, and a

@@ -222,14 +222,15 @@ bool GlTexture::Create()
     }
     glGenTextures(1, &name);
     device->BindForTransfer(this);
-    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-    std::vector<uint8_t> zeros(static_cast<size_t>(width) * height * TextureFormatBytes(format));
+    // Storage only: a texture reads as zeros until written, and the zeros
+    // are handed to GL only if something reads them (ZeroUnwritten), as most
+    // textures are written at once.
     for (UINT level = 0; level < levels; ++level)
     {
         GLsizei w = static_cast<GLsizei>(std::max(1u, width >> level));
         GLsizei h = static_cast<GLsizei>(std::max(1u, height >> level));
         glTexImage2D(GL_TEXTURE_2D, static_cast<GLint>(level), gl.internalFormat, w, h, 0,
-                     gl.format, gl.type, zeros.data());
+                     gl.format, gl.type, nullptr);
     }
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_BASE_LEVEL, 0);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, static_cast<GLint>(levels - 1));
@@ -274,6 +275,29 @@ DWORD GlTexture::GetLevelCount()
     return (usage & D3DUSAGE_AUTOGENMIPMAP) ? 1 : levels;
 }
 
+void GlTexture::ZeroUnwritten(bool lowerLevels)
+{
+    const UINT first = topWritten ? 1 : 0;
+    const UINT end = lowerLevels && !lowerWritten ? levels : 1;
+    if (!device || first >= end)
+        return;
+    GlPixelFormat gl;
+    GlFormatOf(format, gl);
+    device->BindForTransfer(this);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    const std::vector<uint8_t> zeros(static_cast<size_t>(std::max(1u, width >> first)) *
+                                     std::max(1u, height >> first) * TextureFormatBytes(format));
+    for (UINT level = first; level < end; ++level)
+    {
+        glTexSubImage2D(GL_TEXTURE_2D, static_cast<GLint>(level), 0, 0,
+                        static_cast<GLsizei>(std::max(1u, width >> level)),
+                        static_cast<GLsizei>(std::max(1u, height >> level)), gl.format, gl.type,
+                        zeros.data());
+    }
+    topWritten = true;
+    lowerWritten = lowerWritten || lowerLevels;
+}
+
 void GlTexture::GenerateMipSubLevels()
 {
     // Without a level 0 kept, none was written since the levels below were
@@ -306,6 +330,7 @@ void GlTexture::BuildMips()
     }
     device->BindForTransfer(this);
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    lowerWritten = true;
     std::vector<uint8_t> below;
     std::vector<uint8_t> packed;
     UINT w = width;
@@ -373,7 +398,8 @@ HRESULT GlTexture::LockRect(UINT level, D3DLOCKED_RECT* lockedRect, const RECT* 
     GlFormatOf(format, gl);
     int bytes = TextureFormatBytes(format);
     lockedPixels.resize(static_cast<size_t>(width) * height * bytes);
-    if (!(flags & D3DLOCK_DISCARD))
+    // Pixels never written read as the zeros they hold already.
+    if (!(flags & D3DLOCK_DISCARD) && topWritten)
     {
         device->BindForTransfer(this);
         glPixelStorei(GL_PACK_ALIGNMENT, 1);
@@ -402,6 +428,7 @@ HRESULT GlTexture::UnlockRect(UINT level)
         glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
         glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, static_cast<GLsizei>(width),
                         static_cast<GLsizei>(height), gl.format, gl.type, lockedPixels.data());
+        topWritten = true;
         // The levels below are made from these pixels when they are asked
         // to follow them.
         if (levels > 1)

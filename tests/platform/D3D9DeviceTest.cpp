@@ -658,7 +658,8 @@ TEST_F(D3D9DeviceTest, TexturesOfEveryFormatKeepTheirPixelsAndFullMipChains)
 
 // A 16 by 16 checker drawn on 2 by 2 pixels samples mip level 3, whose texels
 // are the checker's mean; the levels below follow the top level as it was
-// when they were asked to, however late a draw first reads them.
+// when they were asked to, however late a draw first reads them. A texture
+// nothing has written reads as zeros.
 TEST_F(D3D9DeviceTest, MipLevelsFollowTheTopLevelTheyWereMadeFrom)
 {
     struct Case
@@ -701,6 +702,14 @@ TEST_F(D3D9DeviceTest, MipLevelsFollowTheTopLevelTheyWereMadeFrom)
             DrawQuad(device, 40, 40, 42, 42, 0, 0xFFFFFFFF);
             return w.Read().At(40, 40);
         };
+        // Nothing written yet: zeros, at every level.
+        D3DLOCKED_RECT fresh;
+        ASSERT_EQ(texture->LockRect(0, &fresh, nullptr, D3DLOCK_READONLY), D3D_OK);
+        EXPECT_EQ(std::vector<uint8_t>(static_cast<uint8_t*>(fresh.pBits),
+                                       static_cast<uint8_t*>(fresh.pBits) + 16 * fresh.Pitch),
+                  std::vector<uint8_t>(static_cast<size_t>(16 * fresh.Pitch), 0));
+        texture->UnlockRect(0);
+        EXPECT_TRUE(ColorNear(drawSmall(), 0xFF000000)) << c.format << " unwritten";
         const uint32_t kPurple = 0xFF800080;
         fill(true);
         texture->GenerateMipSubLevels();
