@@ -30,8 +30,11 @@ bool GlFormatOf(D3DFORMAT format, GlPixelFormat& out)
         out = {GL_RGBA8, GL_BGRA, GL_UNSIGNED_BYTE};
         return true;
     case D3DFMT_X8R8G8B8:
-        // No alpha stored: GL samples it as 1, as Direct3D does for X8 formats.
-        out = {GL_RGB8, GL_BGRA, GL_UNSIGNED_BYTE};
+        // Stored as A8R8G8B8 with every alpha 0xFF (OpaqueAlpha), so that it
+        // samples alpha as 1 as Direct3D's X8 formats do, and draws with the
+        // same GL pipeline states as A8R8G8B8 textures: the driver compiles
+        // fewer of them.
+        out = {GL_RGBA8, GL_BGRA, GL_UNSIGNED_BYTE};
         return true;
     case D3DFMT_R8G8B8:
         out = {GL_RGB8, GL_BGR, GL_UNSIGNED_BYTE};
@@ -46,6 +49,13 @@ bool GlFormatOf(D3DFORMAT format, GlPixelFormat& out)
     default:
         return false;
     }
+}
+
+// Sets the alpha byte of count 32-bit pixels to 0xFF.
+void OpaqueAlpha(uint8_t* bgra, size_t count)
+{
+    for (size_t i = 0; i < count; ++i)
+        bgra[i * 4 + 3] = 0xFF;
 }
 
 UINT FullChainLength(UINT width, UINT height)
@@ -107,20 +117,11 @@ int TextureFormatBytes(D3DFORMAT format)
 
 void PackPixels(D3DFORMAT format, const uint8_t* bgra, uint8_t* out, size_t count)
 {
-    // The two formats of every file texture, without SDL's general converter:
-    // the same bytes, and for X8R8G8B8 the unused byte cleared as SDL clears it.
-    if (format == D3DFMT_A8R8G8B8)
+    // The two formats of every file texture are the same bytes (the X8
+    // format's unused byte is made opaque when the pixels reach GL).
+    if (format == D3DFMT_A8R8G8B8 || format == D3DFMT_X8R8G8B8)
     {
         memcpy(out, bgra, count * 4);
-        return;
-    }
-    if (format == D3DFMT_X8R8G8B8)
-    {
-        for (size_t i = 0; i < count * 4; i += 4)
-        {
-            memcpy(out + i, bgra + i, 3);
-            out[i + 3] = 0;
-        }
         return;
     }
     Uint32 target = SdlFormatOf(format);
@@ -285,8 +286,11 @@ void GlTexture::ZeroUnwritten(bool lowerLevels)
     GlFormatOf(format, gl);
     device->BindForTransfer(this);
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-    const std::vector<uint8_t> zeros(static_cast<size_t>(std::max(1u, width >> first)) *
-                                     std::max(1u, height >> first) * TextureFormatBytes(format));
+    const size_t texels =
+        static_cast<size_t>(std::max(1u, width >> first)) * std::max(1u, height >> first);
+    std::vector<uint8_t> zeros(texels * TextureFormatBytes(format));
+    if (format == D3DFMT_X8R8G8B8)
+        OpaqueAlpha(zeros.data(), texels);
     for (UINT level = first; level < end; ++level)
     {
         glTexSubImage2D(GL_TEXTURE_2D, static_cast<GLint>(level), 0, 0,
@@ -422,6 +426,8 @@ HRESULT GlTexture::UnlockRect(UINT level)
     {
         // Levels asked to follow the old pixels follow those.
         BuildMips();
+        if (format == D3DFMT_X8R8G8B8)
+            OpaqueAlpha(lockedPixels.data(), static_cast<size_t>(width) * height);
         GlPixelFormat gl;
         GlFormatOf(format, gl);
         device->BindForTransfer(this);

@@ -677,6 +677,11 @@ TEST_F(D3D9DeviceTest, MipLevelsFollowTheTopLevelTheyWereMadeFrom)
     device->SetSamplerState(0, D3DSAMP_MAGFILTER, D3DTEXF_LINEAR);
     device->SetSamplerState(0, D3DSAMP_MIPFILTER, D3DTEXF_POINT);
     device->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_MODULATE);
+    // Blended by their alpha, which formats without one (X8R8G8B8 whatever
+    // its unused byte holds) give as 1: the texels cover what lies under them.
+    device->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
+    device->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
+    device->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
     for (const Case& c : cases)
     {
         IDirect3DTexture9* texture = nullptr;
@@ -727,6 +732,7 @@ TEST_F(D3D9DeviceTest, MipLevelsFollowTheTopLevelTheyWereMadeFrom)
         device->SetTexture(0, nullptr);
         texture->Release();
     }
+    device->SetRenderState(D3DRS_ALPHABLENDENABLE, FALSE);
 }
 
 TEST(D3D9TwoDevices, EachDrawsIntoItsOwnTarget)
