@@ -254,6 +254,9 @@ public:
     void BindForTransfer(GlTexture* texture);
     // Binds a buffer object to GL_ARRAY_BUFFER or GL_ELEMENT_ARRAY_BUFFER.
     void BindBuffer(GLenum target, GLuint buffer);
+    // Draws what the batch holds and empties it: before anything it reads
+    // changes, such as a texture's levels.
+    void FlushBatch();
 
     // Reads the render target: width * height ARGB words, top row first.
     void ReadPixels(std::vector<uint32_t>& pixels, int& width, int& height);
@@ -312,7 +315,7 @@ private:
         bool inWorld = false;
         UINT stride = 0;
         UINT vertexCount = 0;
-        D3DMATRIX world;
+        D3DMATRIX world = {};
         std::vector<uint8_t> vertices;
         std::vector<uint16_t> indices;
     };
@@ -321,8 +324,6 @@ private:
     // when it cannot take it; false for a draw that is never gathered.
     bool Gather(D3DPRIMITIVETYPE type, UINT primitiveCount, const uint8_t* vertices, UINT stride,
                 UINT firstVertex, UINT vertexCount, const void* indices, D3DFORMAT indexFormat);
-    // Draws what the batch holds and empties it.
-    void FlushBatch();
     // Draws the batch before a state that it reads changes.
     void BeforeChange(bool changes)
     {

@@ -307,7 +307,11 @@ void GlTexture::GenerateMipSubLevels()
     // Without a level 0 kept, none was written since the levels below were
     // last made (or zeroed with it): they follow it already.
     if (device && levels > 1 && !topLevel.empty())
+    {
+        // Draws gathered before keep the levels they were made with.
+        device->FlushBatch();
         mipsPending = true;
+    }
 }
 
 void GlTexture::BuildMips()
@@ -424,6 +428,9 @@ HRESULT GlTexture::UnlockRect(UINT level)
     // A read-only lock changed nothing.
     if (device && !lockedReadOnly)
     {
+        // Draws gathered before sample the levels as they were, pending ones
+        // included: drawn before any of them changes.
+        device->FlushBatch();
         // Levels asked to follow the old pixels follow those.
         BuildMips();
         if (format == D3DFMT_X8R8G8B8)

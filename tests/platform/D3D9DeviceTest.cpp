@@ -687,10 +687,10 @@ TEST_F(D3D9DeviceTest, MipLevelsFollowTheTopLevelTheyWereMadeFrom)
         IDirect3DTexture9* texture = nullptr;
         ASSERT_EQ(device->CreateTexture(16, 16, 0, 0, c.format, D3DPOOL_MANAGED, &texture, nullptr),
                   D3D_OK);
-        auto fill = [&](bool checker)
+        auto fill = [&](bool checker, DWORD flags = 0)
         {
             D3DLOCKED_RECT locked;
-            ASSERT_EQ(texture->LockRect(0, &locked, nullptr, 0), D3D_OK);
+            ASSERT_EQ(texture->LockRect(0, &locked, nullptr, flags), D3D_OK);
             for (int y = 0; y < 16; ++y)
                 for (int x = 0; x < 16; ++x)
                 {
@@ -729,6 +729,23 @@ TEST_F(D3D9DeviceTest, MipLevelsFollowTheTopLevelTheyWereMadeFrom)
         EXPECT_TRUE(ColorNear(drawSmall(), kPurple, 6)) << c.format << " chain asked for before";
         texture->GenerateMipSubLevels();
         EXPECT_TRUE(ColorNear(drawSmall(), 0xFF00FF00, 6)) << c.format << " new chain";
+        // A quad drawn and not yet read back samples the levels as they were
+        // at its draw: neither new pixels (a discarding lock reads nothing
+        // back) nor a new chain after it reach it.
+        auto drawSmallThen = [&](auto&& after)
+        {
+            device->Clear(0, nullptr, D3DCLEAR_TARGET, kBackground, 1.0f, 0);
+            device->SetTexture(0, texture);
+            DrawQuad(device, 40, 40, 42, 42, 0, 0xFFFFFFFF);
+            after();
+            return w.Read().At(40, 40);
+        };
+        fill(true);
+        texture->GenerateMipSubLevels();
+        EXPECT_TRUE(ColorNear(drawSmallThen([&] { fill(false, D3DLOCK_DISCARD); }), kPurple, 6))
+            << c.format << " pixels changed after the draw";
+        EXPECT_TRUE(ColorNear(drawSmallThen([&] { texture->GenerateMipSubLevels(); }), kPurple, 6))
+            << c.format << " chain asked for after the draw";
         device->SetTexture(0, nullptr);
         texture->Release();
     }
