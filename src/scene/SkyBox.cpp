@@ -113,7 +113,9 @@ void SkyBox::Render(IDirect3DDevice9* device)
         device->DrawPrimitive(D3DPT_TRIANGLEFAN, static_cast<UINT>(4 * face), 2);
     }
 
-    // What follows in the scene writes depth again.
+    // What follows in the scene writes depth again, and finds the scene's
+    // usual mip filter.
+    device->SetSamplerState(0, D3DSAMP_MIPFILTER, D3DTEXF_POINT);
     device->SetRenderState(D3DRS_ZENABLE, TRUE);
     device->SetRenderState(D3DRS_ZWRITEENABLE, TRUE);
 }
