@@ -23,11 +23,13 @@
 #include <benchmark/benchmark.h>
 #include <epoxy/gl.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <memory>
 #include <string>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -43,6 +45,8 @@ constexpr int kMeasuredFrames = 300;
 constexpr DWORD kFrameMs = 50;
 // Pairs of frames, engine and baseline, drawn against each other.
 constexpr int kVersusPairs = 300;
+// Copies of the baseline the engine races, one after the other.
+constexpr int kBaselineCopies = 3;
 // A channel further apart than this makes a pixel differ.
 constexpr int kLevelTolerance = 8;
 
@@ -100,18 +104,61 @@ void SavePicture(const char* name, const std::vector<uint32_t>& argb, int width,
     assets::WritePng(image, std::string(folder) + "/" + name + ".png", false);
 }
 
+// Frames of `first` and `second` in alternating pairs, the order turning every
+// pair, each frame ending when its picture is done: their median milliseconds
+// and the median ratio first / second of neighbouring frames.
+template <typename First, typename Second>
+void Race(First first, Second second, double& firstMs, double& secondMs, double& ratio)
+{
+    std::vector<double> firstTimes;
+    std::vector<double> secondTimes;
+    std::vector<double> ratios;
+    for (int pair = 0; pair < kVersusPairs; ++pair)
+    {
+        double times[2] = {0.0, 0.0};
+        for (int k = 0; k < 2; ++k)
+        {
+            const int which = (pair + k) % 2;
+            const auto start = std::chrono::steady_clock::now();
+            if (which == 0)
+                first();
+            else
+                second();
+            times[which] = Milliseconds(start);
+        }
+        firstTimes.push_back(times[0]);
+        secondTimes.push_back(times[1]);
+        ratios.push_back(times[0] / times[1]);
+    }
+    firstMs = Median(firstTimes);
+    secondMs = Median(secondTimes);
+    ratio = Median(ratios);
+}
+
 // The game's scene, frozen, drawn by Video::Render and by the baseline in
-// alternating pairs, each frame ending when its picture is done. Results:
-// median engine and baseline milliseconds, the median ratio of neighbouring
-// frames, and the fraction of pixels in which the two pictures differ; empty
-// when the baseline cannot run.
+// alternating pairs. Results: median engine and baseline milliseconds, the
+// median ratio of neighbouring frames, the fraction of pixels in which the two
+// pictures differ, and the spread of the baseline's copies (slowest median
+// over fastest); empty when the baseline cannot run.
+//
+// Equal GL programs in one process do not draw equally fast: some copies of
+// the baseline come out 15-30 % slower than others, at random from one
+// process to the next (where the driver's large blocks land in memory, as far
+// as can be told; raising the heap's mmap threshold with KeepHeapPages does
+// not remove it, so the heap keeps the C library's defaults here). The
+// baseline stands for the least a plain program needs, so the engine races
+// several copies and is measured against the fastest: the largest ratio.
 std::vector<double> RaceBaseline()
 {
     Video& video = Video::Instance();
-    GlBaseline baseline(video.width, video.height);
+    std::vector<std::unique_ptr<GlBaseline>> copies;
     std::string why;
-    if (!baseline.Ready() || !FeedGameScene(baseline, why))
-        return {};
+    for (int i = 0; i < kBaselineCopies; ++i)
+    {
+        copies.push_back(std::make_unique<GlBaseline>(video.width, video.height));
+        if (!copies.back()->Ready() || !FeedGameScene(*copies.back(), why))
+            return {};
+    }
     auto engineFrame = [&video]
     {
         video.Render();
@@ -120,7 +167,7 @@ std::vector<double> RaceBaseline()
     };
     engineFrame();
     const TestFrame engine = TestReadFrame(video.device);
-    const std::vector<uint32_t> plain = baseline.DrawAndReadAll();
+    const std::vector<uint32_t> plain = copies[0]->DrawAndReadAll();
     if (plain.size() != engine.pixels.size())
         return {};
     size_t differing = 0;
@@ -129,29 +176,23 @@ std::vector<double> RaceBaseline()
     SavePicture("engine", engine.pixels, engine.width, engine.height);
     SavePicture("baseline", plain, engine.width, engine.height);
 
-    std::vector<double> engineTimes;
-    std::vector<double> baselineTimes;
-    std::vector<double> ratios;
-    for (int pair = 0; pair < kVersusPairs; ++pair)
+    std::vector<double> result;
+    double fastest = 0.0;
+    double slowest = 0.0;
+    for (const std::unique_ptr<GlBaseline>& copy : copies)
     {
-        double times[2] = {0.0, 0.0};
-        for (int k = 0; k < 2; ++k)
-        {
-            // The order turns every pair.
-            const int which = (pair + k) % 2;
-            const auto start = std::chrono::steady_clock::now();
-            if (which == 0)
-                engineFrame();
-            else
-                baseline.DrawFrame();
-            times[which] = Milliseconds(start);
-        }
-        engineTimes.push_back(times[0]);
-        baselineTimes.push_back(times[1]);
-        ratios.push_back(times[0] / times[1]);
+        GlBaseline* baseline = copy.get();
+        double engineMs = 0.0, baselineMs = 0.0, ratio = 0.0;
+        Race(
+            engineFrame, [baseline] { baseline->DrawFrame(); }, engineMs, baselineMs, ratio);
+        if (result.empty() || ratio > result[2])
+            result = {engineMs, baselineMs, ratio};
+        fastest = fastest == 0.0 ? baselineMs : std::min(fastest, baselineMs);
+        slowest = std::max(slowest, baselineMs);
     }
-    return {Median(engineTimes), Median(baselineTimes), Median(ratios),
-            static_cast<double>(differing) / static_cast<double>(plain.size())};
+    result.push_back(static_cast<double>(differing) / static_cast<double>(plain.size()));
+    result.push_back(slowest / fastest);
+    return result;
 }
 
 // The time each line of the log was written, to count what the start-up
@@ -248,10 +289,7 @@ void RunChild(const std::string& mode, const char* out)
                    (ThreadCpuSeconds() - cpu) / kMeasuredFrames};
     }
     else if (mode == "versus")
-    {
-        KeepHeapPages();
         results = RaceBaseline();
-    }
     if (FILE* file = std::fopen(out, "w"))
     {
         for (double value : results)
@@ -397,8 +435,9 @@ BENCHMARK(BM_GameSceneFrame800x600)->UseManualTime()->Iterations(2)->Unit(benchm
 // The game's scene after the splash, frozen, drawn by the engine's whole
 // Video::Render (scene, HUD, wire boxes, present) and by the plain OpenGL
 // program, alternating in one process. The time is the engine's median frame;
-// the counters give both medians, the median ratio and the share of pixels
-// where the two pictures differ by more than a few levels.
+// the counters give both medians, the median ratio, the share of pixels
+// where the two pictures differ by more than a few levels, and how far apart
+// the baseline's equal copies came (see RaceBaseline).
 void BM_GameSceneVsBaseline(benchmark::State& state)
 {
     setenv("SDL_VIDEODRIVER", "offscreen", 0);
@@ -411,11 +450,12 @@ void BM_GameSceneVsBaseline(benchmark::State& state)
     std::vector<double> engine;
     std::vector<double> plain;
     std::vector<double> ratio;
+    std::vector<double> spread;
     double differing = 0.0;
     for (auto _ : state)
     {
         std::vector<double> results;
-        if (!Measure("versus", data->path, 4, results))
+        if (!Measure("versus", data->path, 5, results))
         {
             state.SkipWithError("the game or the baseline did not run");
             return;
@@ -425,11 +465,13 @@ void BM_GameSceneVsBaseline(benchmark::State& state)
         plain.push_back(results[1]);
         ratio.push_back(results[2]);
         differing = std::max(differing, results[3]);
+        spread.push_back(results[4]);
     }
     state.counters["engine_ms"] = Median(engine);
     state.counters["baseline_ms"] = Median(plain);
     state.counters["ratio"] = Median(ratio);
     state.counters["differing_pixels"] = differing;
+    state.counters["baseline_copies_spread"] = Median(spread);
 }
 BENCHMARK(BM_GameSceneVsBaseline)->UseManualTime()->Iterations(3)->Unit(benchmark::kMillisecond);
 } // namespace
