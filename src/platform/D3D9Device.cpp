@@ -20,7 +20,6 @@
 namespace
 {
 const float kIdentity[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
-const D3DMATRIX kIdentityMatrix = {{{1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1}}};
 
 // Row-vector product: a is applied first.
 void Multiply(const float* a, const float* b, float* out)
@@ -223,30 +222,6 @@ size_t ScreenPositionBytes(UINT count, const FvfLayout& layout)
 bool SameMatrix(const D3DMATRIX& a, const D3DMATRIX& b)
 {
     return memcmp(&a, &b, sizeof(D3DMATRIX)) == 0;
-}
-
-// A matrix whose last column is (0, 0, 0, 1): it moves points without a
-// perspective divide.
-bool Affine(const D3DMATRIX& m)
-{
-    return m.m[0][3] == 0.0f && m.m[1][3] == 0.0f && m.m[2][3] == 0.0f && m.m[3][3] == 1.0f;
-}
-
-// Moves count positions (the first three floats of each vertex, stride bytes
-// apart) by an affine row-vector matrix.
-void TransformPositions(const D3DMATRIX& matrix, uint8_t* vertices, UINT count, UINT stride)
-{
-    const float(*m)[4] = matrix.m;
-    for (UINT i = 0; i < count; ++i)
-    {
-        float p[3];
-        uint8_t* position = vertices + static_cast<size_t>(i) * stride;
-        memcpy(p, position, sizeof(p));
-        const float moved[3] = {p[0] * m[0][0] + p[1] * m[1][0] + p[2] * m[2][0] + m[3][0],
-                                p[0] * m[0][1] + p[1] * m[1][1] + p[2] * m[2][1] + m[3][1],
-                                p[0] * m[0][2] + p[1] * m[1][2] + p[2] * m[2][2] + m[3][2]};
-        memcpy(position, moved, sizeof(moved));
-    }
 }
 
 // Appends the vertex numbers of primitiveCount primitives of the type as a
@@ -701,7 +676,7 @@ HRESULT GlDevice::SetTransform(D3DTRANSFORMSTATETYPE state, const D3DMATRIX* mat
     // The same matrix again changes nothing GL must be told.
     if (SameMatrix(*target, *matrix))
         return D3D_OK;
-    BeforeChange(state == D3DTS_WORLD ? BatchReadsWorld() : BatchReadsTransforms());
+    BeforeChange(BatchReadsTransforms());
     *target = *matrix;
     ++*version;
     return D3D_OK;
@@ -1097,11 +1072,6 @@ HRESULT GlDevice::DrawIndexedPrimitiveUP(D3DPRIMITIVETYPE type, UINT minIndex, U
                 indexFormat);
 }
 
-bool GlDevice::BatchReadsWorld() const
-{
-    return BatchReadsTransforms() && renderStates[D3DRS_LIGHTING] != FALSE;
-}
-
 bool GlDevice::BatchReadsTransforms() const
 {
     return batch.open && !DecodeFvf(fvf).pretransformed;
@@ -1115,27 +1085,18 @@ bool GlDevice::Gather(D3DPRIMITIVETYPE type, UINT primitiveCount, const uint8_t*
     if (type == D3DPT_POINTLIST || vertexCount > 0x10000)
         return false;
     const FvfLayout layout = DecodeFvf(fvf);
-    // Lit vertices need their own world transform; screen vertices none.
+    // Screen vertices read no world transform; the others are drawn under the
+    // batch's (a world set anew draws the batch first).
     const bool sameWorld = layout.pretransformed || SameMatrix(world, batch.world);
-    const bool movable = !layout.pretransformed && renderStates[D3DRS_LIGHTING] == FALSE &&
-                         Affine(world) && Affine(batch.world);
     if (batch.open && (batch.lines != lines || batch.stride != stride ||
-                       batch.vertexCount + vertexCount > 0x10000 || (!sameWorld && !movable)))
+                       batch.vertexCount + vertexCount > 0x10000 || !sameWorld))
         FlushBatch();
     if (!batch.open)
     {
         batch.open = true;
         batch.lines = lines;
-        batch.inWorld = false;
         batch.stride = stride;
         batch.world = world;
-    }
-    else if (!SameMatrix(world, batch.world) && !layout.pretransformed && !batch.inWorld)
-    {
-        // From here on every vertex is moved into world space as it comes.
-        TransformPositions(batch.world, batch.vertices.data(), batch.vertexCount, stride);
-        batch.world = kIdentityMatrix;
-        batch.inWorld = true;
     }
 
     const UINT first = batch.vertexCount;
@@ -1143,8 +1104,6 @@ bool GlDevice::Gather(D3DPRIMITIVETYPE type, UINT primitiveCount, const uint8_t*
     batch.vertices.resize(at + static_cast<size_t>(vertexCount) * stride);
     memcpy(&batch.vertices[at], vertices + static_cast<size_t>(firstVertex) * stride,
            VertexBytes(vertexCount, stride, layout));
-    if (batch.inWorld)
-        TransformPositions(world, &batch.vertices[at], vertexCount, stride);
     batch.vertexCount += vertexCount;
     AppendListIndices(type, primitiveCount, indices, indexFormat, firstVertex, first,
                       batch.indices);
@@ -1159,13 +1118,6 @@ void GlDevice::FlushBatch()
     if (!batch.indices.empty())
     {
         const FvfLayout layout = DecodeFvf(fvf);
-        const bool ownWorld = !layout.pretransformed && !SameMatrix(world, batch.world);
-        const D3DMATRIX current = world;
-        if (ownWorld)
-        {
-            world = batch.world;
-            ++worldVersion;
-        }
         MakeCurrent();
         const size_t indexBytes = batch.indices.size() * sizeof(uint16_t);
         ReserveStream(batch.vertices.size() + indexBytes +
@@ -1176,11 +1128,6 @@ void GlDevice::FlushBatch()
         Draw(batch.lines ? D3DPT_LINELIST : D3DPT_TRIANGLELIST,
              static_cast<UINT>(batch.indices.size()) / corners, vertices, batch.stride,
              batch.vertexCount, &indices, D3DFMT_INDEX16);
-        if (ownWorld)
-        {
-            world = current;
-            ++worldVersion;
-        }
     }
     batch.vertices.clear();
     batch.indices.clear();

@@ -305,14 +305,11 @@ private:
 
     // User-pointer draws gathered into one indexed GL draw of triangles or
     // lines while nothing they read changes between them: text glyph by
-    // glyph, GUI quads, particles, debug boxes. Unlit vertices drawn under
-    // different world transforms are moved into world space on the CPU.
+    // glyph, GUI quads, quads under one world transform.
     struct Batch
     {
         bool open = false;
         bool lines = false;
-        // The vertices are in world space and drawn under an identity world.
-        bool inWorld = false;
         UINT stride = 0;
         UINT vertexCount = 0;
         D3DMATRIX world = {};
@@ -330,10 +327,8 @@ private:
         if (changes && batch.open)
             FlushBatch();
     }
-    // The batch reads the world transform and cannot move its vertices
-    // into world space: lit vertices.
-    bool BatchReadsWorld() const;
-    // The batch reads the view and projection: all but screen-space vertices.
+    // The batch reads the world, view and projection: all but screen-space
+    // vertices.
     bool BatchReadsTransforms() const;
 
     // True when the window's own framebuffer can serve as the back buffer:
