@@ -39,9 +39,9 @@ UINT IndexAt(const void* indices, D3DFORMAT format, UINT i);
 
 // GL storage of a texture; the level-0 pixels are read back from GL when the
 // texture is locked and uploaded again when it is unlocked. The levels below
-// follow level 0 when a draw first samples them through a mip filter: until
-// then its pixels wait in memory, and no time goes into levels that nothing
-// draws (a picture only ever magnified, or drawn without mip filtering).
+// are made from level 0 when a draw first samples them through a mip filter:
+// no time goes into levels that nothing draws (a picture only ever magnified,
+// or drawn without mip filtering).
 class GlTexture : public IDirect3DTexture9
 {
 public:
@@ -61,8 +61,8 @@ public:
     // GenerateMipSubLevels was called since level 0 last changed, and the
     // levels below do not follow it yet.
     bool MipsPending() const { return mipsPending; }
-    // Makes every level below the top from the one above it (each texel the
-    // mean of the two by two it covers) and hands them to GL.
+    // Makes every level below the top from level 0, when they were asked to
+    // follow it: 32-bit formats here, the others by the driver.
     void BuildMips();
     // Hands GL the zeros of level 0, and with lowerLevels of the levels
     // below, where nothing was written yet: before a draw samples them.
@@ -95,8 +95,10 @@ private:
     bool locked = false;
     bool lockedReadOnly = false;
     std::vector<uint8_t> lockedPixels;
-    // Level 0 as last unlocked, kept while the levels below may still be
-    // asked to follow it.
+    // Level 0 was written since the levels below were last made.
+    bool topChanged = false;
+    // Level 0 as last unlocked, for a 32-bit format, kept while the levels
+    // below may still be asked to follow it.
     std::vector<uint8_t> topLevel;
     bool mipsPending = false;
     // GL holds written (or zeroed) pixels in level 0, in the levels below.

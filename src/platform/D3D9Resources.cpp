@@ -304,9 +304,9 @@ void GlTexture::ZeroUnwritten(bool lowerLevels)
 
 void GlTexture::GenerateMipSubLevels()
 {
-    // Without a level 0 kept, none was written since the levels below were
-    // last made (or zeroed with it): they follow it already.
-    if (device && levels > 1 && !topLevel.empty())
+    // Unless level 0 changed since the levels below were last made (or
+    // zeroed with it), they follow it already.
+    if (device && levels > 1 && topChanged)
     {
         // Draws gathered before keep the levels they were made with.
         device->FlushBatch();
@@ -319,61 +319,51 @@ void GlTexture::BuildMips()
     if (!mipsPending || !device)
         return;
     mipsPending = false;
+    topChanged = false;
+    device->BindForTransfer(this);
+    lowerWritten = true;
+    if (topLevel.empty())
+    {
+        glGenerateMipmap(GL_TEXTURE_2D);
+        return;
+    }
+    // 32-bit pixels, filtered here from the copy of level 0: the driver's
+    // blit costs a shader compiled for it and a wait at every level. Each
+    // texel is the mean of the two by two it covers as the driver makes it:
+    // each row's pair averaged, then the two rows, each mean rounding half up.
     GlPixelFormat gl;
     GlFormatOf(format, gl);
-    const int bytes = TextureFormatBytes(format);
-    // Formats whose bytes are 8-bit channels are filtered as they are; the
-    // others through 32-bit pixels.
-    const bool byteChannels =
-        format == D3DFMT_A8R8G8B8 || format == D3DFMT_X8R8G8B8 || format == D3DFMT_R8G8B8;
-    const int channels = byteChannels ? bytes : 4;
-    std::vector<uint8_t> above;
-    if (byteChannels)
-        above.swap(topLevel);
-    else
-    {
-        above.resize(static_cast<size_t>(width) * height * 4);
-        UnpackPixels(format, topLevel.data(), above.data(), static_cast<size_t>(width) * height);
-        std::vector<uint8_t>().swap(topLevel);
-    }
-    device->BindForTransfer(this);
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-    lowerWritten = true;
+    std::vector<uint8_t> above;
+    above.swap(topLevel);
     std::vector<uint8_t> below;
-    std::vector<uint8_t> packed;
     UINT w = width;
     UINT h = height;
     for (UINT level = 1; level < levels; ++level)
     {
         const UINT w1 = std::max(1u, w / 2);
         const UINT h1 = std::max(1u, h / 2);
-        below.resize(static_cast<size_t>(w1) * h1 * channels);
+        below.resize(static_cast<size_t>(w1) * h1 * 4);
         for (UINT y = 0; y < h1; ++y)
         {
-            const uint8_t* row0 =
-                &above[static_cast<size_t>(std::min(2 * y, h - 1)) * w * channels];
-            const uint8_t* row1 =
-                &above[static_cast<size_t>(std::min(2 * y + 1, h - 1)) * w * channels];
-            uint8_t* out = &below[static_cast<size_t>(y) * w1 * channels];
+            const uint8_t* row0 = &above[static_cast<size_t>(std::min(2 * y, h - 1)) * w * 4];
+            const uint8_t* row1 = &above[static_cast<size_t>(std::min(2 * y + 1, h - 1)) * w * 4];
+            uint8_t* out = &below[static_cast<size_t>(y) * w1 * 4];
             for (UINT x = 0; x < w1; ++x)
             {
-                const size_t left = static_cast<size_t>(std::min(2 * x, w - 1)) * channels;
-                const size_t right = static_cast<size_t>(std::min(2 * x + 1, w - 1)) * channels;
-                for (int c = 0; c < channels; ++c)
-                    out[static_cast<size_t>(x) * channels + c] = static_cast<uint8_t>(
-                        (row0[left + c] + row0[right + c] + row1[left + c] + row1[right + c] + 2) /
-                        4);
+                const size_t left = static_cast<size_t>(std::min(2 * x, w - 1)) * 4;
+                const size_t right = static_cast<size_t>(std::min(2 * x + 1, w - 1)) * 4;
+                for (int c = 0; c < 4; ++c)
+                {
+                    const int top = (row0[left + c] + row0[right + c] + 1) >> 1;
+                    const int bottom = (row1[left + c] + row1[right + c] + 1) >> 1;
+                    out[static_cast<size_t>(x) * 4 + c] =
+                        static_cast<uint8_t>((top + bottom + 1) >> 1);
+                }
             }
         }
-        const uint8_t* pixels = below.data();
-        if (!byteChannels)
-        {
-            packed.resize(static_cast<size_t>(w1) * h1 * bytes);
-            PackPixels(format, below.data(), packed.data(), static_cast<size_t>(w1) * h1);
-            pixels = packed.data();
-        }
         glTexSubImage2D(GL_TEXTURE_2D, static_cast<GLint>(level), 0, 0, static_cast<GLsizei>(w1),
-                        static_cast<GLsizei>(h1), gl.format, gl.type, pixels);
+                        static_cast<GLsizei>(h1), gl.format, gl.type, below.data());
         above.swap(below);
         w = w1;
         h = h1;
@@ -442,9 +432,10 @@ HRESULT GlTexture::UnlockRect(UINT level)
         glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, static_cast<GLsizei>(width),
                         static_cast<GLsizei>(height), gl.format, gl.type, lockedPixels.data());
         topWritten = true;
-        // The levels below are made from these pixels when they are asked
-        // to follow them.
-        if (levels > 1)
+        topChanged = true;
+        // The 32-bit formats' levels below are made from a copy of these
+        // pixels when they are asked to follow them; the others' by the driver.
+        if (levels > 1 && (format == D3DFMT_A8R8G8B8 || format == D3DFMT_X8R8G8B8))
             topLevel.swap(lockedPixels);
     }
     std::vector<uint8_t>().swap(lockedPixels);

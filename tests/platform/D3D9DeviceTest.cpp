@@ -752,6 +752,58 @@ TEST_F(D3D9DeviceTest, MipLevelsFollowTheTopLevelTheyWereMadeFrom)
     device->SetRenderState(D3DRS_ALPHABLENDENABLE, FALSE);
 }
 
+// Mip levels of 32-bit textures are made by the layer, of the others by the
+// driver: the same pixels minified through either draw the same picture.
+TEST_F(D3D9DeviceTest, MipLevelsOfEveryFormatAreTheDriversOwn)
+{
+    const UINT kWidth = 256, kHeight = 128;
+    std::vector<uint8_t> noise(kWidth * kHeight * 3);
+    uint32_t seed = 12345;
+    for (uint8_t& byte : noise)
+    {
+        seed = seed * 1103515245u + 12345u;
+        byte = static_cast<uint8_t>(seed >> 16);
+    }
+    device->SetSamplerState(0, D3DSAMP_MINFILTER, D3DTEXF_POINT);
+    device->SetSamplerState(0, D3DSAMP_MAGFILTER, D3DTEXF_POINT);
+    device->SetSamplerState(0, D3DSAMP_MIPFILTER, D3DTEXF_POINT);
+    device->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
+    device->SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
+    std::vector<uint32_t> pictures[2];
+    const D3DFORMAT formats[2] = {D3DFMT_X8R8G8B8, D3DFMT_R8G8B8};
+    for (int i = 0; i < 2; ++i)
+    {
+        IDirect3DTexture9* texture = nullptr;
+        ASSERT_EQ(device->CreateTexture(kWidth, kHeight, 0, 0, formats[i], D3DPOOL_MANAGED,
+                                        &texture, nullptr),
+                  D3D_OK);
+        D3DLOCKED_RECT locked;
+        ASSERT_EQ(texture->LockRect(0, &locked, nullptr, 0), D3D_OK);
+        const int bytes = i == 0 ? 4 : 3;
+        for (UINT y = 0; y < kHeight; ++y)
+            for (UINT x = 0; x < kWidth; ++x)
+                memcpy(static_cast<uint8_t*>(locked.pBits) + y * locked.Pitch + x * bytes,
+                       &noise[(y * kWidth + x) * 3], 3);
+        texture->UnlockRect(0);
+        texture->GenerateMipSubLevels();
+        device->Clear(0, nullptr, D3DCLEAR_TARGET, kBackground, 1.0f, 0);
+        device->SetTexture(0, texture);
+        // Levels 1, 2 and 3 side by side.
+        DrawQuad(device, 0, 0, 128, 64, 0, 0xFFFFFFFF);
+        DrawQuad(device, 128, 0, 192, 32, 0, 0xFFFFFFFF);
+        DrawQuad(device, 192, 0, 224, 16, 0, 0xFFFFFFFF);
+        device->SetTexture(0, nullptr);
+        TestFrame frame = w.Read();
+        for (int y = 0; y < 64; ++y)
+            for (int x = 0; x < 224; ++x)
+                pictures[i].push_back(frame.At(x, y) & 0xFFFFFF);
+        texture->Release();
+    }
+    EXPECT_EQ(pictures[0], pictures[1]);
+    device->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_MODULATE);
+    device->SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
+}
+
 TEST(D3D9TwoDevices, EachDrawsIntoItsOwnTarget)
 {
     DeviceWindow first;
