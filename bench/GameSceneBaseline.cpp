@@ -185,8 +185,7 @@ bool FeedGameScene(GlBaseline& baseline, std::string& why)
     for (const SkyBoxVertex& v : SkyBoxVertices)
         corners.insert(corners.end(), {v.x, v.y, v.z, v.u, v.v});
     std::vector<int> faces;
-    // After the first frame the sky is sampled from its top level: the GUI
-    // pass leaves the mip filter off.
+    // The sky box samples its faces' top levels: it turns mip filtering off.
     for (const SmartPtr<Texture>& texture : feeder.sky->faceTextures)
         faces.push_back(feeder.TextureOf(texture.Get(), GlBaseline::Filter::Linear));
     Vector3 eye = camera->worldMatrix.GetTranslation();
