@@ -4,6 +4,7 @@
 // frames alternate, each ends when its picture is done, and the counters give
 // the median frame times and the median ratio of neighbouring frames. Run with
 // SDL_VIDEODRIVER=offscreen (set here when unset).
+#include "BenchSupport.h"
 #include "GlBaseline.h"
 
 #include "core/RefObject.h"
@@ -111,29 +112,10 @@ std::vector<uint32_t> Checker(uint32_t a, uint32_t b)
     return argb;
 }
 
-// Direct3D's clip depth runs 0..w, GL's -w..w: z' = 2z - w, applied last.
-Matrix GlClip(const Matrix& projection)
-{
-    return projection * Matrix(1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 2, 0, 0, 0, -1, 1);
-}
-
-double Median(std::vector<double> values)
-{
-    if (values.empty())
-        return 0.0;
-    std::nth_element(values.begin(), values.begin() + values.size() / 2, values.end());
-    return values[values.size() / 2];
-}
-
-double Milliseconds(std::chrono::steady_clock::time_point from)
-{
-    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - from)
-        .count();
-}
-
 void BM_Model50kFrameVsBaseline(benchmark::State& state)
 {
     setenv("SDL_VIDEODRIVER", "offscreen", 0);
+    KeepHeapPages();
     ScratchFolder folder("bench");
     std::filesystem::create_directories(folder.File("data/textures"));
     const std::vector<uint32_t> textures[2] = {Checker(0xFFC08040, 0xFF604020),
@@ -186,19 +168,24 @@ void BM_Model50kFrameVsBaseline(benchmark::State& state)
         state.SkipWithError("no baseline or no model");
         return;
     }
-    baseline.SetVertices(mesh->vertices.data(), mesh->vertices.size() * sizeof(ModelVertex),
+    int grid =
+        baseline.AddMesh(mesh->vertices.data(), mesh->vertices.size() * sizeof(ModelVertex),
                          sizeof(ModelVertex), offsetof(ModelVertex, nx), offsetof(ModelVertex, u));
-    int textureOf[2] = {baseline.AddTexture(textures[0], kTextureSide, kTextureSide),
-                        baseline.AddTexture(textures[1], kTextureSide, kTextureSide)};
+    using Filter = GlBaseline::Filter;
+    int textureOf[2] = {
+        baseline.AddTexture(textures[0], kTextureSide, kTextureSide, false, Filter::Mipmapped),
+        baseline.AddTexture(textures[1], kTextureSide, kTextureSide, false, Filter::Mipmapped)};
     int triangles = 0;
     for (int k = 0; k < mesh->groupCount; ++k)
     {
         const MaterialGroup& group = mesh->groups[k];
-        baseline.AddGroup(group.indices, textureOf[group.material - model->model->materials.get()]);
+        baseline.AddGroup(grid, group.indices,
+                          textureOf[group.material - model->model->materials.get()]);
         triangles += group.faceCount;
     }
+    baseline.AddInstance(grid, Matrix().m);
     baseline.SetCamera(GlClip(camera->projectionMatrix).m, camera->viewMatrix.m);
-    baseline.SetLight(0, 0, 1);
+    baseline.AddLight(0, 0, 1);
 
     // Both draw the model over the middle of the picture.
     int cx = video.width / 2;

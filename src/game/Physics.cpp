@@ -187,7 +187,20 @@ void Physics::NearCallback(void*, dGeomID o1, dGeomID o2)
 
 void Physics::DebugDraw(IDirect3DDevice9* device)
 {
-    if (!space || !device)
+    if (!device)
+        return;
+    GetOutlines(outlineScratch);
+    for (const Outline& outline : outlineScratch)
+    {
+        device->SetTransform(D3DTS_WORLD, AsD3DMatrix(outline.pose));
+        Video::Instance().DrawBox(outline.extents * -0.5f, outline.extents * 0.5f, kDebugColor);
+    }
+}
+
+void Physics::GetOutlines(std::vector<Outline>& outlines) const
+{
+    outlines.clear();
+    if (!space)
         return;
     int count = dSpaceGetNumGeoms(space);
     for (int i = 0; i < count; ++i)
@@ -207,8 +220,7 @@ void Physics::DebugDraw(IDirect3DDevice9* device)
         Matrix pose = GeomPose(outlined);
         if (outlined != geom)
             pose = pose * GeomPose(geom);
-        device->SetTransform(D3DTS_WORLD, AsD3DMatrix(pose));
-        Video::Instance().DrawBox(extents * -0.5f, extents * 0.5f, kDebugColor);
+        outlines.push_back({pose, extents});
     }
 }
 

@@ -5,6 +5,8 @@
 
 #include "core/SmartPtr.h"
 #include "game/PhysicsHandles.h"
+#include "math/Matrix.h"
+#include "math/Vector3.h"
 
 #include <cstdint>
 #include <vector>
@@ -64,6 +66,15 @@ public:
     // kDebugColor at its pose; planes and other classes are skipped. Called by
     // the Video frame after the HUD.
     void DebugDraw(IDirect3DDevice9* device);
+    // A wire box of the debug drawing: its lengths, centred on the origin of
+    // its pose.
+    struct Outline
+    {
+        Matrix pose;
+        Vector3 extents;
+    };
+    // The wire boxes DebugDraw draws, in its order, into `outlines` (emptied first).
+    void GetOutlines(std::vector<Outline>& outlines) const;
 
     // Handed to dSpaceCollide. Bodies joined by a joint (a wheel and its
     // chassis) never touch; otherwise up to kMaxContacts contact joints with
@@ -97,4 +108,6 @@ private:
     dSpaceID space = nullptr;
     dJointGroupID contactGroup = nullptr;
     int generation = 0;
+    // DebugDraw's list, kept to spare an allocation each frame.
+    std::vector<Outline> outlineScratch;
 };

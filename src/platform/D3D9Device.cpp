@@ -219,6 +219,58 @@ size_t ScreenPositionBytes(UINT count, const FvfLayout& layout)
     return layout.pretransformed ? static_cast<size_t>(count) * 4 * sizeof(float) : 0;
 }
 
+bool SameMatrix(const D3DMATRIX& a, const D3DMATRIX& b)
+{
+    return memcmp(&a, &b, sizeof(D3DMATRIX)) == 0;
+}
+
+// Appends the vertex numbers of primitiveCount primitives of the type as a
+// list of triangles or of lines: first + the vertex's place among the draw's
+// vertices (through `indices` when indexed, whose values start at
+// firstIndex). False for points and unknown types.
+bool AppendListIndices(D3DPRIMITIVETYPE type, UINT primitiveCount, const void* indices,
+                       D3DFORMAT indexFormat, UINT firstIndex, UINT first,
+                       std::vector<uint16_t>& out)
+{
+    auto vertex = [&](UINT i)
+    {
+        UINT place = indices ? IndexAt(indices, indexFormat, i) - firstIndex : i;
+        return static_cast<uint16_t>(first + place);
+    };
+    switch (type)
+    {
+    case D3DPT_TRIANGLELIST:
+        for (UINT i = 0; i < primitiveCount * 3; ++i)
+            out.push_back(vertex(i));
+        return true;
+    case D3DPT_TRIANGLEFAN:
+        for (UINT k = 1; k <= primitiveCount; ++k)
+            out.insert(out.end(), {vertex(0), vertex(k), vertex(k + 1)});
+        return true;
+    case D3DPT_TRIANGLESTRIP:
+        // Every other triangle swaps its first two corners, so that all keep
+        // the strip's winding.
+        for (UINT k = 0; k < primitiveCount; ++k)
+        {
+            if (k % 2 == 0)
+                out.insert(out.end(), {vertex(k), vertex(k + 1), vertex(k + 2)});
+            else
+                out.insert(out.end(), {vertex(k + 1), vertex(k), vertex(k + 2)});
+        }
+        return true;
+    case D3DPT_LINELIST:
+        for (UINT i = 0; i < primitiveCount * 2; ++i)
+            out.push_back(vertex(i));
+        return true;
+    case D3DPT_LINESTRIP:
+        for (UINT k = 0; k < primitiveCount; ++k)
+            out.insert(out.end(), {vertex(k), vertex(k + 1)});
+        return true;
+    default:
+        return false;
+    }
+}
+
 // Turns a client array on or off, unless the shadow says it already is.
 void SetClientArray(GLenum array, int8_t& shadowState, bool on)
 {
@@ -252,6 +304,8 @@ GlDevice::GlDevice(SDL_Window* window, void* context, UINT width, UINT height,
 
 GlDevice::~GlDevice()
 {
+    // Nothing presents what was gathered after the last frame.
+    batch.open = false;
     for (int stage = 0; stage < kStageCount; ++stage)
         SetTexture(static_cast<DWORD>(stage), nullptr);
     SetStreamSource(0, nullptr, 0, 0);
@@ -500,6 +554,8 @@ void GlDevice::MakeCurrent()
 
 void GlDevice::BindForTransfer(GlTexture* texture)
 {
+    // Gathered draws sample the texture as it was when they were made.
+    FlushBatch();
     MakeCurrent();
     ActiveUnit(0);
     glBindTexture(GL_TEXTURE_2D, texture->Name());
@@ -565,6 +621,9 @@ HRESULT GlDevice::SetRenderState(D3DRENDERSTATETYPE state, DWORD value)
 {
     if (state < 0 || state >= D3DRS_COUNT)
         return D3DERR_INVALIDCALL;
+    if (renderStates[state] == value)
+        return D3D_OK;
+    BeforeChange(true);
     renderStates[state] = value;
     if (state == D3DRS_FOGCOLOR || state == D3DRS_FOGSTART || state == D3DRS_FOGEND)
         ++fogVersion;
@@ -577,6 +636,7 @@ HRESULT GlDevice::SetSamplerState(DWORD sampler, D3DSAMPLERSTATETYPE type, DWORD
 {
     if (sampler >= static_cast<DWORD>(kStageCount) || type < 0 || type >= D3DSAMP_COUNT)
         return D3DERR_INVALIDCALL;
+    BeforeChange(samplerStates[sampler][type] != value);
     samplerStates[sampler][type] = value;
     return D3D_OK;
 }
@@ -585,6 +645,7 @@ HRESULT GlDevice::SetTextureStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE typ
 {
     if (stage >= static_cast<DWORD>(kStageCount) || type < 0 || type >= D3DTSS_COUNT)
         return D3DERR_INVALIDCALL;
+    BeforeChange(stageStates[stage][type] != value);
     stageStates[stage][type] = value;
     return D3D_OK;
 }
@@ -593,23 +654,32 @@ HRESULT GlDevice::SetTransform(D3DTRANSFORMSTATETYPE state, const D3DMATRIX* mat
 {
     if (!matrix)
         return D3DERR_INVALIDCALL;
+    D3DMATRIX* target = nullptr;
+    uint64_t* version = nullptr;
     switch (state)
     {
     case D3DTS_WORLD:
-        world = *matrix;
-        ++worldVersion;
-        return D3D_OK;
+        target = &world;
+        version = &worldVersion;
+        break;
     case D3DTS_VIEW:
-        view = *matrix;
-        ++viewVersion;
-        return D3D_OK;
+        target = &view;
+        version = &viewVersion;
+        break;
     case D3DTS_PROJECTION:
-        projection = *matrix;
-        ++projectionVersion;
-        return D3D_OK;
+        target = &projection;
+        version = &projectionVersion;
+        break;
     default:
         return D3DERR_INVALIDCALL;
     }
+    // The same matrix again changes nothing GL must be told.
+    if (SameMatrix(*target, *matrix))
+        return D3D_OK;
+    BeforeChange(BatchReadsTransforms());
+    *target = *matrix;
+    ++*version;
+    return D3D_OK;
 }
 
 HRESULT GlDevice::SetViewport(const D3DVIEWPORT9* newViewport)
@@ -618,6 +688,9 @@ HRESULT GlDevice::SetViewport(const D3DVIEWPORT9* newViewport)
         newViewport->X > width || newViewport->Width > width - newViewport->X ||
         newViewport->Y > height || newViewport->Height > height - newViewport->Y)
         return D3DERR_INVALIDCALL;
+    if (memcmp(&viewport, newViewport, sizeof(viewport)) == 0)
+        return D3D_OK;
+    BeforeChange(true);
     viewport = *newViewport;
     ++viewportVersion;
     return D3D_OK;
@@ -626,6 +699,7 @@ HRESULT GlDevice::SetViewport(const D3DVIEWPORT9* newViewport)
 HRESULT GlDevice::Clear(DWORD rectCount, const D3DRECT* rects, DWORD flags, D3DCOLOR color, float z,
                         DWORD stencil)
 {
+    FlushBatch();
     MakeCurrent();
     if ((flags & (D3DCLEAR_ZBUFFER | D3DCLEAR_STENCIL)) && depthFormat == D3DFMT_UNKNOWN)
         return D3DERR_INVALIDCALL;
@@ -701,6 +775,7 @@ HRESULT GlDevice::EndScene()
 
 HRESULT GlDevice::Present(const RECT*, const RECT*, HWND, const void*)
 {
+    FlushBatch();
     MakeCurrent();
     if (framebuffer)
     {
@@ -727,6 +802,10 @@ HRESULT GlDevice::SetLight(DWORD index, const D3DLIGHT9* light)
     if (light->Type != D3DLIGHT_POINT && light->Type != D3DLIGHT_SPOT &&
         light->Type != D3DLIGHT_DIRECTIONAL)
         return D3DERR_INVALIDCALL;
+    // The game hands over its lights every frame, mostly unchanged.
+    if (memcmp(&lights[index], light, sizeof(D3DLIGHT9)) == 0)
+        return D3D_OK;
+    BeforeChange(true);
     lights[index] = *light;
     ++lightsVersion;
     return D3D_OK;
@@ -736,6 +815,9 @@ HRESULT GlDevice::LightEnable(DWORD index, BOOL enable)
 {
     if (index >= static_cast<DWORD>(kLightCount))
         return D3DERR_INVALIDCALL;
+    if (lightEnabled[index] == (enable != FALSE))
+        return D3D_OK;
+    BeforeChange(true);
     lightEnabled[index] = enable != FALSE;
     ++lightsVersion;
     return D3D_OK;
@@ -745,6 +827,9 @@ HRESULT GlDevice::SetMaterial(const D3DMATERIAL9* newMaterial)
 {
     if (!newMaterial)
         return D3DERR_INVALIDCALL;
+    if (memcmp(&material, newMaterial, sizeof(material)) == 0)
+        return D3D_OK;
+    BeforeChange(true);
     material = *newMaterial;
     ++materialVersion;
     return D3D_OK;
@@ -755,6 +840,7 @@ HRESULT GlDevice::SetTexture(DWORD stage, IDirect3DBaseTexture9* texture)
     if (stage >= static_cast<DWORD>(kStageCount))
         return D3DERR_INVALIDCALL;
     GlTexture* glTexture = static_cast<GlTexture*>(texture);
+    BeforeChange(glTexture != textures[stage]);
     if (glTexture)
         glTexture->AddRef();
     GlTexture* old = textures[stage];
@@ -766,6 +852,7 @@ HRESULT GlDevice::SetTexture(DWORD stage, IDirect3DBaseTexture9* texture)
 
 HRESULT GlDevice::SetFVF(DWORD newFvf)
 {
+    BeforeChange(newFvf != fvf);
     fvf = newFvf;
     return D3D_OK;
 }
@@ -884,6 +971,7 @@ HRESULT GlDevice::DrawPrimitive(D3DPRIMITIVETYPE type, UINT startVertex, UINT pr
     uint64_t end = streamOffset + (static_cast<uint64_t>(startVertex) + vertexCount) * streamStride;
     if (end > streamSource->Length())
         return D3DERR_INVALIDCALL;
+    FlushBatch();
     size_t offset = streamOffset + static_cast<size_t>(startVertex) * streamStride;
     DrawSource vertices = {streamSource->Data() + offset, streamSource->Name(), offset};
     return Draw(type, primitiveCount, vertices, streamStride, vertexCount, nullptr, D3DFMT_UNKNOWN);
@@ -917,6 +1005,7 @@ HRESULT GlDevice::DrawIndexedPrimitive(D3DPRIMITIVETYPE type, int baseVertex, UI
                 return D3DERR_INVALIDCALL;
         }
     }
+    FlushBatch();
     DrawSource vertices = {streamSource->Data() + base, streamSource->Name(),
                            static_cast<size_t>(base)};
     return Draw(type, primitiveCount, vertices, streamStride, minIndex + vertexCount, &indices,
@@ -933,14 +1022,17 @@ HRESULT GlDevice::DrawPrimitiveUP(D3DPRIMITIVETYPE type, UINT primitiveCount, co
     FvfLayout layout = DecodeFvf(fvf);
     if (!layout.valid || stride < static_cast<UINT>(layout.size) || primitiveCount == 0)
         return D3DERR_INVALIDCALL;
+    // The draw resets stream 0 either way.
+    SetStreamSource(0, nullptr, 0, 0);
+    if (Gather(type, primitiveCount, static_cast<const uint8_t*>(vertices), stride, 0, vertexCount,
+               nullptr, D3DFMT_UNKNOWN))
+        return D3D_OK;
+    FlushBatch();
     MakeCurrent();
     size_t bytes = VertexBytes(vertexCount, stride, layout);
     ReserveStream(bytes + ScreenPositionBytes(vertexCount, layout) + 2 * kStreamAlignment);
     DrawSource source = Stream(vertices, bytes);
-    HRESULT result =
-        Draw(type, primitiveCount, source, stride, vertexCount, nullptr, D3DFMT_UNKNOWN);
-    SetStreamSource(0, nullptr, 0, 0);
-    return result;
+    return Draw(type, primitiveCount, source, stride, vertexCount, nullptr, D3DFMT_UNKNOWN);
 }
 
 HRESULT GlDevice::DrawIndexedPrimitiveUP(D3DPRIMITIVETYPE type, UINT minIndex, UINT vertexCount,
@@ -962,6 +1054,13 @@ HRESULT GlDevice::DrawIndexedPrimitiveUP(D3DPRIMITIVETYPE type, UINT minIndex, U
     FvfLayout layout = DecodeFvf(fvf);
     if (!layout.valid || stride < static_cast<UINT>(layout.size) || primitiveCount == 0)
         return D3DERR_INVALIDCALL;
+    // The draw resets stream 0 and the indices either way.
+    SetStreamSource(0, nullptr, 0, 0);
+    SetIndices(nullptr);
+    if (Gather(type, primitiveCount, static_cast<const uint8_t*>(vertices), stride, minIndex,
+               vertexCount, indices, indexFormat))
+        return D3D_OK;
+    FlushBatch();
     MakeCurrent();
     size_t vertexBytes = VertexBytes(minIndex + vertexCount, stride, layout);
     size_t indexBytes = static_cast<size_t>(indexCount) * (indexFormat == D3DFMT_INDEX32 ? 4 : 2);
@@ -969,11 +1068,70 @@ HRESULT GlDevice::DrawIndexedPrimitiveUP(D3DPRIMITIVETYPE type, UINT minIndex, U
                   3 * kStreamAlignment);
     DrawSource vertexSource = Stream(vertices, vertexBytes);
     DrawSource indexSource = Stream(indices, indexBytes);
-    HRESULT result = Draw(type, primitiveCount, vertexSource, stride, minIndex + vertexCount,
-                          &indexSource, indexFormat);
-    SetStreamSource(0, nullptr, 0, 0);
-    SetIndices(nullptr);
-    return result;
+    return Draw(type, primitiveCount, vertexSource, stride, minIndex + vertexCount, &indexSource,
+                indexFormat);
+}
+
+bool GlDevice::BatchReadsTransforms() const
+{
+    return batch.open && !DecodeFvf(fvf).pretransformed;
+}
+
+bool GlDevice::Gather(D3DPRIMITIVETYPE type, UINT primitiveCount, const uint8_t* vertices,
+                      UINT stride, UINT firstVertex, UINT vertexCount, const void* indices,
+                      D3DFORMAT indexFormat)
+{
+    const bool lines = type == D3DPT_LINELIST || type == D3DPT_LINESTRIP;
+    if (type == D3DPT_POINTLIST || vertexCount > 0x10000)
+        return false;
+    const FvfLayout layout = DecodeFvf(fvf);
+    // Screen vertices read no world transform; the others are drawn under the
+    // batch's (a world set anew draws the batch first).
+    const bool sameWorld = layout.pretransformed || SameMatrix(world, batch.world);
+    if (batch.open && (batch.lines != lines || batch.stride != stride ||
+                       batch.vertexCount + vertexCount > 0x10000 || !sameWorld))
+        FlushBatch();
+    if (!batch.open)
+    {
+        batch.open = true;
+        batch.lines = lines;
+        batch.stride = stride;
+        batch.world = world;
+    }
+
+    const UINT first = batch.vertexCount;
+    const size_t at = batch.vertices.size();
+    batch.vertices.resize(at + static_cast<size_t>(vertexCount) * stride);
+    memcpy(&batch.vertices[at], vertices + static_cast<size_t>(firstVertex) * stride,
+           VertexBytes(vertexCount, stride, layout));
+    batch.vertexCount += vertexCount;
+    AppendListIndices(type, primitiveCount, indices, indexFormat, firstVertex, first,
+                      batch.indices);
+    return true;
+}
+
+void GlDevice::FlushBatch()
+{
+    if (!batch.open)
+        return;
+    batch.open = false;
+    if (!batch.indices.empty())
+    {
+        const FvfLayout layout = DecodeFvf(fvf);
+        MakeCurrent();
+        const size_t indexBytes = batch.indices.size() * sizeof(uint16_t);
+        ReserveStream(batch.vertices.size() + indexBytes +
+                      ScreenPositionBytes(batch.vertexCount, layout) + 3 * kStreamAlignment);
+        DrawSource vertices = Stream(batch.vertices.data(), batch.vertices.size());
+        DrawSource indices = Stream(batch.indices.data(), indexBytes);
+        const UINT corners = batch.lines ? 2 : 3;
+        Draw(batch.lines ? D3DPT_LINELIST : D3DPT_TRIANGLELIST,
+             static_cast<UINT>(batch.indices.size()) / corners, vertices, batch.stride,
+             batch.vertexCount, &indices, D3DFMT_INDEX16);
+    }
+    batch.vertices.clear();
+    batch.indices.clear();
+    batch.vertexCount = 0;
 }
 
 HRESULT GlDevice::Draw(D3DPRIMITIVETYPE type, UINT primitiveCount, const DrawSource& vertices,
@@ -1270,6 +1428,20 @@ void GlDevice::ApplySampler(int stage, GlTexture* texture)
 
 void GlDevice::ApplyStages(const FvfLayout& layout, const DrawSource& vertices, UINT stride)
 {
+    // The levels the draw may sample get their pixels first (handing them
+    // over binds the texture for the transfer).
+    for (int unit = 0; unit < kStageCount; ++unit)
+    {
+        GlTexture* texture = textures[unit];
+        if (!texture)
+            continue;
+        DWORD mip = samplerStates[unit][D3DSAMP_MIPFILTER];
+        bool mipmapped = mip == D3DTEXF_POINT || mip == D3DTEXF_LINEAR;
+        if (mipmapped)
+            texture->BuildMips();
+        texture->ZeroUnwritten(mipmapped);
+    }
+
     // A disabled stage ends the chain; a stage without a texture passes its
     // input on unchanged, as an untextured draw.
     bool chain = true;
@@ -1395,6 +1567,7 @@ void GlDevice::SetArrays(const FvfLayout& layout, const DrawSource& vertices, UI
 
 void GlDevice::ReadPixels(std::vector<uint32_t>& pixels, int& outWidth, int& outHeight)
 {
+    FlushBatch();
     MakeCurrent();
     outWidth = static_cast<int>(width);
     outHeight = static_cast<int>(height);

@@ -38,7 +38,10 @@ void FillDeviceCaps(D3DCAPS9* caps);
 UINT IndexAt(const void* indices, D3DFORMAT format, UINT i);
 
 // GL storage of a texture; the level-0 pixels are read back from GL when the
-// texture is locked and uploaded again when it is unlocked.
+// texture is locked and uploaded again when it is unlocked. The levels below
+// are made from level 0 when a draw first samples them through a mip filter:
+// no time goes into levels that nothing draws (a picture only ever magnified,
+// or drawn without mip filtering).
 class GlTexture : public IDirect3DTexture9
 {
 public:
@@ -55,6 +58,15 @@ public:
 
     // Makes the GL texture with zeroed levels; false when GL refuses it.
     bool Create();
+    // GenerateMipSubLevels was called since level 0 last changed, and the
+    // levels below do not follow it yet.
+    bool MipsPending() const { return mipsPending; }
+    // Makes every level below the top from level 0, when they were asked to
+    // follow it: 32-bit formats here, the others by the driver.
+    void BuildMips();
+    // Hands GL the zeros of level 0, and with lowerLevels of the levels
+    // below, where nothing was written yet: before a draw samples them.
+    void ZeroUnwritten(bool lowerLevels);
     // The device is going away: GL names die with the context.
     void Orphan();
 
@@ -81,7 +93,17 @@ private:
     D3DFORMAT format;
     D3DPOOL pool;
     bool locked = false;
+    bool lockedReadOnly = false;
     std::vector<uint8_t> lockedPixels;
+    // Level 0 was written since the levels below were last made.
+    bool topChanged = false;
+    // Level 0 as last unlocked, for a 32-bit format, kept while the levels
+    // below may still be asked to follow it.
+    std::vector<uint8_t> topLevel;
+    bool mipsPending = false;
+    // GL holds written (or zeroed) pixels in level 0, in the levels below.
+    bool topWritten = false;
+    bool lowerWritten = false;
 };
 
 // A vertex or index buffer: a GL buffer object that draws read from, and a
@@ -234,6 +256,9 @@ public:
     void BindForTransfer(GlTexture* texture);
     // Binds a buffer object to GL_ARRAY_BUFFER or GL_ELEMENT_ARRAY_BUFFER.
     void BindBuffer(GLenum target, GLuint buffer);
+    // Draws what the batch holds and empties it: before anything it reads
+    // changes, such as a texture's levels.
+    void FlushBatch();
 
     // Reads the render target: width * height ARGB words, top row first.
     void ReadPixels(std::vector<uint32_t>& pixels, int& width, int& height);
@@ -279,6 +304,34 @@ private:
         GLuint buffer;
         size_t offset;
     };
+
+    // User-pointer draws gathered into one indexed GL draw of triangles or
+    // lines while nothing they read changes between them: text glyph by
+    // glyph, GUI quads, quads under one world transform.
+    struct Batch
+    {
+        bool open = false;
+        bool lines = false;
+        UINT stride = 0;
+        UINT vertexCount = 0;
+        D3DMATRIX world = {};
+        std::vector<uint8_t> vertices;
+        std::vector<uint16_t> indices;
+    };
+    // A user-pointer draw of vertexCount vertices from firstVertex on, with
+    // its indices when indexed. Adds it to the batch, drawing the batch first
+    // when it cannot take it; false for a draw that is never gathered.
+    bool Gather(D3DPRIMITIVETYPE type, UINT primitiveCount, const uint8_t* vertices, UINT stride,
+                UINT firstVertex, UINT vertexCount, const void* indices, D3DFORMAT indexFormat);
+    // Draws the batch before a state that it reads changes.
+    void BeforeChange(bool changes)
+    {
+        if (changes && batch.open)
+            FlushBatch();
+    }
+    // The batch reads the world, view and projection: all but screen-space
+    // vertices.
+    bool BatchReadsTransforms() const;
 
     // True when the window's own framebuffer can serve as the back buffer:
     // the back buffer's size and colour, depth and stencil bits.
@@ -345,6 +398,7 @@ private:
     uint64_t worldVersion = 1, viewVersion = 1, projectionVersion = 1, viewportVersion = 1;
     uint64_t lightsVersion = 1, materialVersion = 1, fogVersion = 1, ambientVersion = 1;
     GlShadow shadow;
+    Batch batch;
     std::vector<float> screenScratch;
     // The buffer that user-pointer draws copy their vertices and indices
     // into: filled front to back, then orphaned and filled again, so no

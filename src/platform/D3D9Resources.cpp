@@ -30,8 +30,11 @@ bool GlFormatOf(D3DFORMAT format, GlPixelFormat& out)
         out = {GL_RGBA8, GL_BGRA, GL_UNSIGNED_BYTE};
         return true;
     case D3DFMT_X8R8G8B8:
-        // No alpha stored: GL samples it as 1, as Direct3D does for X8 formats.
-        out = {GL_RGB8, GL_BGRA, GL_UNSIGNED_BYTE};
+        // Stored as A8R8G8B8 with every alpha 0xFF (OpaqueAlpha), so that it
+        // samples alpha as 1 as Direct3D's X8 formats do, and draws with the
+        // same GL pipeline states as A8R8G8B8 textures: the driver compiles
+        // fewer of them.
+        out = {GL_RGBA8, GL_BGRA, GL_UNSIGNED_BYTE};
         return true;
     case D3DFMT_R8G8B8:
         out = {GL_RGB8, GL_BGR, GL_UNSIGNED_BYTE};
@@ -46,6 +49,13 @@ bool GlFormatOf(D3DFORMAT format, GlPixelFormat& out)
     default:
         return false;
     }
+}
+
+// Sets the alpha byte of count 32-bit pixels to 0xFF.
+void OpaqueAlpha(uint8_t* bgra, size_t count)
+{
+    for (size_t i = 0; i < count; ++i)
+        bgra[i * 4 + 3] = 0xFF;
 }
 
 UINT FullChainLength(UINT width, UINT height)
@@ -107,6 +117,13 @@ int TextureFormatBytes(D3DFORMAT format)
 
 void PackPixels(D3DFORMAT format, const uint8_t* bgra, uint8_t* out, size_t count)
 {
+    // The two formats of every file texture are the same bytes (the X8
+    // format's unused byte is made opaque when the pixels reach GL).
+    if (format == D3DFMT_A8R8G8B8 || format == D3DFMT_X8R8G8B8)
+    {
+        memcpy(out, bgra, count * 4);
+        return;
+    }
     Uint32 target = SdlFormatOf(format);
     if (target == SDL_PIXELFORMAT_UNKNOWN || count == 0)
         return;
@@ -206,14 +223,15 @@ bool GlTexture::Create()
     }
     glGenTextures(1, &name);
     device->BindForTransfer(this);
-    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-    std::vector<uint8_t> zeros(static_cast<size_t>(width) * height * TextureFormatBytes(format));
+    // Storage only: a texture reads as zeros until written, and the zeros
+    // are handed to GL only if something reads them (ZeroUnwritten), as most
+    // textures are written at once.
     for (UINT level = 0; level < levels; ++level)
     {
         GLsizei w = static_cast<GLsizei>(std::max(1u, width >> level));
         GLsizei h = static_cast<GLsizei>(std::max(1u, height >> level));
         glTexImage2D(GL_TEXTURE_2D, static_cast<GLint>(level), gl.internalFormat, w, h, 0,
-                     gl.format, gl.type, zeros.data());
+                     gl.format, gl.type, nullptr);
     }
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_BASE_LEVEL, 0);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, static_cast<GLint>(levels - 1));
@@ -258,12 +276,98 @@ DWORD GlTexture::GetLevelCount()
     return (usage & D3DUSAGE_AUTOGENMIPMAP) ? 1 : levels;
 }
 
+void GlTexture::ZeroUnwritten(bool lowerLevels)
+{
+    const UINT first = topWritten ? 1 : 0;
+    const UINT end = lowerLevels && !lowerWritten ? levels : 1;
+    if (!device || first >= end)
+        return;
+    GlPixelFormat gl;
+    GlFormatOf(format, gl);
+    device->BindForTransfer(this);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    const size_t texels =
+        static_cast<size_t>(std::max(1u, width >> first)) * std::max(1u, height >> first);
+    std::vector<uint8_t> zeros(texels * TextureFormatBytes(format));
+    if (format == D3DFMT_X8R8G8B8)
+        OpaqueAlpha(zeros.data(), texels);
+    for (UINT level = first; level < end; ++level)
+    {
+        glTexSubImage2D(GL_TEXTURE_2D, static_cast<GLint>(level), 0, 0,
+                        static_cast<GLsizei>(std::max(1u, width >> level)),
+                        static_cast<GLsizei>(std::max(1u, height >> level)), gl.format, gl.type,
+                        zeros.data());
+    }
+    topWritten = true;
+    lowerWritten = lowerWritten || lowerLevels;
+}
+
 void GlTexture::GenerateMipSubLevels()
 {
-    if (!device || levels < 2)
+    // Unless level 0 changed since the levels below were last made (or
+    // zeroed with it), they follow it already.
+    if (device && levels > 1 && topChanged)
+    {
+        // Draws gathered before keep the levels they were made with.
+        device->FlushBatch();
+        mipsPending = true;
+    }
+}
+
+void GlTexture::BuildMips()
+{
+    if (!mipsPending || !device)
         return;
+    mipsPending = false;
+    topChanged = false;
     device->BindForTransfer(this);
-    glGenerateMipmap(GL_TEXTURE_2D);
+    lowerWritten = true;
+    if (topLevel.empty())
+    {
+        glGenerateMipmap(GL_TEXTURE_2D);
+        return;
+    }
+    // 32-bit pixels, filtered here from the copy of level 0: the driver's
+    // blit costs a shader compiled for it and a wait at every level. Each
+    // texel is the mean of the two by two it covers as the driver makes it:
+    // each row's pair averaged, then the two rows, each mean rounding half up.
+    GlPixelFormat gl;
+    GlFormatOf(format, gl);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    std::vector<uint8_t> above;
+    above.swap(topLevel);
+    std::vector<uint8_t> below;
+    UINT w = width;
+    UINT h = height;
+    for (UINT level = 1; level < levels; ++level)
+    {
+        const UINT w1 = std::max(1u, w / 2);
+        const UINT h1 = std::max(1u, h / 2);
+        below.resize(static_cast<size_t>(w1) * h1 * 4);
+        for (UINT y = 0; y < h1; ++y)
+        {
+            const uint8_t* row0 = &above[static_cast<size_t>(std::min(2 * y, h - 1)) * w * 4];
+            const uint8_t* row1 = &above[static_cast<size_t>(std::min(2 * y + 1, h - 1)) * w * 4];
+            uint8_t* out = &below[static_cast<size_t>(y) * w1 * 4];
+            for (UINT x = 0; x < w1; ++x)
+            {
+                const size_t left = static_cast<size_t>(std::min(2 * x, w - 1)) * 4;
+                const size_t right = static_cast<size_t>(std::min(2 * x + 1, w - 1)) * 4;
+                for (int c = 0; c < 4; ++c)
+                {
+                    const int top = (row0[left + c] + row0[right + c] + 1) >> 1;
+                    const int bottom = (row1[left + c] + row1[right + c] + 1) >> 1;
+                    out[static_cast<size_t>(x) * 4 + c] =
+                        static_cast<uint8_t>((top + bottom + 1) >> 1);
+                }
+            }
+        }
+        glTexSubImage2D(GL_TEXTURE_2D, static_cast<GLint>(level), 0, 0, static_cast<GLsizei>(w1),
+                        static_cast<GLsizei>(h1), gl.format, gl.type, below.data());
+        above.swap(below);
+        w = w1;
+        h = h1;
+    }
 }
 
 HRESULT GlTexture::GetLevelDesc(UINT level, D3DSURFACE_DESC* desc)
@@ -292,13 +396,15 @@ HRESULT GlTexture::LockRect(UINT level, D3DLOCKED_RECT* lockedRect, const RECT* 
     GlFormatOf(format, gl);
     int bytes = TextureFormatBytes(format);
     lockedPixels.resize(static_cast<size_t>(width) * height * bytes);
-    if (!(flags & D3DLOCK_DISCARD))
+    // Pixels never written read as the zeros they hold already.
+    if (!(flags & D3DLOCK_DISCARD) && topWritten)
     {
         device->BindForTransfer(this);
         glPixelStorei(GL_PACK_ALIGNMENT, 1);
         glGetTexImage(GL_TEXTURE_2D, 0, gl.format, gl.type, lockedPixels.data());
     }
     locked = true;
+    lockedReadOnly = (flags & D3DLOCK_READONLY) != 0;
     lockedRect->pBits = lockedPixels.data();
     lockedRect->Pitch = static_cast<int>(width) * bytes;
     return D3D_OK;
@@ -309,14 +415,28 @@ HRESULT GlTexture::UnlockRect(UINT level)
     if (!locked || level != 0)
         return D3DERR_INVALIDCALL;
     locked = false;
-    if (device)
+    // A read-only lock changed nothing.
+    if (device && !lockedReadOnly)
     {
+        // Draws gathered before sample the levels as they were, pending ones
+        // included: drawn before any of them changes.
+        device->FlushBatch();
+        // Levels asked to follow the old pixels follow those.
+        BuildMips();
+        if (format == D3DFMT_X8R8G8B8)
+            OpaqueAlpha(lockedPixels.data(), static_cast<size_t>(width) * height);
         GlPixelFormat gl;
         GlFormatOf(format, gl);
         device->BindForTransfer(this);
         glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
         glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, static_cast<GLsizei>(width),
                         static_cast<GLsizei>(height), gl.format, gl.type, lockedPixels.data());
+        topWritten = true;
+        topChanged = true;
+        // The 32-bit formats' levels below are made from a copy of these
+        // pixels when they are asked to follow them; the others' by the driver.
+        if (levels > 1 && (format == D3DFMT_A8R8G8B8 || format == D3DFMT_X8R8G8B8))
+            topLevel.swap(lockedPixels);
     }
     std::vector<uint8_t>().swap(lockedPixels);
     return D3D_OK;

@@ -8,6 +8,7 @@
 #include <csetjmp>
 #include <cstdio>
 #include <cstring>
+#include <vector>
 
 #include <jpeglib.h>
 
@@ -326,28 +327,58 @@ void ResizeImage(const DecodedImage& source, int width, int height, DecodedImage
     out.bgra.resize(static_cast<size_t>(width) * height * 4);
     float scaleX = static_cast<float>(source.width) / static_cast<float>(width);
     float scaleY = static_cast<float>(source.height) / static_cast<float>(height);
+    // The columns' spans once for every row.
+    std::vector<size_t> left(static_cast<size_t>(width));
+    std::vector<size_t> right(static_cast<size_t>(width));
+    std::vector<float> weights(static_cast<size_t>(width));
+    for (int x = 0; x < width; ++x)
+    {
+        int x0, x1;
+        SourceSpan(x, scaleX, source.width, x0, x1, weights[static_cast<size_t>(x)]);
+        left[static_cast<size_t>(x)] = static_cast<size_t>(x0) * 4;
+        right[static_cast<size_t>(x)] = static_cast<size_t>(x1) * 4;
+    }
+    // A source row blended across, once for all the target rows that read it.
+    auto across = [&](int row, std::vector<float>& blended)
+    {
+        blended.resize(static_cast<size_t>(width) * 4);
+        const uint8_t* pixels = &source.bgra[static_cast<size_t>(row) * source.width * 4];
+        for (size_t x = 0; x < static_cast<size_t>(width); ++x)
+        {
+            const uint8_t* p0 = pixels + left[x];
+            const uint8_t* p1 = pixels + right[x];
+            for (int c = 0; c < 4; ++c)
+                blended[x * 4 + c] = p0[c] + (p1[c] - p0[c]) * weights[x];
+        }
+    };
+    std::vector<float> top;
+    std::vector<float> bottom;
+    int topRow = -1;
+    int bottomRow = -1;
     for (int y = 0; y < height; ++y)
     {
         int y0, y1;
         float fy;
         SourceSpan(y, scaleY, source.height, y0, y1, fy);
-        for (int x = 0; x < width; ++x)
+        if (y0 != topRow)
         {
-            int x0, x1;
-            float fx;
-            SourceSpan(x, scaleX, source.width, x0, x1, fx);
-            const uint8_t* p00 = &source.bgra[(static_cast<size_t>(y0) * source.width + x0) * 4];
-            const uint8_t* p01 = &source.bgra[(static_cast<size_t>(y0) * source.width + x1) * 4];
-            const uint8_t* p10 = &source.bgra[(static_cast<size_t>(y1) * source.width + x0) * 4];
-            const uint8_t* p11 = &source.bgra[(static_cast<size_t>(y1) * source.width + x1) * 4];
-            uint8_t* target = &out.bgra[(static_cast<size_t>(y) * width + x) * 4];
-            for (int c = 0; c < 4; ++c)
-            {
-                float top = p00[c] + (p01[c] - p00[c]) * fx;
-                float bottom = p10[c] + (p11[c] - p10[c]) * fx;
-                float value = top + (bottom - top) * fy;
-                target[c] = static_cast<uint8_t>(value + 0.5f);
-            }
+            if (y0 == bottomRow)
+                top.swap(bottom);
+            else
+                across(y0, top);
+            topRow = y0;
+            bottomRow = -1;
+        }
+        if (y1 != bottomRow)
+        {
+            across(y1, bottom);
+            bottomRow = y1;
+        }
+        uint8_t* target = &out.bgra[static_cast<size_t>(y) * width * 4];
+        for (size_t i = 0; i < static_cast<size_t>(width) * 4; ++i)
+        {
+            float value = top[i] + (bottom[i] - top[i]) * fy;
+            target[i] = static_cast<uint8_t>(value + 0.5f);
         }
     }
 }

@@ -331,6 +331,115 @@ TEST_F(D3D9DeviceTest, TexturedLitTriangleFromBuffersAndALightSwitchedOff)
     ReleaseDrawResources(device, texture, vb, ib);
 }
 
+// User-pointer draws in a row are gathered into few GL draws; each must still
+// draw with the state, transform, texture contents and vertices it was given.
+TEST_F(D3D9DeviceTest, UserPointerDrawsInARowKeepTheirOwnStateAndTransform)
+{
+    const D3DCOLOR kRed = 0xFFFF0000;
+    const D3DCOLOR kGreen = 0xFF00FF00;
+    const D3DCOLOR kBlue = 0xFF0000FF;
+    IDirect3DTexture9* texture = MakeTexture(device, 1, 1, {kRed});
+    ASSERT_TRUE(texture);
+    device->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_MODULATE);
+    device->SetTexture(0, texture);
+    DrawQuad(device, 0, 0, 10, 10, 0, 0xFFFFFFFF);
+    // New contents for the texture: the quad above keeps the old ones.
+    D3DLOCKED_RECT locked;
+    ASSERT_EQ(texture->LockRect(0, &locked, nullptr, 0), D3D_OK);
+    *static_cast<uint32_t*>(locked.pBits) = kGreen;
+    texture->UnlockRect(0);
+    DrawQuad(device, 10, 0, 20, 10, 0, 0xFFFFFFFF);
+    device->SetTexture(0, nullptr);
+    DrawQuad(device, 20, 0, 30, 10, 0, kBlue);
+    // A state between two quads: the second is blended over the first.
+    device->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
+    device->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
+    device->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
+    DrawQuad(device, 25, 0, 30, 10, 0, 0x80FF0000);
+    device->SetRenderState(D3DRS_ALPHABLENDENABLE, FALSE);
+
+    // One square in view space, unlit, placed by three world transforms; the
+    // last as a strip, whose second triangle winds the other way round in
+    // its vertex order and must not be culled.
+    SetPerspective();
+    device->SetFVF(kColorFvf);
+    const ColorVertex square[6] = {{9, 9, 0, kRed},    {-1, 1, 0, kGreen},  {1, 1, 0, kGreen},
+                                   {1, -1, 0, kGreen}, {-1, -1, 0, kGreen}, {9, 9, 0, kRed}};
+    const uint16_t fan[4] = {1, 2, 3, 4};
+    const float offsets[3] = {-4.0f, 0.0f, 4.0f};
+    for (int i = 0; i < 3; ++i)
+    {
+        Matrix world;
+        D3DXMatrixTranslation(&world, offsets[i], 0.0f, 10.0f);
+        device->SetTransform(D3DTS_WORLD, reinterpret_cast<const D3DMATRIX*>(world.m));
+        if (i == 0)
+            device->DrawPrimitiveUP(D3DPT_TRIANGLEFAN, 2, square + 1, sizeof(ColorVertex));
+        else if (i == 1)
+            device->DrawIndexedPrimitiveUP(D3DPT_TRIANGLEFAN, 1, 4, 2, fan, D3DFMT_INDEX16, square,
+                                           sizeof(ColorVertex));
+        else
+        {
+            const ColorVertex strip[4] = {square[1], square[2], square[4], square[3]};
+            device->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, strip, sizeof(ColorVertex));
+        }
+    }
+
+    // Lit: a light straight on the first square, the second turned 60 degrees
+    // away from it, so it gets half the light.
+    D3DMATERIAL9 material = {};
+    material.Diffuse = {1, 1, 1, 1};
+    device->SetMaterial(&material);
+    D3DLIGHT9 light = {};
+    light.Type = D3DLIGHT_DIRECTIONAL;
+    light.Diffuse = {1, 1, 1, 1};
+    light.Direction = {0, 0, 1};
+    device->SetLight(0, &light);
+    device->LightEnable(0, TRUE);
+    device->SetRenderState(D3DRS_LIGHTING, TRUE);
+    device->SetFVF(kLitFvf);
+    const LitVertex lit[4] = {{-1, 1, 0, 0, 0, -1, 0xFFFFFFFF, 0, 0},
+                              {1, 1, 0, 0, 0, -1, 0xFFFFFFFF, 0, 0},
+                              {1, -1, 0, 0, 0, -1, 0xFFFFFFFF, 0, 0},
+                              {-1, -1, 0, 0, 0, -1, 0xFFFFFFFF, 0, 0}};
+    for (int i = 0; i < 2; ++i)
+    {
+        Matrix turn;
+        Matrix move;
+        D3DXMatrixRotationX(&turn, i == 0 ? 0.0f : 1.0471976f);
+        D3DXMatrixTranslation(&move, offsets[i], -4.0f, 10.0f);
+        Matrix world = turn * move;
+        device->SetTransform(D3DTS_WORLD, reinterpret_cast<const D3DMATRIX*>(world.m));
+        device->DrawPrimitiveUP(D3DPT_TRIANGLEFAN, 2, lit, sizeof(LitVertex));
+    }
+    device->SetRenderState(D3DRS_LIGHTING, FALSE);
+
+    TestFrame frame = w.Read();
+    EXPECT_TRUE(ColorNear(frame.At(5, 5), kRed)) << "texture before the lock";
+    EXPECT_TRUE(ColorNear(frame.At(15, 5), kGreen)) << "texture after the lock";
+    EXPECT_TRUE(ColorNear(frame.At(22, 5), kBlue)) << "untextured";
+    EXPECT_TRUE(ColorNear(frame.At(27, 5), 0xFF80007F)) << "blended";
+    const char* squares[3] = {"fan", "indexed fan", "strip"};
+    for (int i = 0; i < 3; ++i)
+    {
+        // A point inside each of the square's two triangles, whichever
+        // diagonal splits it.
+        int px, py;
+        for (float x : {-0.5f, 0.5f})
+        {
+            Project(offsets[i] + x, -0.4f * x, 10.0f, px, py);
+            EXPECT_TRUE(ColorNear(frame.At(px, py), kGreen)) << squares[i] << " at " << x;
+        }
+        Project(offsets[i] + 1.5f, 0.0f, 10.0f, px, py);
+        EXPECT_TRUE(ColorNear(frame.At(px, py), kBackground)) << squares[i] << " beside";
+    }
+    int px, py;
+    Project(offsets[0], -4.0f, 10.0f, px, py);
+    EXPECT_TRUE(ColorNear(frame.At(px, py), 0xFFFFFFFF)) << "lit square facing the light";
+    Project(offsets[1], -4.0f, 10.0f, px, py);
+    EXPECT_TRUE(ColorNear(frame.At(px, py), 0xFF808080)) << "lit square turned away";
+    texture->Release();
+}
+
 // Two quads in one vertex buffer, drawn red, then recoloured green through
 // locks of different ranges: what each lock covered, and only that, reaches
 // the picture.
@@ -545,6 +654,154 @@ TEST_F(D3D9DeviceTest, TexturesOfEveryFormatKeepTheirPixelsAndFullMipChains)
         EXPECT_EQ(texture->GetLevelDesc(4, &desc), D3DERR_INVALIDCALL);
         texture->Release();
     }
+}
+
+// A 16 by 16 checker drawn on 2 by 2 pixels samples mip level 3, whose texels
+// are the checker's mean; the levels below follow the top level as it was
+// when they were asked to, however late a draw first reads them. A texture
+// nothing has written reads as zeros.
+TEST_F(D3D9DeviceTest, MipLevelsFollowTheTopLevelTheyWereMadeFrom)
+{
+    struct Case
+    {
+        D3DFORMAT format;
+        int bytes;
+        uint32_t red, blue, green;
+    };
+    const Case cases[] = {
+        {D3DFMT_X8R8G8B8, 4, 0x00FF0000, 0x000000FF, 0x0000FF00},
+        {D3DFMT_R8G8B8, 3, 0xFF0000, 0x0000FF, 0x00FF00},
+        {D3DFMT_R5G6B5, 2, 0xF800, 0x001F, 0x07E0},
+    };
+    device->SetSamplerState(0, D3DSAMP_MINFILTER, D3DTEXF_LINEAR);
+    device->SetSamplerState(0, D3DSAMP_MAGFILTER, D3DTEXF_LINEAR);
+    device->SetSamplerState(0, D3DSAMP_MIPFILTER, D3DTEXF_POINT);
+    device->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_MODULATE);
+    // Blended by their alpha, which formats without one (X8R8G8B8 whatever
+    // its unused byte holds) give as 1: the texels cover what lies under them.
+    device->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
+    device->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
+    device->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
+    for (const Case& c : cases)
+    {
+        IDirect3DTexture9* texture = nullptr;
+        ASSERT_EQ(device->CreateTexture(16, 16, 0, 0, c.format, D3DPOOL_MANAGED, &texture, nullptr),
+                  D3D_OK);
+        auto fill = [&](bool checker, DWORD flags = 0)
+        {
+            D3DLOCKED_RECT locked;
+            ASSERT_EQ(texture->LockRect(0, &locked, nullptr, flags), D3D_OK);
+            for (int y = 0; y < 16; ++y)
+                for (int x = 0; x < 16; ++x)
+                {
+                    uint32_t texel = !checker ? c.green : (x + y) % 2 ? c.red : c.blue;
+                    memcpy(static_cast<uint8_t*>(locked.pBits) + y * locked.Pitch + x * c.bytes,
+                           &texel, static_cast<size_t>(c.bytes));
+                }
+            texture->UnlockRect(0);
+        };
+        auto drawSmall = [&]
+        {
+            device->Clear(0, nullptr, D3DCLEAR_TARGET, kBackground, 1.0f, 0);
+            device->SetTexture(0, texture);
+            DrawQuad(device, 40, 40, 42, 42, 0, 0xFFFFFFFF);
+            return w.Read().At(40, 40);
+        };
+        // Nothing written yet: zeros, at every level.
+        D3DLOCKED_RECT fresh;
+        ASSERT_EQ(texture->LockRect(0, &fresh, nullptr, D3DLOCK_READONLY), D3D_OK);
+        EXPECT_EQ(std::vector<uint8_t>(static_cast<uint8_t*>(fresh.pBits),
+                                       static_cast<uint8_t*>(fresh.pBits) + 16 * fresh.Pitch),
+                  std::vector<uint8_t>(static_cast<size_t>(16 * fresh.Pitch), 0));
+        texture->UnlockRect(0);
+        EXPECT_TRUE(ColorNear(drawSmall(), 0xFF000000)) << c.format << " unwritten";
+        const uint32_t kPurple = 0xFF800080;
+        fill(true);
+        texture->GenerateMipSubLevels();
+        EXPECT_TRUE(ColorNear(drawSmall(), kPurple, 6)) << c.format << " checker's mean";
+        // New pixels without a new chain: the small picture keeps the old mean,
+        // also when the chain was asked for and not yet made.
+        fill(false);
+        EXPECT_TRUE(ColorNear(drawSmall(), kPurple, 6)) << c.format << " chain not asked for";
+        fill(true);
+        texture->GenerateMipSubLevels();
+        fill(false);
+        EXPECT_TRUE(ColorNear(drawSmall(), kPurple, 6)) << c.format << " chain asked for before";
+        texture->GenerateMipSubLevels();
+        EXPECT_TRUE(ColorNear(drawSmall(), 0xFF00FF00, 6)) << c.format << " new chain";
+        // A quad drawn and not yet read back samples the levels as they were
+        // at its draw: neither new pixels (a discarding lock reads nothing
+        // back) nor a new chain after it reach it.
+        auto drawSmallThen = [&](auto&& after)
+        {
+            device->Clear(0, nullptr, D3DCLEAR_TARGET, kBackground, 1.0f, 0);
+            device->SetTexture(0, texture);
+            DrawQuad(device, 40, 40, 42, 42, 0, 0xFFFFFFFF);
+            after();
+            return w.Read().At(40, 40);
+        };
+        fill(true);
+        texture->GenerateMipSubLevels();
+        EXPECT_TRUE(ColorNear(drawSmallThen([&] { fill(false, D3DLOCK_DISCARD); }), kPurple, 6))
+            << c.format << " pixels changed after the draw";
+        EXPECT_TRUE(ColorNear(drawSmallThen([&] { texture->GenerateMipSubLevels(); }), kPurple, 6))
+            << c.format << " chain asked for after the draw";
+        device->SetTexture(0, nullptr);
+        texture->Release();
+    }
+    device->SetRenderState(D3DRS_ALPHABLENDENABLE, FALSE);
+}
+
+// Mip levels of 32-bit textures are made by the layer, of the others by the
+// driver: the same pixels minified through either draw the same picture.
+TEST_F(D3D9DeviceTest, MipLevelsOfEveryFormatAreTheDriversOwn)
+{
+    const UINT kWidth = 256, kHeight = 128;
+    std::vector<uint8_t> noise(kWidth * kHeight * 3);
+    uint32_t seed = 12345;
+    for (uint8_t& byte : noise)
+    {
+        seed = seed * 1103515245u + 12345u;
+        byte = static_cast<uint8_t>(seed >> 16);
+    }
+    device->SetSamplerState(0, D3DSAMP_MINFILTER, D3DTEXF_POINT);
+    device->SetSamplerState(0, D3DSAMP_MAGFILTER, D3DTEXF_POINT);
+    device->SetSamplerState(0, D3DSAMP_MIPFILTER, D3DTEXF_POINT);
+    device->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
+    device->SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
+    std::vector<uint32_t> pictures[2];
+    const D3DFORMAT formats[2] = {D3DFMT_X8R8G8B8, D3DFMT_R8G8B8};
+    for (int i = 0; i < 2; ++i)
+    {
+        IDirect3DTexture9* texture = nullptr;
+        ASSERT_EQ(device->CreateTexture(kWidth, kHeight, 0, 0, formats[i], D3DPOOL_MANAGED,
+                                        &texture, nullptr),
+                  D3D_OK);
+        D3DLOCKED_RECT locked;
+        ASSERT_EQ(texture->LockRect(0, &locked, nullptr, 0), D3D_OK);
+        const int bytes = i == 0 ? 4 : 3;
+        for (UINT y = 0; y < kHeight; ++y)
+            for (UINT x = 0; x < kWidth; ++x)
+                memcpy(static_cast<uint8_t*>(locked.pBits) + y * locked.Pitch + x * bytes,
+                       &noise[(y * kWidth + x) * 3], 3);
+        texture->UnlockRect(0);
+        texture->GenerateMipSubLevels();
+        device->Clear(0, nullptr, D3DCLEAR_TARGET, kBackground, 1.0f, 0);
+        device->SetTexture(0, texture);
+        // Levels 1, 2 and 3 side by side.
+        DrawQuad(device, 0, 0, 128, 64, 0, 0xFFFFFFFF);
+        DrawQuad(device, 128, 0, 192, 32, 0, 0xFFFFFFFF);
+        DrawQuad(device, 192, 0, 224, 16, 0, 0xFFFFFFFF);
+        device->SetTexture(0, nullptr);
+        TestFrame frame = w.Read();
+        for (int y = 0; y < 64; ++y)
+            for (int x = 0; x < 224; ++x)
+                pictures[i].push_back(frame.At(x, y) & 0xFFFFFF);
+        texture->Release();
+    }
+    EXPECT_EQ(pictures[0], pictures[1]);
+    device->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_MODULATE);
+    device->SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
 }
 
 TEST(D3D9TwoDevices, EachDrawsIntoItsOwnTarget)
