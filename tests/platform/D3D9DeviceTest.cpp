@@ -102,6 +102,21 @@ protected:
     DeviceWindow w;
     IDirect3DDevice9* device = nullptr;
 };
+
+// A white material lit by light 0 alone: directional, along +z, in `diffuse`.
+void LightAlongZ(IDirect3DDevice9* device, D3DCOLORVALUE diffuse)
+{
+    D3DMATERIAL9 material = {};
+    material.Diffuse = {1, 1, 1, 1};
+    device->SetMaterial(&material);
+    D3DLIGHT9 light = {};
+    light.Type = D3DLIGHT_DIRECTIONAL;
+    light.Diffuse = diffuse;
+    light.Direction = {0, 0, 1};
+    device->SetLight(0, &light);
+    device->LightEnable(0, TRUE);
+    device->SetRenderState(D3DRS_LIGHTING, TRUE);
+}
 } // namespace
 
 TEST_F(D3D9DeviceTest, ScreenQuadCoversItsPixelsInTheVertexColourByteOrder)
@@ -283,16 +298,7 @@ TEST_F(D3D9DeviceTest, TexturedLitTriangleFromBuffersAndALightSwitchedOff)
     memcpy(data, indices, sizeof(indices));
     ib->Unlock();
 
-    D3DMATERIAL9 material = {};
-    material.Diffuse = {1, 1, 1, 1};
-    device->SetMaterial(&material);
-    D3DLIGHT9 light = {};
-    light.Type = D3DLIGHT_DIRECTIONAL;
-    light.Diffuse = {1.0f, 0.5f, 1.0f, 1.0f};
-    light.Direction = {0, 0, 1};
-    device->SetLight(0, &light);
-    device->LightEnable(0, TRUE);
-    device->SetRenderState(D3DRS_LIGHTING, TRUE);
+    LightAlongZ(device, {1.0f, 0.5f, 1.0f, 1.0f});
     device->SetTexture(0, texture);
     device->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_MODULATE);
     device->SetFVF(kLitFvf);
@@ -386,16 +392,7 @@ TEST_F(D3D9DeviceTest, UserPointerDrawsInARowKeepTheirOwnStateAndTransform)
 
     // Lit: a light straight on the first square, the second turned 60 degrees
     // away from it, so it gets half the light.
-    D3DMATERIAL9 material = {};
-    material.Diffuse = {1, 1, 1, 1};
-    device->SetMaterial(&material);
-    D3DLIGHT9 light = {};
-    light.Type = D3DLIGHT_DIRECTIONAL;
-    light.Diffuse = {1, 1, 1, 1};
-    light.Direction = {0, 0, 1};
-    device->SetLight(0, &light);
-    device->LightEnable(0, TRUE);
-    device->SetRenderState(D3DRS_LIGHTING, TRUE);
+    LightAlongZ(device, {1, 1, 1, 1});
     device->SetFVF(kLitFvf);
     const LitVertex lit[4] = {{-1, 1, 0, 0, 0, -1, 0xFFFFFFFF, 0, 0},
                               {1, 1, 0, 0, 0, -1, 0xFFFFFFFF, 0, 0},
