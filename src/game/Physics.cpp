@@ -2,6 +2,7 @@
 
 #include "core/Log.h"
 #include "core/Timer.h"
+#include "game/OdePose.h"
 #include "game/RigidBody.h"
 #include "math/D3DXMath.h"
 #include "platform/D3D9.h"
@@ -26,9 +27,7 @@ Matrix GeomPose(dGeomID geom)
     const dReal* p = dGeomGetPosition(geom);
     dQuaternion q;
     dGeomGetQuaternion(geom, q);
-    // ODE keeps quaternions as (w, x, y, z).
-    Quaternion orientation(static_cast<float>(q[1]), static_cast<float>(q[2]),
-                           static_cast<float>(q[3]), static_cast<float>(q[0]));
+    Quaternion orientation = QuaternionFromOde(q);
     Matrix rotation;
     Matrix translation;
     Matrix pose;
