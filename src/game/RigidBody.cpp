@@ -16,8 +16,7 @@ RigidBody::RigidBody(bool withBody)
 RigidBody::~RigidBody()
 {
     // A body of a world that Physics::Shutdown has destroyed is gone already.
-    Physics* physics = Physics::Instance();
-    if (body && physics->GetWorld() && physics->GetGeneration() == generation)
+    if (body && Physics::Instance()->IsLive(generation))
         dBodyDestroy(body);
 }
 

@@ -37,8 +37,7 @@ const Vector3 kAim(0.0f, 0.0f, 105.5f);
 
 bool HandlesAlive()
 {
-    Physics* physics = Physics::Instance();
-    return g_chassisBody && physics->GetWorld() && physics->GetGeneration() == g_generation;
+    return g_chassisBody && Physics::Instance()->IsLive(g_generation);
 }
 
 // Removes the physical tank from the world it was built in, if that stands.
