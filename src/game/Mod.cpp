@@ -150,13 +150,14 @@ void Mod::Frame()
             GuiManager::Instance().SetActive(false);
     }
 
-    if (timeGetTime() > nextPingTime)
+    const DWORD clock = timeGetTime();
+    if (clock > nextPingTime)
     {
-        nextPingTime = timeGetTime() + kPingInterval;
+        nextPingTime = clock + kPingInterval;
         // Released when this frame is done with it; the send writes it at once.
         SmartPtr<Message> message = new Message();
         message->type = kPingMessage;
-        message->WriteInt(timeGetTime());
+        message->WriteInt(clock);
         NetClient::Instance()->SendNow(message.Get());
     }
 }

@@ -28,71 +28,50 @@ void ToggleCamera()
     Video::Instance().SetCamera(g_currentCamera);
 }
 
-// The arrow keys fly the current camera: down sets its flag, up clears it.
-// Returns false for any other key.
-bool MoveCamera(int code, bool on)
+// A key that holds a flag while it is down, and the flag's setter.
+template <class Target> struct HeldKey
 {
-    Camera* camera = g_currentCamera;
-    switch (code)
+    int code;
+    void (Target::*set)(bool);
+};
+
+// The arrow keys fly the current camera.
+const HeldKey<Camera> kCameraKeys[] = {
+    {DIK_UP, &Camera::SetMoveForward},
+    {DIK_DOWN, &Camera::SetMoveBackward},
+    {DIK_LEFT, &Camera::SetMoveLeft},
+    {DIK_RIGHT, &Camera::SetMoveRight},
+};
+
+// The tank's gun, torso, drive and turn.
+const HeldKey<Tank> kTankKeys[] = {
+    {DIK_W, &Tank::SetGunUp},        {DIK_S, &Tank::SetGunDown},
+    {DIK_A, &Tank::SetTorsoLeft},    {DIK_D, &Tank::SetTorsoRight},
+    {DIK_C, &Tank::SetDriveForward}, {DIK_V, &Tank::SetDriveBackward},
+    {DIK_N, &Tank::SetTurnLeft},     {DIK_M, &Tank::SetTurnRight},
+};
+
+// Sets the target's flag for a key of the table (when there is a target).
+// Returns false for any other key.
+template <class Target, size_t N>
+bool SetFlag(const HeldKey<Target> (&keys)[N], Target* target, int code, bool on)
+{
+    for (const HeldKey<Target>& key : keys)
     {
-    case DIK_UP:
-        if (camera)
-            camera->SetMoveForward(on);
+        if (key.code != code)
+            continue;
+        if (target)
+            (target->*key.set)(on);
         return true;
-    case DIK_DOWN:
-        if (camera)
-            camera->SetMoveBackward(on);
-        return true;
-    case DIK_LEFT:
-        if (camera)
-            camera->SetMoveLeft(on);
-        return true;
-    case DIK_RIGHT:
-        if (camera)
-            camera->SetMoveRight(on);
-        return true;
-    default:
-        return false;
     }
+    return false;
 }
 
-// The tank's keys: down sets the flag, up clears it. Returns false for any
-// other key.
-bool SetTankFlag(int code, bool on)
+// Down sets the flag of a camera or tank key, up clears it. Returns false for
+// any other key.
+bool SetHeldFlag(int code, bool on)
 {
-    void (Tank::*setter)(bool) = nullptr;
-    switch (code)
-    {
-    case DIK_W:
-        setter = &Tank::SetGunUp;
-        break;
-    case DIK_S:
-        setter = &Tank::SetGunDown;
-        break;
-    case DIK_A:
-        setter = &Tank::SetTorsoLeft;
-        break;
-    case DIK_D:
-        setter = &Tank::SetTorsoRight;
-        break;
-    case DIK_C:
-        setter = &Tank::SetDriveForward;
-        break;
-    case DIK_V:
-        setter = &Tank::SetDriveBackward;
-        break;
-    case DIK_N:
-        setter = &Tank::SetTurnLeft;
-        break;
-    case DIK_M:
-        setter = &Tank::SetTurnRight;
-        break;
-    default:
-        return false;
-    }
-    if (g_tank)
-        (g_tank->*setter)(on);
-    return true;
+    return SetFlag(kCameraKeys, g_currentCamera, code, on) || SetFlag(kTankKeys, g_tank, code, on);
 }
 
 // X: the chassis alone jumps to a fixed world point, upside down (a half turn
@@ -115,7 +94,7 @@ void Mod::OnKeyDown(int code)
         g_inputSpy->KeyDown(code);
     if (mode != kGameMode)
         return;
-    if (MoveCamera(code, true) || SetTankFlag(code, true))
+    if (SetHeldFlag(code, true))
         return;
     switch (code)
     {
@@ -150,7 +129,7 @@ void Mod::OnKeyUp(int code)
     }
     if (mode != kGameMode)
         return;
-    if (MoveCamera(code, false) || SetTankFlag(code, false))
+    if (SetHeldFlag(code, false))
         return;
     if (code == DIK_T)
         Timer::Instance()->SetTimeScale(1.0f);

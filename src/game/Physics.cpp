@@ -2,6 +2,7 @@
 
 #include "core/Log.h"
 #include "core/Timer.h"
+#include "game/OdePose.h"
 #include "game/RigidBody.h"
 #include "math/D3DXMath.h"
 #include "platform/D3D9.h"
@@ -15,9 +16,6 @@
 
 namespace
 {
-// Made by Init for everything to stand on; nothing reads it after.
-dGeomID g_groundPlane = nullptr;
-
 // The pose of a placeable geom as a row-vector matrix: its rotation, then its
 // position. For the inner geom of a transform that pose is relative to the
 // transform.
@@ -26,9 +24,7 @@ Matrix GeomPose(dGeomID geom)
     const dReal* p = dGeomGetPosition(geom);
     dQuaternion q;
     dGeomGetQuaternion(geom, q);
-    // ODE keeps quaternions as (w, x, y, z).
-    Quaternion orientation(static_cast<float>(q[1]), static_cast<float>(q[2]),
-                           static_cast<float>(q[3]), static_cast<float>(q[0]));
+    Quaternion orientation = QuaternionFromOde(q);
     Matrix rotation;
     Matrix translation;
     Matrix pose;
@@ -113,9 +109,8 @@ void Physics::Init()
     space = dHashSpaceCreate(nullptr);
     contactGroup = dJointGroupCreate(0);
     dWorldSetGravity(world, 0, dReal(-9.81f), 0);
-    Vector3 up(0.0f, 1.0f, 0.0f);
-    up.Normalize();
-    g_groundPlane = dCreatePlane(space, dReal(up.x), dReal(up.y), dReal(up.z), 0);
+    // The ground everything stands on: the space holds it, nothing reads it.
+    dCreatePlane(space, 0, 1, 0, 0);
     ++generation;
 }
 
@@ -137,7 +132,6 @@ void Physics::Shutdown()
     contactGroup = nullptr;
     space = nullptr;
     world = nullptr;
-    g_groundPlane = nullptr;
 }
 
 void Physics::Update()

@@ -89,6 +89,9 @@ public:
     // Counts Init calls that made a world: an ODE handle from an earlier one
     // is dead.
     int GetGeneration() const { return generation; }
+    // Whether handles made in that generation's world are still alive: its
+    // world stands.
+    bool IsLive(int madeIn) const { return world && madeIn == generation; }
 
     // A new RigidBody (with a body in the world when asked), held in `bodies`.
     RigidBody* CreateBody(bool withBody);

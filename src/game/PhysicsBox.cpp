@@ -1,6 +1,7 @@
 #include "game/PhysicsBox.h"
 
 #include "core/Log.h"
+#include "game/OdePose.h"
 #include "game/Physics.h"
 #include "math/BoundingBox.h"
 #include "math/Intersection.h"
@@ -75,7 +76,8 @@ void PhysicsBox::SetRotation(const Quaternion& q)
 {
     if (!geom)
         return;
-    const dQuaternion ode = {dReal(q.w), dReal(q.x), dReal(q.y), dReal(q.z)};
+    dQuaternion ode;
+    QuaternionToOde(q, ode);
     dGeomSetQuaternion(geom, ode);
 }
 
@@ -83,13 +85,9 @@ void PhysicsBox::Update(float)
 {
     if (!geom)
         return;
-    Vector3 centre = (boxMax + boxMin) / 2.0f;
-    const dReal* p = dGeomGetPosition(geom);
     dQuaternion q;
     dGeomGetQuaternion(geom, q);
-    orientation = Quaternion(float(q[1]), float(q[2]), float(q[3]), float(q[0]));
-    position = Vector3(float(p[0]), float(p[1]), float(p[2])) -
-               centre.TransformNormal(orientation.ToMatrix());
+    PoseAroundCentre(*this, dGeomGetPosition(geom), q, boxMin, boxMax);
 }
 
 void PhysicsBox::Render(IDirect3DDevice9* device)

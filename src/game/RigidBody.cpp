@@ -1,5 +1,6 @@
 #include "game/RigidBody.h"
 
+#include "game/OdePose.h"
 #include "game/Physics.h"
 
 #include <ode/ode.h>
@@ -15,8 +16,7 @@ RigidBody::RigidBody(bool withBody)
 RigidBody::~RigidBody()
 {
     // A body of a world that Physics::Shutdown has destroyed is gone already.
-    Physics* physics = Physics::Instance();
-    if (body && physics->GetWorld() && physics->GetGeneration() == generation)
+    if (body && Physics::Instance()->IsLive(generation))
         dBodyDestroy(body);
 }
 
@@ -30,19 +30,17 @@ void RigidBody::SetPosition(const Vector3& p)
 
 Vector3 RigidBody::GetPosition() const
 {
-    const dReal* p = nullptr;
     if (body)
-        p = dBodyGetPosition(body);
-    else if (!geoms.empty())
-        p = dGeomGetPosition(geoms[0]);
-    if (!p)
-        return Vector3();
-    return Vector3(float(p[0]), float(p[1]), float(p[2]));
+        return VectorFromOde(dBodyGetPosition(body));
+    if (!geoms.empty())
+        return VectorFromOde(dGeomGetPosition(geoms[0]));
+    return Vector3();
 }
 
 void RigidBody::SetQuaternion(const Quaternion& q)
 {
-    const dQuaternion ode = {dReal(q.w), dReal(q.x), dReal(q.y), dReal(q.z)};
+    dQuaternion ode;
+    QuaternionToOde(q, ode);
     if (body)
         dBodySetQuaternion(body, ode);
     else if (!geoms.empty())
@@ -51,18 +49,12 @@ void RigidBody::SetQuaternion(const Quaternion& q)
 
 Quaternion RigidBody::GetQuaternion() const
 {
-    dQuaternion ode = {1, 0, 0, 0};
     if (body)
-    {
-        const dReal* q = dBodyGetQuaternion(body);
-        for (int i = 0; i < 4; ++i)
-            ode[i] = q[i];
-    }
-    else if (!geoms.empty())
-    {
+        return QuaternionFromOde(dBodyGetQuaternion(body));
+    dQuaternion ode = {1, 0, 0, 0};
+    if (!geoms.empty())
         dGeomGetQuaternion(geoms[0], ode);
-    }
-    return Quaternion(float(ode[1]), float(ode[2]), float(ode[3]), float(ode[0]));
+    return QuaternionFromOde(ode);
 }
 
 void RigidBody::AddTransformed(dGeomID inner, const Vector3& offset, void* data)

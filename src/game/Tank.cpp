@@ -1,6 +1,7 @@
 #include "game/Tank.h"
 
 #include "core/Log.h"
+#include "game/OdePose.h"
 #include "game/Physics.h"
 #include "math/D3DXMath.h"
 #include "scene/ParticleSystem.h"
@@ -36,8 +37,7 @@ const Vector3 kAim(0.0f, 0.0f, 105.5f);
 
 bool HandlesAlive()
 {
-    Physics* physics = Physics::Instance();
-    return g_chassisBody && physics->GetWorld() && physics->GetGeneration() == g_generation;
+    return g_chassisBody && Physics::Instance()->IsLive(g_generation);
 }
 
 // Removes the physical tank from the world it was built in, if that stands.
@@ -173,15 +173,8 @@ void Tank::Update(float dt)
 {
     bool physical = HasBodies();
     if (physical)
-    {
-        Vector3 centre = (boundsMax + boundsMin) / 2.0f;
-        const dReal* p = dBodyGetPosition(g_chassisBody);
-        const dReal* q = dBodyGetQuaternion(g_chassisBody);
-        // ODE keeps quaternions as (w, x, y, z).
-        orientation = Quaternion(float(q[1]), float(q[2]), float(q[3]), float(q[0]));
-        position = Vector3(float(p[0]), float(p[1]), float(p[2])) -
-                   centre.TransformNormal(orientation.ToMatrix());
-    }
+        PoseAroundCentre(*this, dBodyGetPosition(g_chassisBody), dBodyGetQuaternion(g_chassisBody),
+                         boundsMin, boundsMax);
 
     if (torsoLeft)
         torsoYaw -= dt * torsoRate;

@@ -2,10 +2,9 @@
 #pragma once
 
 #include "core/VectorNear.h"
-
-#include <ode/ode.h>
+#include "game/OdePose.h"
 
 inline Vector3 Of(const dReal* v)
 {
-    return Vector3(float(v[0]), float(v[1]), float(v[2]));
+    return VectorFromOde(v);
 }
