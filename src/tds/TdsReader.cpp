@@ -240,42 +240,20 @@ const uint8_t* TdsReader::ReadBlock(uint32_t bytes)
 
 int16_t TdsReader::ReadShort()
 {
-    if (!CanRead(2))
-    {
-        error = 1;
-        return 0;
-    }
-    uint16_t value = static_cast<uint16_t>(buffer[position] | (buffer[position + 1] << 8));
-    position += 2;
-    return static_cast<int16_t>(value);
+    const uint8_t* p = ReadBlock(2);
+    return p ? static_cast<int16_t>(LoadU16(p)) : 0;
 }
 
 uint32_t TdsReader::ReadInt()
 {
-    if (!CanRead(4))
-    {
-        error = 1;
-        return 0;
-    }
-    uint32_t value = static_cast<uint32_t>(buffer[position]) |
-                     (static_cast<uint32_t>(buffer[position + 1]) << 8) |
-                     (static_cast<uint32_t>(buffer[position + 2]) << 16) |
-                     (static_cast<uint32_t>(buffer[position + 3]) << 24);
-    position += 4;
-    return value;
+    const uint8_t* p = ReadBlock(4);
+    return p ? LoadU32(p) : 0;
 }
 
 float TdsReader::ReadFloat()
 {
-    if (!CanRead(4))
-    {
-        error = 1;
-        return 0.0f;
-    }
-    uint32_t bits = ReadInt();
-    float value;
-    std::memcpy(&value, &bits, sizeof(value));
-    return value;
+    const uint8_t* p = ReadBlock(4);
+    return p ? LoadFloat(p) : 0.0f;
 }
 
 int8_t TdsReader::ReadChar()

@@ -5,10 +5,9 @@
 #include <png.h>
 
 #include <algorithm>
-#include <cerrno>
 #include <cmath>
 #include <cstdio>
-#include <cstring>
+#include <cstdlib>
 // jpeglib.h needs size_t and FILE declared before it.
 #include <jpeglib.h>
 
@@ -141,19 +140,15 @@ bool WritePng(const Image& image, const std::string& path, bool withAlpha)
 
 bool WriteJpeg(const Image& image, const std::string& path, int quality)
 {
-    FILE* file = std::fopen(path.c_str(), "wb");
-    if (!file)
-    {
-        std::fprintf(stderr, "cannot open %s for writing: %s\n", path.c_str(),
-                     std::strerror(errno));
-        return false;
-    }
     std::vector<uint8_t> bytes = PackRows(image, false);
     jpeg_compress_struct info{};
     jpeg_error_mgr errors{};
     info.err = jpeg_std_error(&errors);
     jpeg_create_compress(&info);
-    jpeg_stdio_dest(&info, file);
+    // Encoded in memory; the library allocates the buffer, freed below.
+    unsigned char* encoded = nullptr;
+    unsigned long encodedSize = 0;
+    jpeg_mem_dest(&info, &encoded, &encodedSize);
     info.image_width = static_cast<JDIMENSION>(image.Width());
     info.image_height = static_cast<JDIMENSION>(image.Height());
     info.input_components = 3;
@@ -169,9 +164,8 @@ bool WriteJpeg(const Image& image, const std::string& path, int quality)
     }
     jpeg_finish_compress(&info);
     jpeg_destroy_compress(&info);
-    const bool ok = std::fclose(file) == 0;
-    if (!ok)
-        std::fprintf(stderr, "cannot write %s\n", path.c_str());
+    const bool ok = SaveFile(path, encoded, encodedSize);
+    std::free(encoded);
     return ok;
 }
 
