@@ -31,10 +31,8 @@ Button::~Button() = default;
 
 void Button::Draw(IDirect3DDevice9* device, int sx, int sy)
 {
-    ScreenQuad* row = parts[pressed ? 2 : hover ? 1 : 0];
-    row[0].Draw(device, texture.Get(), sx, sy, sx + 16, sy + 20);
-    row[1].Draw(device, texture.Get(), sx + 16, sy, sx + width - 16, sy + 20);
-    row[2].Draw(device, texture.Get(), sx + width - 16, sy, sx + width, sy + 20);
+    const int look = pressed ? 2 : hover ? 1 : 0;
+    DrawCappedRow(device, parts[look], texture.Get(), sx, sy, sx + width, sy + 20);
     int length = static_cast<int>(strlen(caption));
     DrawOutlinedText(caption, sx + width / 2 - 4 * length, sy + 6);
 }

@@ -21,8 +21,7 @@ bool IsTyped(char c)
 } // namespace
 
 EditBox::EditBox(int left, int top, int w, const char* value, Texture* skin)
-    : leftCap(0.0f, 0.0f, 0.25f, 1.0f), middle(0.25f, 0.0f, 0.75f, 1.0f),
-      rightCap(0.75f, 0.0f, 1.0f, 1.0f)
+    : parts{{0.0f, 0.0f, 0.25f, 1.0f}, {0.25f, 0.0f, 0.75f, 1.0f}, {0.75f, 0.0f, 1.0f, 1.0f}}
 {
     x = left;
     y = top;
@@ -36,9 +35,7 @@ EditBox::~EditBox() = default;
 
 void EditBox::Draw(IDirect3DDevice9* device, int sx, int sy)
 {
-    leftCap.Draw(device, texture.Get(), sx, sy, sx + 16, sy + 16);
-    middle.Draw(device, texture.Get(), sx + 16, sy, sx + width - 16, sy + 16);
-    rightCap.Draw(device, texture.Get(), sx + width - 16, sy, sx + width, sy + 16);
+    DrawCappedRow(device, parts, texture.Get(), sx, sy, sx + width, sy + 16);
 
     // Below 16 pixels wide nothing fits; a negative count would start the
     // tail past the end of the text.

@@ -40,7 +40,6 @@ public:
     char text[kMaxWidgetText + 1];
 
 private:
-    ScreenQuad leftCap;
-    ScreenQuad middle;
-    ScreenQuad rightCap;
+    // Left cap, stretched middle, right cap.
+    ScreenQuad parts[3];
 };

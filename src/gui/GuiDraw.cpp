@@ -55,6 +55,14 @@ void ScreenQuad::Draw(IDirect3DDevice9* device, Texture* texture, int left, int 
     device->DrawPrimitiveUP(D3DPT_TRIANGLEFAN, 2, vertices, sizeof(ScreenVertex));
 }
 
+void DrawCappedRow(IDirect3DDevice9* device, ScreenQuad (&parts)[3], Texture* texture, int left,
+                   int top, int right, int bottom)
+{
+    parts[0].Draw(device, texture, left, top, left + 16, bottom);
+    parts[1].Draw(device, texture, left + 16, top, right - 16, bottom);
+    parts[2].Draw(device, texture, right - 16, top, right, bottom);
+}
+
 void DrawOutlinedText(const char* text, int x, int y)
 {
     Video& video = Video::Instance();

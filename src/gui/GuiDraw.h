@@ -37,6 +37,11 @@ public:
     ScreenVertex vertices[4];
 };
 
+// A skin row of three regions across left..right: the left and right caps 16
+// pixels wide at the ends and the middle stretched between them.
+void DrawCappedRow(IDirect3DDevice9* device, ScreenQuad (&parts)[3], Texture* texture, int left,
+                   int top, int right, int bottom);
+
 // Text with a one-pixel black outline: black at (x + 1, y), (x - 1, y),
 // (x, y + 1) and (x, y - 1), then white at (x, y), in 8 by 8 pixel cells of
 // Video's font. Draws nothing while Video has no font.

@@ -43,13 +43,7 @@ void GuiWindow::Draw(IDirect3DDevice9* device, int sx, int sy)
     // The band, the body and the bottom share their columns.
     const int edges[4] = {sy + 16, sy + 32, bottom - 16, bottom};
     for (int row = 1; row < 4; ++row)
-    {
-        int top = edges[row - 1];
-        int end = edges[row];
-        frame[row][0].Draw(device, skin, sx, top, sx + 16, end);
-        frame[row][1].Draw(device, skin, sx + 16, top, right - 16, end);
-        frame[row][2].Draw(device, skin, right - 16, top, right, end);
-    }
+        DrawCappedRow(device, frame[row], skin, sx, edges[row - 1], right, edges[row]);
     if (!fixedSize)
         grip.Draw(device, skin, right - 8, bottom - 8, right, bottom);
     DrawOutlinedText(title, sx + 4, sy + 4);

@@ -33,14 +33,9 @@ ListBox::~ListBox() = default;
 void ListBox::Draw(IDirect3DDevice9* device, int sx, int sy)
 {
     Texture* skin = texture.Get();
-    const int columns[4] = {sx, sx + 16, sx + width - 16, sx + width};
     const int rows[4] = {sy, sy + 16, sy + height - 16, sy + height};
     for (int row = 0; row < 3; ++row)
-    {
-        for (int column = 0; column < 3; ++column)
-            frame[row][column].Draw(device, skin, columns[column], rows[row], columns[column + 1],
-                                    rows[row + 1]);
-    }
+        DrawCappedRow(device, frame[row], skin, sx, rows[row], sx + width, rows[row + 1]);
 
     // Backgrounds stop at the last row that fits whole above height - 4.
     int k = 0;

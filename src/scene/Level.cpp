@@ -28,26 +28,14 @@ int Level::Load(const char* fileName)
         return -1;
     ImportedMesh mesh = ImportTdsMesh(reader, *reader.GetMesh(0));
 
-    Vector3 min = mesh.vertices[0].position;
-    Vector3 max = min;
+    std::vector<Vector3> positions;
+    positions.reserve(mesh.vertices.size());
     for (const ImportedVertex& vertex : mesh.vertices)
-    {
-        const Vector3& p = vertex.position;
-        if (p.x > max.x)
-            max.x = p.x;
-        if (p.y > max.y)
-            max.y = p.y;
-        if (p.z > max.z)
-            max.z = p.z;
-        if (p.x < min.x)
-            min.x = p.x;
-        if (p.y < min.y)
-            min.y = p.y;
-        if (p.z < min.z)
-            min.z = p.z;
-    }
+        positions.push_back(vertex.position);
+    BoundingBox bounds;
+    bounds.Fit(positions);
     const Vector3 margin(kBoxMargin, kBoxMargin, kBoxMargin);
-    octree = new OctreeNode(min - margin, max + margin, kOctreeDepth);
+    octree = new OctreeNode(bounds.min - margin, bounds.max + margin, kOctreeDepth);
 
     // Each material's texture is asked of the cache when a face first uses it.
     std::vector<SmartPtr<Texture>> textures(mesh.textureNames.size());

@@ -3,6 +3,7 @@
 
 #include "core/Log.h"
 #include "core/Shell.h"
+#include "math/BoundingBox.h"
 #include "math/Color3.h"
 #include "platform/D3DX9Tex.h"
 #include "platform/Win32.h"
@@ -224,19 +225,10 @@ bool LayOutLightmap(const LevelTriangle& triangle, LightmapLayout& layout)
     // without area, whose plane would divide by zero.
     if (!(std::fabs(Axis(triangle.normal, kPlanes[layout.plane].normal)) > 0.0f))
         return false;
-    layout.min = triangle.Position(0);
-    layout.max = layout.min;
-    for (int k = 1; k < 3; ++k)
-    {
-        const Vector3 p = triangle.Position(k);
-        for (int axis = 0; axis < 3; ++axis)
-        {
-            if (Axis(p, axis) < Axis(layout.min, axis))
-                Axis(layout.min, axis) = Axis(p, axis);
-            if (Axis(p, axis) > Axis(layout.max, axis))
-                Axis(layout.max, axis) = Axis(p, axis);
-        }
-    }
+    BoundingBox box;
+    box.Fit({triangle.Position(0), triangle.Position(1), triangle.Position(2)});
+    layout.min = box.min;
+    layout.max = box.max;
     layout.width = LightmapSize((layout.U(layout.max) - layout.U(layout.min)) * kTexelsPerUnit);
     layout.height = LightmapSize((layout.V(layout.max) - layout.V(layout.min)) * kTexelsPerUnit);
     return true;

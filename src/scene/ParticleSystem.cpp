@@ -4,13 +4,15 @@
 #include "math/MathUtil.h"
 #include "platform/D3D9.h"
 #include "scene/Camera.h"
+#include "video/RenderPresets.h"
 #include "video/Video.h"
 
 #include <algorithm>
 
 namespace
 {
-// Position, diffuse colour and one texture coordinate set: 24 bytes.
+// Position, diffuse colour and one texture coordinate set: the 24-byte
+// kSceneQuadFvf vertex.
 struct ParticleVertex
 {
     float x, y, z;
@@ -18,31 +20,12 @@ struct ParticleVertex
     float u, v;
 };
 static_assert(sizeof(ParticleVertex) == 24, "ParticleVertex must match its 24-byte format");
-constexpr DWORD kParticleVertexFvf = D3DFVF_XYZ | D3DFVF_DIFFUSE | D3DFVF_TEX1;
 
 // Corners of the unit square in camera space, top left first, and their
 // texture coordinates.
 const Vector3 kCorners[4] = {Vector3(-0.5f, 0.5f, 0.0f), Vector3(0.5f, 0.5f, 0.0f),
                              Vector3(0.5f, -0.5f, 0.0f), Vector3(-0.5f, -0.5f, 0.0f)};
 const float kCornerUV[4][2] = {{0.0f, 0.0f}, {1.0f, 0.0f}, {1.0f, 1.0f}, {0.0f, 1.0f}};
-
-// Blended, camera-facing quads: no lighting, depth tested but not written,
-// source-alpha blending, stage 0 modulating the texture by the vertex colour
-// and the later stages off. The textures are the caller's.
-void SetBlendedQuadState(IDirect3DDevice9* device)
-{
-    device->SetFVF(kParticleVertexFvf);
-    device->SetRenderState(D3DRS_LIGHTING, FALSE);
-    device->SetRenderState(D3DRS_ZENABLE, D3DZB_TRUE);
-    device->SetRenderState(D3DRS_ZWRITEENABLE, FALSE);
-    device->SetPixelShader(nullptr);
-    device->SetVertexShader(nullptr);
-    device->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
-    device->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
-    device->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_MODULATE);
-    device->SetTextureStageState(1, D3DTSS_COLOROP, D3DTOP_DISABLE);
-    device->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
-}
 } // namespace
 
 ParticleSystem::~ParticleSystem()
@@ -122,7 +105,7 @@ void ParticleSystem::Render(IDirect3DDevice9* device)
     if (!camera)
         return;
 
-    SetBlendedQuadState(device);
+    ApplyRenderPreset(device, RenderPreset::BlendedSceneQuads);
     Texture* image = texture.Get();
     device->SetTexture(0, image ? image->texture : nullptr);
     device->SetTexture(1, nullptr);
