@@ -697,13 +697,17 @@ TEST_F(D3D9DeviceTest, MipLevelsFollowTheTopLevelTheyWereMadeFrom)
                 }
             texture->UnlockRect(0);
         };
-        auto drawSmall = [&]
+        // The texture drawn on 2 by 2 pixels, `after` done before the picture
+        // is read back.
+        auto drawSmallThen = [&](auto&& after)
         {
             device->Clear(0, nullptr, D3DCLEAR_TARGET, kBackground, 1.0f, 0);
             device->SetTexture(0, texture);
             DrawQuad(device, 40, 40, 42, 42, 0, 0xFFFFFFFF);
+            after();
             return w.Read().At(40, 40);
         };
+        auto drawSmall = [&] { return drawSmallThen([] {}); };
         // Nothing written yet: zeros, at every level.
         D3DLOCKED_RECT fresh;
         ASSERT_EQ(texture->LockRect(0, &fresh, nullptr, D3DLOCK_READONLY), D3D_OK);
@@ -729,14 +733,6 @@ TEST_F(D3D9DeviceTest, MipLevelsFollowTheTopLevelTheyWereMadeFrom)
         // A quad drawn and not yet read back samples the levels as they were
         // at its draw: neither new pixels (a discarding lock reads nothing
         // back) nor a new chain after it reach it.
-        auto drawSmallThen = [&](auto&& after)
-        {
-            device->Clear(0, nullptr, D3DCLEAR_TARGET, kBackground, 1.0f, 0);
-            device->SetTexture(0, texture);
-            DrawQuad(device, 40, 40, 42, 42, 0, 0xFFFFFFFF);
-            after();
-            return w.Read().At(40, 40);
-        };
         fill(true);
         texture->GenerateMipSubLevels();
         EXPECT_TRUE(ColorNear(drawSmallThen([&] { fill(false, D3DLOCK_DISCARD); }), kPurple, 6))
