@@ -949,6 +949,9 @@ HRESULT GlDevice::CreateTexture(UINT textureWidth, UINT textureHeight, UINT leve
     if (textureWidth == 0 || textureHeight == 0 || textureWidth > kMaxTextureSide ||
         textureHeight > kMaxTextureSide || TextureFormatBytes(format) == 0)
         return D3DERR_INVALIDCALL;
+    // The texture's name is made in this device's context, whichever was
+    // current before.
+    MakeCurrent();
     GlTexture* created =
         new GlTexture(this, textureWidth, textureHeight, levels, usage, format, pool);
     resources.push_back(created);

@@ -810,3 +810,24 @@ TEST(D3D9TwoDevices, EachDrawsIntoItsOwnTarget)
     EXPECT_TRUE(ColorNear(first.Read().At(20, 20), 0xFFFF0000));
     EXPECT_TRUE(ColorNear(second.Read().At(4, 4), 0xFF00FF00));
 }
+
+// A texture made after another device went (its context was current, and
+// none is now) is still made in its own device's context.
+TEST(D3D9TwoDevices, ATextureMadeAfterAnotherDeviceWentIsItsDevicesOwn)
+{
+    DeviceWindow first;
+    ASSERT_TRUE(first.device);
+    {
+        DeviceWindow second;
+        ASSERT_TRUE(second.device);
+        second.device->Clear(0, nullptr, D3DCLEAR_TARGET, 0x0000FF00, 1.0f, 0);
+    }
+    IDirect3DTexture9* texture = MakeTexture(first.device, 1, 1, {0xFFFF0000});
+    ASSERT_TRUE(texture);
+    first.device->SetRenderState(D3DRS_LIGHTING, FALSE);
+    first.device->SetTexture(0, texture);
+    DrawQuad(first.device, 0, 0, 8, 8, 0, 0xFFFFFFFF);
+    first.device->SetTexture(0, nullptr);
+    EXPECT_TRUE(ColorNear(first.Read().At(4, 4), 0xFFFF0000));
+    texture->Release();
+}
