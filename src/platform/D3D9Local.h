@@ -145,6 +145,10 @@ protected:
     std::vector<uint8_t> data;
 
 private:
+    // New storage for the buffer object, holding all the bytes; the buffer
+    // is bound.
+    void StoreAll();
+
     ULONG refCount = 1;
     GlDevice* device;
     GLuint name = 0;
