@@ -83,6 +83,27 @@ inline double Milliseconds(std::chrono::steady_clock::time_point from)
         .count();
 }
 
+// One frame of each, each ending when its picture is done, `first` first in
+// even pairs and `second` first in odd ones: their milliseconds.
+template <typename First, typename Second>
+void RacePair(size_t pair, First&& first, Second&& second, double& firstMs, double& secondMs)
+{
+    for (size_t k = 0; k < 2; ++k)
+    {
+        const auto start = std::chrono::steady_clock::now();
+        if ((pair + k) % 2 == 0)
+        {
+            first();
+            firstMs = Milliseconds(start);
+        }
+        else
+        {
+            second();
+            secondMs = Milliseconds(start);
+        }
+    }
+}
+
 // Direct3D's clip depth runs 0..w, GL's -w..w: z' = 2z - w, applied last.
 inline Matrix GlClip(const Matrix& projection)
 {

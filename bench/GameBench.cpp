@@ -115,20 +115,12 @@ void Race(First first, Second second, double& firstMs, double& secondMs, double&
     std::vector<double> ratios;
     for (int pair = 0; pair < kVersusPairs; ++pair)
     {
-        double times[2] = {0.0, 0.0};
-        for (int k = 0; k < 2; ++k)
-        {
-            const int which = (pair + k) % 2;
-            const auto start = std::chrono::steady_clock::now();
-            if (which == 0)
-                first();
-            else
-                second();
-            times[which] = Milliseconds(start);
-        }
-        firstTimes.push_back(times[0]);
-        secondTimes.push_back(times[1]);
-        ratios.push_back(times[0] / times[1]);
+        double firstTime = 0.0;
+        double secondTime = 0.0;
+        RacePair(static_cast<size_t>(pair), first, second, firstTime, secondTime);
+        firstTimes.push_back(firstTime);
+        secondTimes.push_back(secondTime);
+        ratios.push_back(firstTime / secondTime);
     }
     firstMs = Median(firstTimes);
     secondMs = Median(secondTimes);
