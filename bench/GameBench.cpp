@@ -10,13 +10,13 @@
 #include "GameSceneBaseline.h"
 #include "GlBaseline.h"
 
-#include "assets/Image.h"
 #include "core/Kernel.h"
 #include "core/Log.h"
 #include "core/Profiler.h"
 #include "core/Shell.h"
 #include "platform/TestHooks.h"
 #include "platform/VideoTestHooks.h"
+#include "support/ImageFiles.h"
 #include "support/ScratchFolder.h"
 #include "video/Video.h"
 
@@ -90,18 +90,7 @@ void SavePicture(const char* name, const std::vector<uint32_t>& argb, int width,
     const char* folder = std::getenv("TOLVI_BENCH_SHOTS");
     if (!folder)
         return;
-    assets::Image image(width, height);
-    for (int y = 0; y < height; ++y)
-    {
-        for (int x = 0; x < width; ++x)
-        {
-            const uint32_t c = argb[static_cast<size_t>(y) * width + x];
-            image.At(x, y) =
-                assets::Rgba{static_cast<uint8_t>(c >> 16), static_cast<uint8_t>(c >> 8),
-                             static_cast<uint8_t>(c), 255};
-        }
-    }
-    assets::WritePng(image, std::string(folder) + "/" + name + ".png", false);
+    WritePng(std::string(folder) + "/" + name + ".png", width, height, argb, false);
 }
 
 // Frames of `first` and `second` in alternating pairs, the order turning every
