@@ -10,13 +10,13 @@
 #include "GameSceneBaseline.h"
 #include "GlBaseline.h"
 
-#include "assets/Image.h"
 #include "core/Kernel.h"
 #include "core/Log.h"
 #include "core/Profiler.h"
 #include "core/Shell.h"
 #include "platform/TestHooks.h"
 #include "platform/VideoTestHooks.h"
+#include "support/ImageFiles.h"
 #include "support/ScratchFolder.h"
 #include "video/Video.h"
 
@@ -90,18 +90,7 @@ void SavePicture(const char* name, const std::vector<uint32_t>& argb, int width,
     const char* folder = std::getenv("TOLVI_BENCH_SHOTS");
     if (!folder)
         return;
-    assets::Image image(width, height);
-    for (int y = 0; y < height; ++y)
-    {
-        for (int x = 0; x < width; ++x)
-        {
-            const uint32_t c = argb[static_cast<size_t>(y) * width + x];
-            image.At(x, y) =
-                assets::Rgba{static_cast<uint8_t>(c >> 16), static_cast<uint8_t>(c >> 8),
-                             static_cast<uint8_t>(c), 255};
-        }
-    }
-    assets::WritePng(image, std::string(folder) + "/" + name + ".png", false);
+    WritePng(std::string(folder) + "/" + name + ".png", width, height, argb, false);
 }
 
 // Frames of `first` and `second` in alternating pairs, the order turning every
@@ -115,20 +104,12 @@ void Race(First first, Second second, double& firstMs, double& secondMs, double&
     std::vector<double> ratios;
     for (int pair = 0; pair < kVersusPairs; ++pair)
     {
-        double times[2] = {0.0, 0.0};
-        for (int k = 0; k < 2; ++k)
-        {
-            const int which = (pair + k) % 2;
-            const auto start = std::chrono::steady_clock::now();
-            if (which == 0)
-                first();
-            else
-                second();
-            times[which] = Milliseconds(start);
-        }
-        firstTimes.push_back(times[0]);
-        secondTimes.push_back(times[1]);
-        ratios.push_back(times[0] / times[1]);
+        double firstTime = 0.0;
+        double secondTime = 0.0;
+        RacePair(static_cast<size_t>(pair), first, second, firstTime, secondTime);
+        firstTimes.push_back(firstTime);
+        secondTimes.push_back(secondTime);
+        ratios.push_back(firstTime / secondTime);
     }
     firstMs = Median(firstTimes);
     secondMs = Median(secondTimes);
@@ -313,11 +294,19 @@ const bool g_childRegistered = []
     return true;
 }();
 
-// Runs a child in the made data set and reads what it wrote; false when it
-// failed or wrote fewer than `count` numbers.
-bool Measure(const std::string& mode, const std::string& folder, size_t count,
+// Runs a child in the data set and reads what it wrote; false, with the
+// benchmark skipped, when there is no data set, or the child failed (the
+// error is `failure`) or wrote fewer than `count` numbers.
+bool Measure(benchmark::State& state, const std::string& mode, size_t count, const char* failure,
              std::vector<double>& results)
 {
+    const ScratchFolder* data = SharedDataSet();
+    if (!data)
+    {
+        state.SkipWithError("no data set (built without tools/)");
+        return false;
+    }
+    const std::string& folder = data->path;
     const std::string out = folder + "/bench.txt";
     std::remove(out.c_str());
     pid_t child = fork();
@@ -333,40 +322,22 @@ bool Measure(const std::string& mode, const std::string& folder, size_t count,
         _exit(127);
     }
     int status = 0;
-    if (child < 0 || waitpid(child, &status, 0) != child || !WIFEXITED(status) ||
-        WEXITSTATUS(status) != 0)
-        return false;
-    FILE* file = std::fopen(out.c_str(), "r");
-    if (!file)
-        return false;
     results.clear();
-    double value = 0.0;
-    while (std::fscanf(file, "%lf", &value) == 1)
-        results.push_back(value);
-    std::fclose(file);
-    return results.size() >= count;
-}
-
-// The data set, made once for every benchmark here.
-const ScratchFolder* DataSet()
-{
-#ifdef TOLVI_MAKEDATA
-    static ScratchFolder* folder = []
+    if (child > 0 && waitpid(child, &status, 0) == child && WIFEXITED(status) &&
+        WEXITSTATUS(status) == 0)
     {
-        ScratchFolder* made = new ScratchFolder("game-bench");
-        const std::string command =
-            std::string("\"") + TOLVI_MAKEDATA + "\" \"" + made->path + "\" > /dev/null";
-        if (std::system(command.c_str()) != 0)
+        if (FILE* file = std::fopen(out.c_str(), "r"))
         {
-            delete made;
-            return static_cast<ScratchFolder*>(nullptr);
+            double value = 0.0;
+            while (std::fscanf(file, "%lf", &value) == 1)
+                results.push_back(value);
+            std::fclose(file);
         }
-        return made;
-    }();
-    return folder;
-#else
-    return nullptr;
-#endif
+    }
+    if (results.size() >= count)
+        return true;
+    state.SkipWithError(failure);
+    return false;
 }
 
 // From the window's creation through the Kernel's start-up (scene, models,
@@ -376,23 +347,14 @@ const ScratchFolder* DataSet()
 // frame (with the driver's compilation of each new pipeline state).
 void BM_GameStartupToFirstFrame(benchmark::State& state)
 {
-    const ScratchFolder* data = DataSet();
-    if (!data)
-    {
-        state.SkipWithError("no data set (built without tools/)");
-        return;
-    }
     const char* const parts[] = {"window_ms", "video_ms", "textures_ms", "scene_rest_ms",
                                  "first_frame_ms"};
     std::vector<double> times[5];
     for (auto _ : state)
     {
         std::vector<double> results;
-        if (!Measure("startup", data->path, 6, results))
-        {
-            state.SkipWithError("the game's start-up failed");
+        if (!Measure(state, "startup", 6, "the game's start-up failed", results))
             return;
-        }
         state.SetIterationTime(results[0]);
         for (int i = 0; i < 5; ++i)
             times[i].push_back(results[static_cast<size_t>(i) + 1] * 1000.0);
@@ -409,21 +371,12 @@ BENCHMARK(BM_GameStartupToFirstFrame)
 // a whole frame (present included); engine_cpu_ms the main thread's CPU.
 void BM_GameSceneFrame800x600(benchmark::State& state)
 {
-    const ScratchFolder* data = DataSet();
-    if (!data)
-    {
-        state.SkipWithError("no data set (built without tools/)");
-        return;
-    }
     double cpu = 0.0;
     for (auto _ : state)
     {
         std::vector<double> results;
-        if (!Measure("frames", data->path, 2, results))
-        {
-            state.SkipWithError("the game did not run");
+        if (!Measure(state, "frames", 2, "the game did not run", results))
             return;
-        }
         state.SetIterationTime(results[0]);
         cpu += results[1];
     }
@@ -441,12 +394,6 @@ BENCHMARK(BM_GameSceneFrame800x600)->UseManualTime()->Iterations(2)->Unit(benchm
 void BM_GameSceneVsBaseline(benchmark::State& state)
 {
     setenv("SDL_VIDEODRIVER", "offscreen", 0);
-    const ScratchFolder* data = DataSet();
-    if (!data)
-    {
-        state.SkipWithError("no data set (built without tools/)");
-        return;
-    }
     std::vector<double> engine;
     std::vector<double> plain;
     std::vector<double> ratio;
@@ -455,11 +402,8 @@ void BM_GameSceneVsBaseline(benchmark::State& state)
     for (auto _ : state)
     {
         std::vector<double> results;
-        if (!Measure("versus", data->path, 5, results))
-        {
-            state.SkipWithError("the game or the baseline did not run");
+        if (!Measure(state, "versus", 5, "the game or the baseline did not run", results))
             return;
-        }
         state.SetIterationTime(results[0] / 1000.0);
         engine.push_back(results[0]);
         plain.push_back(results[1]);

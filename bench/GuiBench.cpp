@@ -4,7 +4,8 @@
 // the device headless; and drawing settings windows of the toolkit's widgets
 // with their skins and texts through Video. Run with SDL_VIDEODRIVER=offscreen
 // (set here when unset).
-#include "core/Shell.h"
+#include "BenchSupport.h"
+
 #include "gui/Button.h"
 #include "gui/CheckBox.h"
 #include "gui/EditBox.h"
@@ -14,7 +15,6 @@
 #include "gui/Widget.h"
 #include "support/DeviceWindow.h"
 #include "video/RenderPresets.h"
-#include "video/Video.h"
 
 #include <benchmark/benchmark.h>
 
@@ -71,6 +71,17 @@ struct Tree
         widget->events.clear();
     }
 
+    // One frame: clear, the 2D state, the whole tree, present.
+    void DrawFrame(IDirect3DDevice9* device)
+    {
+        device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0x00222244, 1.0f, 0);
+        device->BeginScene();
+        ApplyRenderPreset(device, RenderPreset::Screen);
+        root->DrawTree(device, 0, 0);
+        device->EndScene();
+        device->Present(nullptr, nullptr, nullptr, nullptr);
+    }
+
     SmartPtr<Widget> root;
 };
 
@@ -105,14 +116,7 @@ void BM_DrawTreeFrame(benchmark::State& state)
     }
     Tree tree(static_cast<int>(state.range(0)));
     for (auto _ : state)
-    {
-        device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0x00222244, 1.0f, 0);
-        device->BeginScene();
-        ApplyRenderPreset(device, RenderPreset::Screen);
-        tree.root->DrawTree(device, 0, 0);
-        device->EndScene();
-        device->Present(nullptr, nullptr, nullptr, nullptr);
-    }
+        tree.DrawFrame(device);
     state.counters["widgets"] = static_cast<double>(state.range(0) * 11 + 1);
     RefObject::CollectGarbage();
 }
@@ -136,12 +140,8 @@ Texture* PlainTexture(int size)
 void BM_DrawToolkitWindowsFrame(benchmark::State& state)
 {
     setenv("SDL_VIDEODRIVER", "offscreen", 0);
-    if (!g_mainWindow)
-        CreateMainWindow();
+    IDirect3DDevice9* device = StartVideo();
     Video& video = Video::Instance();
-    if (!video.device)
-        video.Initialize();
-    IDirect3DDevice9* device = video.device;
     if (!device)
     {
         state.SkipWithError("no video device");
@@ -169,14 +169,7 @@ void BM_DrawToolkitWindowsFrame(benchmark::State& state)
         }
     }
     for (auto _ : state)
-    {
-        device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0x00222244, 1.0f, 0);
-        device->BeginScene();
-        ApplyRenderPreset(device, RenderPreset::Screen);
-        tree.root->DrawTree(device, 0, 0);
-        device->EndScene();
-        device->Present(nullptr, nullptr, nullptr, nullptr);
-    }
+        tree.DrawFrame(device);
     state.counters["windows"] = static_cast<double>(state.range(0));
     video.SetFontTexture(nullptr);
     RefObject::CollectGarbage();

@@ -3,15 +3,15 @@
 // same per-triangle tests; and the time to bake the lightmaps of the data
 // set's testlevel.3ds under two point lights (needs the data set maker and a
 // display or SDL_VIDEODRIVER=offscreen, set here when unset).
+#include "BenchSupport.h"
+
 #include "core/RefObject.h"
-#include "core/Shell.h"
 #include "math/Intersection.h"
 #include "math/RayHit.h"
 #include "scene/Level.h"
 #include "scene/LevelTestSupport.h"
 #include "scene/Light.h"
 #include "scene/SceneGraph.h"
-#include "video/Video.h"
 
 #include <benchmark/benchmark.h>
 
@@ -19,7 +19,6 @@
 #include <filesystem>
 #include <random>
 #include <string>
-#include <unistd.h>
 #include <vector>
 
 namespace
@@ -158,7 +157,9 @@ bool Ready(benchmark::State& state, const Field* field)
     return true;
 }
 
-void BM_LevelRayCastOctree(benchmark::State& state)
+// One query per iteration, over the field's segments in turn.
+template <typename Query>
+void RunQueries(benchmark::State& state, const std::vector<Segment> Field::*segments, Query query)
 {
     const Field* field = TheField();
     if (!Ready(state, field))
@@ -166,61 +167,42 @@ void BM_LevelRayCastOctree(benchmark::State& state)
     size_t i = 0;
     for (auto _ : state)
     {
-        const Segment& s = field->rays[i++ % kQueries];
         RayHit hit;
-        field->level->RayCast(s.from, s.to, hit);
+        query(*field, (field->*segments)[i++ % kQueries], hit);
         benchmark::DoNotOptimize(hit.distance);
     }
     state.SetItemsProcessed(state.iterations());
+}
+
+void BM_LevelRayCastOctree(benchmark::State& state)
+{
+    RunQueries(state, &Field::rays,
+               [](const Field& field, const Segment& s, RayHit& hit)
+               { field.level->RayCast(s.from, s.to, hit); });
 }
 BENCHMARK(BM_LevelRayCastOctree);
 
 void BM_LevelRayCastBruteForce(benchmark::State& state)
 {
-    const Field* field = TheField();
-    if (!Ready(state, field))
-        return;
-    size_t i = 0;
-    for (auto _ : state)
-    {
-        RayHit hit;
-        BruteRayCast(field->triangles, field->rays[i++ % kQueries], hit);
-        benchmark::DoNotOptimize(hit.distance);
-    }
-    state.SetItemsProcessed(state.iterations());
+    RunQueries(state, &Field::rays,
+               [](const Field& field, const Segment& s, RayHit& hit)
+               { BruteRayCast(field.triangles, s, hit); });
 }
 BENCHMARK(BM_LevelRayCastBruteForce);
 
 void BM_LevelSweepOctree(benchmark::State& state)
 {
-    const Field* field = TheField();
-    if (!Ready(state, field))
-        return;
-    size_t i = 0;
-    for (auto _ : state)
-    {
-        const Segment& s = field->moves[i++ % kQueries];
-        RayHit hit;
-        field->level->Sweep(s.from, s.to, kRadii, hit);
-        benchmark::DoNotOptimize(hit.distance);
-    }
-    state.SetItemsProcessed(state.iterations());
+    RunQueries(state, &Field::moves,
+               [](const Field& field, const Segment& s, RayHit& hit)
+               { field.level->Sweep(s.from, s.to, kRadii, hit); });
 }
 BENCHMARK(BM_LevelSweepOctree);
 
 void BM_LevelSweepBruteForce(benchmark::State& state)
 {
-    const Field* field = TheField();
-    if (!Ready(state, field))
-        return;
-    size_t i = 0;
-    for (auto _ : state)
-    {
-        RayHit hit;
-        BruteSweep(field->triangles, field->moves[i++ % kQueries], hit);
-        benchmark::DoNotOptimize(hit.distance);
-    }
-    state.SetItemsProcessed(state.iterations());
+    RunQueries(state, &Field::moves,
+               [](const Field& field, const Segment& s, RayHit& hit)
+               { BruteSweep(field.triangles, s, hit); });
 }
 BENCHMARK(BM_LevelSweepBruteForce);
 
@@ -235,28 +217,21 @@ double LightmapFiles(const std::string& folder)
 }
 #endif
 
-// One whole bake of testlevel.3ds made by the maker in a scratch folder,
-// where the lightmap files are written, under two point lights.
+// One whole bake of testlevel.3ds made by the maker in a scratch folder of its
+// own, where the lightmap files are written, under two point lights.
 void BM_LevelBakeTestLevel(benchmark::State& state)
 {
 #ifdef TOLVI_MAKEDATA
     setenv("SDL_VIDEODRIVER", "offscreen", 0);
-    if (!g_mainWindow)
-        CreateMainWindow();
-    if (!Video::Instance().device)
-        Video::Instance().Initialize();
-    std::string folder =
-        (std::filesystem::temp_directory_path() / "tolvi_level_bench_XXXXXX").string();
-    char previous[4096];
-    if (!Video::Instance().device || !mkdtemp(folder.data()) || !getcwd(previous, sizeof previous))
+    if (!StartVideo())
     {
-        state.SkipWithError("no video device or scratch folder");
+        state.SkipWithError("no video device");
         return;
     }
-    const std::string make = std::string("\"") + TOLVI_MAKEDATA + "\" \"" + folder + "\"";
+    ScratchFolder folder("level-bench");
+    WorkingFolder inside(folder.path);
     SmartPtr<Level> level = new Level();
-    if (std::system(make.c_str()) != 0 || chdir(folder.c_str()) != 0 ||
-        level->Load("testlevel.3ds") != 0)
+    if (!MakeDataSet(folder.path) || level->Load("testlevel.3ds") != 0)
     {
         state.SkipWithError("the data set's testlevel.3ds did not load");
         return;
@@ -276,7 +251,7 @@ void BM_LevelBakeTestLevel(benchmark::State& state)
     }
     for (auto _ : state)
         level->BuildLightmaps();
-    state.counters["lightmaps"] = LightmapFiles(folder);
+    state.counters["lightmaps"] = LightmapFiles(folder.path);
 
     for (const SmartPtr<Light>& light : lights)
         root->RemoveChild(light.Get());
@@ -285,9 +260,6 @@ void BM_LevelBakeTestLevel(benchmark::State& state)
     lights.clear();
     RefObject::CollectGarbage();
     SetWindowTextA(g_mainWindow, "Tolvi output");
-    if (chdir(previous) != 0)
-        state.SkipWithError("cannot return to the working folder");
-    std::filesystem::remove_all(folder);
 #else
     state.SkipWithError("built without the data set maker");
 #endif

@@ -8,7 +8,6 @@
 #include "GlBaseline.h"
 
 #include "core/RefObject.h"
-#include "core/Shell.h"
 #include "platform/VideoTestHooks.h"
 #include "scene/Camera.h"
 #include "scene/Light.h"
@@ -24,13 +23,11 @@
 #include <epoxy/gl.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cmath>
 #include <cstddef>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
-#include <unistd.h>
 #include <vector>
 
 namespace
@@ -127,20 +124,13 @@ void BM_Model50kFrameVsBaseline(benchmark::State& state)
 
     // The engine as the game starts it, with the model, a camera and one
     // white directional light shining along +z.
-    CreateMainWindow();
     Video& video = Video::Instance();
-    video.Initialize();
-    if (!video.device)
+    if (!StartVideo())
     {
         state.SkipWithError("no video device");
         return;
     }
-    char previous[4096];
-    if (!getcwd(previous, sizeof previous) || chdir(folder.path.c_str()) != 0)
-    {
-        state.SkipWithError("no scratch folder");
-        return;
-    }
+    WorkingFolder inside(folder.path);
     SmartPtr<StaticModel> model = new StaticModel("grid.3ds");
     SmartPtr<Camera> camera = new Camera();
     camera->position = Vector3(80.0f, 80.0f, -140.0f);
@@ -206,20 +196,8 @@ void BM_Model50kFrameVsBaseline(benchmark::State& state)
     {
         double engine = 0.0;
         double plain = 0.0;
-        for (int k = 0; k < 2; ++k)
-        {
-            auto start = std::chrono::steady_clock::now();
-            if ((engineTimes.size() + static_cast<size_t>(k)) % 2 == 0)
-            {
-                engineFrame();
-                engine = Milliseconds(start);
-            }
-            else
-            {
-                baseline.DrawFrame();
-                plain = Milliseconds(start);
-            }
-        }
+        RacePair(
+            engineTimes.size(), engineFrame, [&baseline] { baseline.DrawFrame(); }, engine, plain);
         engineTimes.push_back(engine);
         baselineTimes.push_back(plain);
         ratios.push_back(engine / plain);
@@ -238,8 +216,6 @@ void BM_Model50kFrameVsBaseline(benchmark::State& state)
     camera = nullptr;
     light = nullptr;
     RefObject::CollectGarbage();
-    if (chdir(previous) != 0)
-        state.SkipWithError("cannot go back to the working folder");
 }
 BENCHMARK(BM_Model50kFrameVsBaseline)->Unit(benchmark::kMillisecond)->UseManualTime();
 } // namespace

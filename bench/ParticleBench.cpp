@@ -1,8 +1,9 @@
 // Particles updated, and updated and drawn, per second with 10,000 live
 // particles in one system. The drawing benchmark needs a display or
 // SDL_VIDEODRIVER=offscreen.
+#include "BenchSupport.h"
+
 #include "core/RefObject.h"
-#include "core/Shell.h"
 #include "scene/Camera.h"
 #include "scene/ParticleSystem.h"
 #include "scene/SceneGraph.h"
@@ -52,12 +53,8 @@ BENCHMARK(BM_ParticlesUpdate10000);
 // camera-facing square.
 void BM_ParticlesUpdateDraw10000(benchmark::State& state)
 {
-    if (!g_mainWindow)
-        CreateMainWindow();
     Video& video = Video::Instance();
-    if (!video.device)
-        video.Initialize();
-    if (!video.device)
+    if (!StartVideo())
     {
         state.SkipWithError("no video device");
         return;

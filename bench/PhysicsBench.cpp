@@ -3,14 +3,14 @@
 // dynamic boxes. Each iteration is one 0.05 s step; the rate counter
 // "sim_s_per_s" is the simulated time per second of wall time. The boxes are
 // loaded from 3DS models, which needs a display or SDL_VIDEODRIVER=offscreen.
+#include "BenchSupport.h"
+
 #include "core/RefObject.h"
-#include "core/Shell.h"
 #include "game/BoxModelFile.h"
 #include "game/Physics.h"
 #include "game/PhysicsBox.h"
 #include "scene/SceneGraph.h"
 #include "support/ImageFiles.h"
-#include "video/Video.h"
 
 #include <benchmark/benchmark.h>
 
@@ -31,10 +31,7 @@ struct Obstacle
 // dynamic ones start 0.1 higher, as the level reader places them).
 void StepWorld(benchmark::State& state, const std::vector<Obstacle>& obstacles)
 {
-    if (!g_mainWindow)
-        CreateMainWindow();
-    if (!Video::Instance().device)
-        Video::Instance().Initialize();
+    StartVideo();
     ScratchFolder folder;
     std::string crate = folder.File("crate.3ds");
     std::string wall = folder.File("wall.3ds");

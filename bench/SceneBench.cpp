@@ -1,8 +1,9 @@
 // Cost of the scene graph's update and render traversals over 1,000 nodes and
 // of ray queries against a graph of 1,000 nodes. The render benchmark needs a
 // display or SDL_VIDEODRIVER=offscreen.
+#include "BenchSupport.h"
+
 #include "core/RefObject.h"
-#include "core/Shell.h"
 #include "math/RayHit.h"
 #include "scene/SceneGraph.h"
 #include "video/Video.h"
@@ -53,11 +54,7 @@ BENCHMARK(BM_SceneGraphUpdate1000);
 // node goes to the device (the nodes draw nothing themselves).
 void BM_SceneGraphUpdateRender1000(benchmark::State& state)
 {
-    if (!g_mainWindow)
-        CreateMainWindow();
-    if (!Video::Instance().device)
-        Video::Instance().Initialize();
-    IDirect3DDevice9* device = Video::Instance().device;
+    IDirect3DDevice9* device = StartVideo();
     if (!device)
     {
         state.SkipWithError("no video device");

@@ -2,54 +2,33 @@
 // triangles drawn from a few camera places with level of detail and culling,
 // against every patch at full detail. Needs the data set maker (tools/) and
 // SDL_VIDEODRIVER=offscreen without a display.
+#include "BenchSupport.h"
+
 #include "core/RefObject.h"
-#include "core/Shell.h"
 #include "math/Frustum.h"
 #include "scene/Camera.h"
 #include "scene/Terrain.h"
-#include "video/Video.h"
 
 #include <benchmark/benchmark.h>
 
 #include <cstdlib>
-#include <filesystem>
-#include <string>
-#include <unistd.h>
 
 namespace
 {
-// The terrain loaded from a data set made once into a temporary folder; null
-// when the maker or the device is missing.
+// The terrain loaded from the data set; null when the maker or the device is
+// missing.
 Terrain* DataSetTerrain()
 {
     static Terrain* terrain = []() -> Terrain*
     {
-#ifdef TOLVI_MAKEDATA
         setenv("SDL_VIDEODRIVER", "offscreen", 0);
-        if (!g_mainWindow)
-            CreateMainWindow();
-        if (!Video::Instance().device)
-            Video::Instance().Initialize();
-        if (!Video::Instance().device)
+        const ScratchFolder* data = SharedDataSet();
+        if (!data || !StartVideo())
             return nullptr;
-        std::string folder =
-            (std::filesystem::temp_directory_path() / "tolvi_terrain_bench_XXXXXX").string();
-        if (!mkdtemp(folder.data()))
-            return nullptr;
-        const std::string command = std::string("\"") + TOLVI_MAKEDATA + "\" \"" + folder + "\"";
-        if (std::system(command.c_str()) != 0)
-            return nullptr;
-        const std::filesystem::path previous = std::filesystem::current_path();
-        std::filesystem::current_path(folder);
+        WorkingFolder inside(data->path);
         Terrain* loaded = new Terrain("data\\terrain.raw", 513, 513);
         loaded->AddRef();
-        std::filesystem::current_path(previous);
-        std::error_code ignored;
-        std::filesystem::remove_all(folder, ignored);
         return loaded->patches.empty() ? nullptr : loaded;
-#else
-        return nullptr;
-#endif
     }();
     return terrain;
 }

@@ -949,6 +949,9 @@ HRESULT GlDevice::CreateTexture(UINT textureWidth, UINT textureHeight, UINT leve
     if (textureWidth == 0 || textureHeight == 0 || textureWidth > kMaxTextureSide ||
         textureHeight > kMaxTextureSide || TextureFormatBytes(format) == 0)
         return D3DERR_INVALIDCALL;
+    // The texture's name is made in this device's context, whichever was
+    // current before.
+    MakeCurrent();
     GlTexture* created =
         new GlTexture(this, textureWidth, textureHeight, levels, usage, format, pool);
     resources.push_back(created);
@@ -1028,11 +1031,8 @@ HRESULT GlDevice::DrawPrimitiveUP(D3DPRIMITIVETYPE type, UINT primitiveCount, co
                nullptr, D3DFMT_UNKNOWN))
         return D3D_OK;
     FlushBatch();
-    MakeCurrent();
-    size_t bytes = VertexBytes(vertexCount, stride, layout);
-    ReserveStream(bytes + ScreenPositionBytes(vertexCount, layout) + 2 * kStreamAlignment);
-    DrawSource source = Stream(vertices, bytes);
-    return Draw(type, primitiveCount, source, stride, vertexCount, nullptr, D3DFMT_UNKNOWN);
+    return DrawStreamed(type, primitiveCount, vertices, VertexBytes(vertexCount, stride, layout),
+                        stride, vertexCount, nullptr, 0, D3DFMT_UNKNOWN);
 }
 
 HRESULT GlDevice::DrawIndexedPrimitiveUP(D3DPRIMITIVETYPE type, UINT minIndex, UINT vertexCount,
@@ -1061,15 +1061,25 @@ HRESULT GlDevice::DrawIndexedPrimitiveUP(D3DPRIMITIVETYPE type, UINT minIndex, U
                vertexCount, indices, indexFormat))
         return D3D_OK;
     FlushBatch();
+    return DrawStreamed(
+        type, primitiveCount, vertices, VertexBytes(minIndex + vertexCount, stride, layout), stride,
+        minIndex + vertexCount, indices,
+        static_cast<size_t>(indexCount) * (indexFormat == D3DFMT_INDEX32 ? 4 : 2), indexFormat);
+}
+
+HRESULT GlDevice::DrawStreamed(D3DPRIMITIVETYPE type, UINT primitiveCount, const void* vertices,
+                               size_t vertexBytes, UINT stride, UINT vertexCount,
+                               const void* indices, size_t indexBytes, D3DFORMAT indexFormat)
+{
     MakeCurrent();
-    size_t vertexBytes = VertexBytes(minIndex + vertexCount, stride, layout);
-    size_t indexBytes = static_cast<size_t>(indexCount) * (indexFormat == D3DFMT_INDEX32 ? 4 : 2);
-    ReserveStream(vertexBytes + indexBytes + ScreenPositionBytes(minIndex + vertexCount, layout) +
-                  3 * kStreamAlignment);
+    ReserveStream(vertexBytes + indexBytes + ScreenPositionBytes(vertexCount, DecodeFvf(fvf)) +
+                  (indices ? 3 : 2) * kStreamAlignment);
     DrawSource vertexSource = Stream(vertices, vertexBytes);
+    if (!indices)
+        return Draw(type, primitiveCount, vertexSource, stride, vertexCount, nullptr,
+                    D3DFMT_UNKNOWN);
     DrawSource indexSource = Stream(indices, indexBytes);
-    return Draw(type, primitiveCount, vertexSource, stride, minIndex + vertexCount, &indexSource,
-                indexFormat);
+    return Draw(type, primitiveCount, vertexSource, stride, vertexCount, &indexSource, indexFormat);
 }
 
 bool GlDevice::BatchReadsTransforms() const
@@ -1117,17 +1127,11 @@ void GlDevice::FlushBatch()
     batch.open = false;
     if (!batch.indices.empty())
     {
-        const FvfLayout layout = DecodeFvf(fvf);
-        MakeCurrent();
-        const size_t indexBytes = batch.indices.size() * sizeof(uint16_t);
-        ReserveStream(batch.vertices.size() + indexBytes +
-                      ScreenPositionBytes(batch.vertexCount, layout) + 3 * kStreamAlignment);
-        DrawSource vertices = Stream(batch.vertices.data(), batch.vertices.size());
-        DrawSource indices = Stream(batch.indices.data(), indexBytes);
         const UINT corners = batch.lines ? 2 : 3;
-        Draw(batch.lines ? D3DPT_LINELIST : D3DPT_TRIANGLELIST,
-             static_cast<UINT>(batch.indices.size()) / corners, vertices, batch.stride,
-             batch.vertexCount, &indices, D3DFMT_INDEX16);
+        DrawStreamed(batch.lines ? D3DPT_LINELIST : D3DPT_TRIANGLELIST,
+                     static_cast<UINT>(batch.indices.size()) / corners, batch.vertices.data(),
+                     batch.vertices.size(), batch.stride, batch.vertexCount, batch.indices.data(),
+                     batch.indices.size() * sizeof(uint16_t), D3DFMT_INDEX16);
     }
     batch.vertices.clear();
     batch.indices.clear();

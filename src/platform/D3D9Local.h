@@ -145,6 +145,10 @@ protected:
     std::vector<uint8_t> data;
 
 private:
+    // New storage for the buffer object, holding all the bytes; the buffer
+    // is bound.
+    void StoreAll();
+
     ULONG refCount = 1;
     GlDevice* device;
     GLuint name = 0;
@@ -349,6 +353,11 @@ private:
     {
         return (streamHead + kStreamAlignment - 1) & ~(kStreamAlignment - 1);
     }
+    // Copies the vertices, and the indices when set, into the streaming buffer
+    // and draws them from there.
+    HRESULT DrawStreamed(D3DPRIMITIVETYPE type, UINT primitiveCount, const void* vertices,
+                         size_t vertexBytes, UINT stride, UINT vertexCount, const void* indices,
+                         size_t indexBytes, D3DFORMAT indexFormat);
     // indices, when set, are in indexFormat.
     HRESULT Draw(D3DPRIMITIVETYPE type, UINT primitiveCount, const DrawSource& vertices,
                  UINT stride, UINT vertexCount, const DrawSource* indices, D3DFORMAT indexFormat);

@@ -449,9 +449,14 @@ template <class Interface> bool GlBuffer<Interface>::Create()
     }
     glGenBuffers(1, &name);
     device->BindBuffer(target, name);
+    StoreAll();
+    return glGetError() == GL_NO_ERROR;
+}
+
+template <class Interface> void GlBuffer<Interface>::StoreAll()
+{
     glBufferData(target, static_cast<GLsizeiptr>(data.size()), data.data(),
                  (usage & D3DUSAGE_DYNAMIC) ? GL_DYNAMIC_DRAW : GL_STATIC_DRAW);
-    return glGetError() == GL_NO_ERROR;
 }
 
 template <class Interface> ULONG GlBuffer<Interface>::AddRef()
@@ -522,8 +527,7 @@ template <class Interface> HRESULT GlBuffer<Interface>::Unlock()
         // A whole new content gets new storage, so GL need not wait for draws
         // still reading the old one.
         if (dirtyBegin == 0 && dirtyEnd == Length())
-            glBufferData(target, static_cast<GLsizeiptr>(data.size()), data.data(),
-                         (usage & D3DUSAGE_DYNAMIC) ? GL_DYNAMIC_DRAW : GL_STATIC_DRAW);
+            StoreAll();
         else
             glBufferSubData(target, dirtyBegin, dirtyEnd - dirtyBegin, data.data() + dirtyBegin);
     }

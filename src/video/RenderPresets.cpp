@@ -4,11 +4,11 @@
 
 namespace
 {
-void SetSampler0(IDirect3DDevice9* device, DWORD minMag, DWORD mip)
+void SetSampler(IDirect3DDevice9* device, DWORD sampler, DWORD minMag, DWORD mip)
 {
-    device->SetSamplerState(0, D3DSAMP_MINFILTER, minMag);
-    device->SetSamplerState(0, D3DSAMP_MAGFILTER, minMag);
-    device->SetSamplerState(0, D3DSAMP_MIPFILTER, mip);
+    device->SetSamplerState(sampler, D3DSAMP_MINFILTER, minMag);
+    device->SetSamplerState(sampler, D3DSAMP_MAGFILTER, minMag);
+    device->SetSamplerState(sampler, D3DSAMP_MIPFILTER, mip);
 }
 
 void SetSourceAlphaBlending(IDirect3DDevice9* device)
@@ -29,7 +29,7 @@ void SetLines(IDirect3DDevice9* device, bool depth)
     device->SetVertexShader(nullptr);
     // Lines carry no texture coordinates; the filters are set so that what
     // follows finds the scene's usual sampling.
-    SetSampler0(device, D3DTEXF_LINEAR, D3DTEXF_POINT);
+    SetSampler(device, 0, D3DTEXF_LINEAR, D3DTEXF_POINT);
     device->SetRenderState(D3DRS_ALPHABLENDENABLE, FALSE);
     // A texture left on stage 1 (a lightmap) would tint the lines.
     device->SetTextureStageState(1, D3DTSS_COLOROP, D3DTOP_DISABLE);
@@ -63,11 +63,7 @@ void SetLevelTriangles(IDirect3DDevice9* device)
     device->SetPixelShader(nullptr);
     device->SetVertexShader(nullptr);
     for (DWORD sampler = 0; sampler <= 1; ++sampler)
-    {
-        device->SetSamplerState(sampler, D3DSAMP_MINFILTER, D3DTEXF_LINEAR);
-        device->SetSamplerState(sampler, D3DSAMP_MAGFILTER, D3DTEXF_LINEAR);
-        device->SetSamplerState(sampler, D3DSAMP_MIPFILTER, D3DTEXF_POINT);
-    }
+        SetSampler(device, sampler, D3DTEXF_LINEAR, D3DTEXF_POINT);
     device->SetTextureStageState(1, D3DTSS_COLOROP, D3DTOP_MODULATE);
     device->SetTextureStageState(1, D3DTSS_COLORARG1, D3DTA_TEXTURE);
     device->SetTextureStageState(1, D3DTSS_COLORARG2, D3DTA_CURRENT);
@@ -91,7 +87,7 @@ void ApplyRenderPreset(IDirect3DDevice9* device, RenderPreset preset)
         break;
     case RenderPreset::Screen:
         device->SetVertexShader(nullptr);
-        SetSampler0(device, D3DTEXF_POINT, D3DTEXF_NONE);
+        SetSampler(device, 0, D3DTEXF_POINT, D3DTEXF_NONE);
         SetSourceAlphaBlending(device);
         device->SetTextureStageState(1, D3DTSS_COLOROP, D3DTOP_DISABLE);
         device->SetFVF(kScreenVertexFvf);

@@ -697,13 +697,17 @@ TEST_F(D3D9DeviceTest, MipLevelsFollowTheTopLevelTheyWereMadeFrom)
                 }
             texture->UnlockRect(0);
         };
-        auto drawSmall = [&]
+        // The texture drawn on 2 by 2 pixels, `after` done before the picture
+        // is read back.
+        auto drawSmallThen = [&](auto&& after)
         {
             device->Clear(0, nullptr, D3DCLEAR_TARGET, kBackground, 1.0f, 0);
             device->SetTexture(0, texture);
             DrawQuad(device, 40, 40, 42, 42, 0, 0xFFFFFFFF);
+            after();
             return w.Read().At(40, 40);
         };
+        auto drawSmall = [&] { return drawSmallThen([] {}); };
         // Nothing written yet: zeros, at every level.
         D3DLOCKED_RECT fresh;
         ASSERT_EQ(texture->LockRect(0, &fresh, nullptr, D3DLOCK_READONLY), D3D_OK);
@@ -729,14 +733,6 @@ TEST_F(D3D9DeviceTest, MipLevelsFollowTheTopLevelTheyWereMadeFrom)
         // A quad drawn and not yet read back samples the levels as they were
         // at its draw: neither new pixels (a discarding lock reads nothing
         // back) nor a new chain after it reach it.
-        auto drawSmallThen = [&](auto&& after)
-        {
-            device->Clear(0, nullptr, D3DCLEAR_TARGET, kBackground, 1.0f, 0);
-            device->SetTexture(0, texture);
-            DrawQuad(device, 40, 40, 42, 42, 0, 0xFFFFFFFF);
-            after();
-            return w.Read().At(40, 40);
-        };
         fill(true);
         texture->GenerateMipSubLevels();
         EXPECT_TRUE(ColorNear(drawSmallThen([&] { fill(false, D3DLOCK_DISCARD); }), kPurple, 6))
@@ -813,4 +809,25 @@ TEST(D3D9TwoDevices, EachDrawsIntoItsOwnTarget)
     EXPECT_TRUE(ColorNear(first.Read().At(4, 4), 0xFF0000FF));
     EXPECT_TRUE(ColorNear(first.Read().At(20, 20), 0xFFFF0000));
     EXPECT_TRUE(ColorNear(second.Read().At(4, 4), 0xFF00FF00));
+}
+
+// A texture made after another device went (its context was current, and
+// none is now) is still made in its own device's context.
+TEST(D3D9TwoDevices, ATextureMadeAfterAnotherDeviceWentIsItsDevicesOwn)
+{
+    DeviceWindow first;
+    ASSERT_TRUE(first.device);
+    {
+        DeviceWindow second;
+        ASSERT_TRUE(second.device);
+        second.device->Clear(0, nullptr, D3DCLEAR_TARGET, 0x0000FF00, 1.0f, 0);
+    }
+    IDirect3DTexture9* texture = MakeTexture(first.device, 1, 1, {0xFFFF0000});
+    ASSERT_TRUE(texture);
+    first.device->SetRenderState(D3DRS_LIGHTING, FALSE);
+    first.device->SetTexture(0, texture);
+    DrawQuad(first.device, 0, 0, 8, 8, 0, 0xFFFFFFFF);
+    first.device->SetTexture(0, nullptr);
+    EXPECT_TRUE(ColorNear(first.Read().At(4, 4), 0xFFFF0000));
+    texture->Release();
 }
