@@ -1,5 +1,6 @@
-// The real video subsystem on the main window, started once per test process,
-// and read-back of the frame it presented.
+// The real video subsystem on the main window, started by the first test that
+// needs it (and again after a test shut it down), and read-back of the frame
+// it presented.
 #pragma once
 
 #include "core/Shell.h"
@@ -8,19 +9,14 @@
 
 namespace VideoTestSupport
 {
-// Creates the main window and initialises Video on the first call; true while
-// a device exists.
+// Creates the main window and initialises Video where either is missing; true
+// while a device exists.
 inline bool Start()
 {
-    static bool started = []
-    {
-        if (!g_mainWindow)
-            CreateMainWindow();
-        if (!Video::Instance().device)
-            Video::Instance().Initialize();
-        return true;
-    }();
-    (void)started;
+    if (!g_mainWindow)
+        CreateMainWindow();
+    if (!Video::Instance().device)
+        Video::Instance().Initialize();
     return Video::Instance().device != nullptr;
 }
 
