@@ -161,7 +161,7 @@ TEST_F(DirectInputTest, FocusLossLosesTheDevicesUntilTheFocusReturns)
     Pump();
     ASSERT_EQ(ReadKeys()[0x11], 0x80);
 
-    PushFocus(SDL_WINDOWEVENT_FOCUS_LOST);
+    PushFocus(SDL_WINDOWEVENT_FOCUS_LOST, window.window);
     std::vector<MSG> messages = Pump();
     ASSERT_EQ(messages.size(), 1u);
     EXPECT_EQ(messages[0].message, WM_ACTIVATE);
@@ -174,7 +174,7 @@ TEST_F(DirectInputTest, FocusLossLosesTheDevicesUntilTheFocusReturns)
 
     // Motion while away is not reported; the key released elsewhere is up.
     PushMotion(50, 0);
-    PushFocus(SDL_WINDOWEVENT_FOCUS_GAINED);
+    PushFocus(SDL_WINDOWEVENT_FOCUS_GAINED, window.window);
     messages = Pump();
     ASSERT_EQ(messages.size(), 1u);
     EXPECT_EQ(messages[0].wParam, 1u);

@@ -2,6 +2,8 @@
 // them; the platform's message pump takes them to the main window.
 #pragma once
 
+#include "platform/SdlWindow.h"
+
 #include <SDL.h>
 #include <gtest/gtest.h>
 
@@ -48,11 +50,14 @@ inline void PushButton(Uint8 button, bool down)
     PushSdlEvent(event);
 }
 
-// SDL_WINDOWEVENT_FOCUS_GAINED or SDL_WINDOWEVENT_FOCUS_LOST.
-inline void PushFocus(Uint8 change)
+// SDL_WINDOWEVENT_FOCUS_GAINED or SDL_WINDOWEVENT_FOCUS_LOST, for the window
+// given, or for the main window.
+inline void PushFocus(Uint8 change, HWND window = nullptr)
 {
     SDL_Event event = {};
     event.type = SDL_WINDOWEVENT;
     event.window.event = change;
+    if (window)
+        event.window.windowID = SDL_GetWindowID(PlatformGetSdlWindow(window));
     PushSdlEvent(event);
 }
