@@ -1,6 +1,7 @@
 #include "tds/TdsReader.h"
 
 #include "core/Log.h"
+#include "math/FloatBits.h"
 #include "platform/Files.h"
 
 #include <algorithm>
@@ -87,10 +88,7 @@ uint32_t LoadU32(const uint8_t* p)
 
 float LoadFloat(const uint8_t* p)
 {
-    uint32_t bits = LoadU32(p);
-    float value;
-    std::memcpy(&value, &bits, sizeof(value));
-    return value;
+    return BitsFloat(LoadU32(p));
 }
 } // namespace
 
