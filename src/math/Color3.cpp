@@ -55,6 +55,21 @@ uint32_t Color3::ToARGB() const
     return 0xFF000000u + (Byte(r) << 16) + (Byte(g) << 8) + Byte(b);
 }
 
+uint32_t Color3::ToARGB(float opacity) const
+{
+    return (ToARGB() & 0x00FFFFFFu) | AlphaByte(opacity) << 24;
+}
+
+uint32_t Color3::AlphaByte(float opacity)
+{
+    float scaled = opacity * 255.0f;
+    if (!(scaled > 0.0f))
+        return 0;
+    if (scaled >= 255.0f)
+        return 255;
+    return static_cast<uint32_t>(scaled);
+}
+
 uint32_t Color3::ToRGBA() const
 {
     return (Byte(b) << 24) + (Byte(g) << 16) + (Byte(r) << 8) + 0xFFu;

@@ -24,6 +24,8 @@ struct Color3
     // saturate instead of wrapping.
     // 0xFF000000 | R << 16 | G << 8 | B.
     uint32_t ToARGB() const;
+    // The same with the alpha byte of an opacity in place of 0xFF.
+    uint32_t ToARGB(float opacity) const;
     // B << 24 | G << 16 | R << 8 | 0xFF.
     uint32_t ToRGBA() const;
     // R5 << 11 | G6 << 5 | B5.
@@ -31,6 +33,10 @@ struct Color3
     // B5 << 11 | G6 << 5 | R5.
     uint16_t ToBGR565() const;
 
+    // An opacity's alpha byte: times 255 in float, clamped before the
+    // conversion (an out-of-range float to int is undefined), then truncated;
+    // NaN gives 0.
+    static uint32_t AlphaByte(float opacity);
     // Reads the R, G and B bytes of an ARGB pixel; alpha is ignored.
     static Color3 FromARGB(uint32_t argb);
 };

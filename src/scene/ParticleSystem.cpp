@@ -93,10 +93,7 @@ void ParticleSystem::Update(float dt)
 
 uint32_t ParticleSystem::VertexColour(const Color3& colour, float life)
 {
-    float scaled = life * 255.0f;
-    // Compared before the conversion so that any life gives a defined byte.
-    uint32_t alpha = scaled >= 255.0f ? 255u : scaled >= 1.0f ? static_cast<uint32_t>(scaled) : 0u;
-    return (colour.ToARGB() & 0x00FFFFFFu) | alpha << 24;
+    return colour.ToARGB(life);
 }
 
 void ParticleSystem::Render(IDirect3DDevice9* device)
