@@ -3,7 +3,6 @@
 #include "core/Log.h"
 #include "game/OdePose.h"
 #include "game/Physics.h"
-#include "math/D3DXMath.h"
 #include "scene/ParticleSystem.h"
 #include "scene/Projectile.h"
 #include "scene/SceneGraph.h"
@@ -232,13 +231,7 @@ void Tank::Update(float dt)
     // The traversal built the matrices from the pose before this update; build
     // them again so that this frame draws (and the children hang from) the
     // chassis pose after this frame's physics step.
-    Matrix rotation;
-    Matrix translation;
-    D3DXMatrixRotationQuaternion(&rotation, &orientation);
-    D3DXMatrixTranslation(&translation, position.x, position.y, position.z);
-    D3DXMatrixMultiply(&localMatrix, &rotation, &translation);
-    const Matrix parentWorld = GetParent() ? GetParent()->worldMatrix : Matrix();
-    D3DXMatrixMultiply(&worldMatrix, &localMatrix, &parentWorld);
+    BuildMatrices(GetParent() ? GetParent()->worldMatrix : Matrix());
 }
 
 void Tank::Fire()

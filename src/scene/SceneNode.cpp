@@ -58,7 +58,7 @@ const Matrix& SceneNode::GetMatrix() const
     return parent ? worldMatrix : localMatrix;
 }
 
-template <bool kUpdate> void SceneNode::Traverse(const Matrix& parentWorld, float dt)
+void SceneNode::BuildMatrices(const Matrix& parentWorld)
 {
     Matrix rotation;
     Matrix translation;
@@ -66,6 +66,11 @@ template <bool kUpdate> void SceneNode::Traverse(const Matrix& parentWorld, floa
     D3DXMatrixTranslation(&translation, position.x, position.y, position.z);
     D3DXMatrixMultiply(&localMatrix, &rotation, &translation);
     D3DXMatrixMultiply(&worldMatrix, &localMatrix, &parentWorld);
+}
+
+template <bool kUpdate> void SceneNode::Traverse(const Matrix& parentWorld, float dt)
+{
+    BuildMatrices(parentWorld);
 
     if (kUpdate)
         Update(dt);

@@ -116,6 +116,9 @@ protected:
     Message* CreateBaseStateMessage();
     // Reads that block from `position` on.
     void ApplyBaseState(Message& message);
+    // localMatrix from orientation and position, and worldMatrix from it under
+    // the parent's world transform.
+    void BuildMatrices(const Matrix& parentWorld);
 
 private:
     template <bool kUpdate> void Traverse(const Matrix& parentWorld, float dt);
