@@ -2,7 +2,6 @@
 // program's start-up, main loop and shut-down as WinMain runs them, with the
 // clock and the keys injected and the presented frames read back.
 #include "core/ProgramSession.h"
-#include "core/VectorNear.h"
 #include "game/Mod.h"
 #include "game/Tank.h"
 #include "gui/GuiImage.h"
@@ -18,6 +17,7 @@
 #include "support/SceneFixture.h"
 #include "support/SdlEvents.h"
 #include "support/TextFiles.h"
+#include "support/VectorNear.h"
 #include "support/Wait.h"
 #include "tools/MakerRun.h"
 #include "video/Video.h"

@@ -1,8 +1,8 @@
 // ODE's vectors as the engine's, for comparing with VectorNear.
 #pragma once
 
-#include "core/VectorNear.h"
 #include "game/OdePose.h"
+#include "support/VectorNear.h"
 
 inline Vector3 Of(const dReal* v)
 {

@@ -4,8 +4,8 @@
 // and z).
 #pragma once
 
-#include "core/VectorNear.h"
 #include "math/Vector3.h"
+#include "support/VectorNear.h"
 #include "tds/TdsReader.h"
 
 #include <algorithm>
