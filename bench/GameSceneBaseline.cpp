@@ -4,9 +4,9 @@
 #include "GlBaseline.h"
 
 #include "core/Timer.h"
-#include "game/Physics.h"
-#include "game/PhysicsBox.h"
 #include "game/Tank.h"
+#include "physics/Physics.h"
+#include "physics/PhysicsBox.h"
 #include "scene/Camera.h"
 #include "scene/Light.h"
 #include "scene/SceneGraph.h"

@@ -6,9 +6,9 @@
 #include "BenchSupport.h"
 
 #include "core/RefObject.h"
-#include "game/BoxModelFile.h"
-#include "game/Physics.h"
-#include "game/PhysicsBox.h"
+#include "physics/BoxModelFile.h"
+#include "physics/Physics.h"
+#include "physics/PhysicsBox.h"
 #include "scene/SceneGraph.h"
 #include "support/ImageFiles.h"
 

@@ -6,12 +6,12 @@
 #include "core/Shell.h"
 #include "core/Timer.h"
 #include "game/Mod.h"
-#include "game/Physics.h"
 #include "gui/GuiManager.h"
 #include "input/InputSystem.h"
 #include "net/NetClient.h"
 #include "net/NetworkSubsystem.h"
 #include "net/Server.h"
+#include "physics/Physics.h"
 #include "scene/SceneGraph.h"
 #include "video/Video.h"
 

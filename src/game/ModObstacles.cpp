@@ -2,7 +2,7 @@
 #include "game/Mod.h"
 
 #include "core/Log.h"
-#include "game/PhysicsBox.h"
+#include "physics/PhysicsBox.h"
 #include "platform/Files.h"
 
 #include <cmath>

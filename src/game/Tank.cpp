@@ -1,8 +1,8 @@
 #include "game/Tank.h"
 
 #include "core/Log.h"
-#include "game/OdePose.h"
-#include "game/Physics.h"
+#include "physics/OdePose.h"
+#include "physics/Physics.h"
 #include "scene/ParticleSystem.h"
 #include "scene/Projectile.h"
 #include "scene/SceneGraph.h"

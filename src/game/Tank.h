@@ -6,7 +6,7 @@
 #pragma once
 
 #include "core/SmartPtr.h"
-#include "game/PhysicsHandles.h"
+#include "physics/PhysicsHandles.h"
 #include "scene/StaticModel.h"
 
 #include <cstdint>

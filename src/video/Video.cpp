@@ -2,11 +2,11 @@
 
 #include "core/Log.h"
 #include "core/Shell.h"
-#include "game/Physics.h"
 #include "gui/GuiManager.h"
 #include "math/D3DXMath.h"
 #include "math/FloatBits.h"
 #include "math/Vector3.h"
+#include "physics/Physics.h"
 #include "scene/Camera.h"
 #include "scene/Light.h"
 #include "scene/SceneGraph.h"

@@ -2,7 +2,7 @@
 // overlong and unreadable lines skipped with a log line, never a box from
 // stale values or from a line's cut-off tail.
 #include "game/Mod.h"
-#include "game/OdeVector.h"
+#include "physics/OdeVector.h"
 #include "support/LogCapture.h"
 #include "support/PhysicsFixture.h"
 

@@ -1,7 +1,7 @@
 // The tank: chassis and wheels as built, the held keys, its shells, the data
 // set's tank on real ODE, and the bouncing shell.
 #include "game/BouncingShell.h"
-#include "game/OdeVector.h"
+#include "physics/OdeVector.h"
 #include "scene/ParticleSystem.h"
 #include "scene/Projectile.h"
 #include "support/LogCapture.h"

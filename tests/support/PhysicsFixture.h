@@ -4,10 +4,10 @@
 // enters (the data set, or one with models the test wrote).
 #pragma once
 
-#include "game/BoxModelFile.h"
-#include "game/Physics.h"
-#include "game/PhysicsBox.h"
 #include "game/Tank.h"
+#include "physics/BoxModelFile.h"
+#include "physics/Physics.h"
+#include "physics/PhysicsBox.h"
 #include "support/SceneFixture.h"
 #include "tools/MakerRun.h"
 

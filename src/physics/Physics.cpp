@@ -1,10 +1,10 @@
-#include "game/Physics.h"
+#include "physics/Physics.h"
 
 #include "core/Log.h"
 #include "core/Timer.h"
-#include "game/OdePose.h"
-#include "game/RigidBody.h"
 #include "math/D3DXMath.h"
+#include "physics/OdePose.h"
+#include "physics/RigidBody.h"
 #include "platform/D3D9.h"
 #include "video/DeviceMath.h"
 #include "video/Video.h"

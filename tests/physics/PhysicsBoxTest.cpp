@@ -1,8 +1,8 @@
 // Physics boxes: the geom of the model's size and the node's pose copied from
 // it, models without volume, and the segment test the scene's ray cast uses.
-#include "game/OdeVector.h"
 #include "math/BoundingBox.h"
 #include "math/RayHit.h"
+#include "physics/OdeVector.h"
 #include "support/LogCapture.h"
 #include "support/PhysicsFixture.h"
 

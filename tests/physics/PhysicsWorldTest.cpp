@@ -1,8 +1,8 @@
 // The physics world: frame slicing, real ODE behaviour of dropped boxes, the
 // near callback's contacts, the rigid-body wrapper, and the Kernel's calls.
 #include "core/Kernel.h"
-#include "game/OdeVector.h"
-#include "game/RigidBody.h"
+#include "physics/OdeVector.h"
+#include "physics/RigidBody.h"
 #include "support/FreshProcess.h"
 #include "support/PhysicsFixture.h"
 

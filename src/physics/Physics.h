@@ -4,9 +4,9 @@
 #pragma once
 
 #include "core/SmartPtr.h"
-#include "game/PhysicsHandles.h"
 #include "math/Matrix.h"
 #include "math/Vector3.h"
+#include "physics/PhysicsHandles.h"
 
 #include <cstdint>
 #include <vector>

@@ -4,9 +4,9 @@
 
 #include "core/RefObject.h"
 #include "core/SmartPtr.h"
-#include "game/PhysicsHandles.h"
 #include "math/Quaternion.h"
 #include "math/Vector3.h"
+#include "physics/PhysicsHandles.h"
 #include "scene/SceneNode.h"
 
 #include <vector>

@@ -1,6 +1,6 @@
 // Pictures read back from the real renderer: the physics wire boxes drawn by
 // the Video frame, and physics boxes drawn only in the current camera's view.
-#include "game/RigidBody.h"
+#include "physics/RigidBody.h"
 #include "support/PhysicsFixture.h"
 #include "video/DeviceMath.h"
 

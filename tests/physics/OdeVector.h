@@ -1,7 +1,7 @@
 // ODE's vectors as the engine's, for comparing with VectorNear.
 #pragma once
 
-#include "game/OdePose.h"
+#include "physics/OdePose.h"
 #include "support/VectorNear.h"
 
 inline Vector3 Of(const dReal* v)

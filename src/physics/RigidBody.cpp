@@ -1,7 +1,7 @@
-#include "game/RigidBody.h"
+#include "physics/RigidBody.h"
 
-#include "game/OdePose.h"
-#include "game/Physics.h"
+#include "physics/OdePose.h"
+#include "physics/Physics.h"
 
 #include <ode/ode.h>
 
