@@ -85,7 +85,8 @@ Vector3 Mean(const TestFrame& f, const Rect& r)
 // pixels that change are the tank's.
 TestFrame WithoutTank()
 {
-    StaticModel* parts[] = {g_tank, g_tank->torso.Get(), g_tank->gun.Get()};
+    Tank* tank = Mod::Instance()->GetTank();
+    StaticModel* parts[] = {tank, tank->torso.Get(), tank->gun.Get()};
     SmartPtr<Model> kept[3];
     for (int i = 0; i < 3; ++i)
     {
@@ -162,8 +163,9 @@ void Play(Session& session)
 
     // C held for 3 s: the tank drives towards its front, and the ground
     // under it moves through the picture while the camera follows.
-    const Vector3 start = g_tank->position;
-    const Vector3 front = Vector3(0.0f, 0.0f, 1.0f).TransformNormal(g_tank->orientation.ToMatrix());
+    const Tank* tank = Mod::Instance()->GetTank();
+    const Vector3 start = tank->position;
+    const Vector3 front = Vector3(0.0f, 0.0f, 1.0f).TransformNormal(tank->orientation.ToMatrix());
     const Rect near = Band(scene, 0.0f, 0.85f, 0.25f, 1.0f);
     const TestFrame standing = Shot();
     session.Play(kFrameMs);
@@ -175,7 +177,7 @@ void Play(Session& session)
     session.Play(2000);
     PushKey(SDL_SCANCODE_C, false);
     session.Play(kFrameMs);
-    EXPECT_GT((g_tank->position - start).Dot(front), 10.0f) << "the tank did not drive ahead";
+    EXPECT_GT((tank->position - start).Dot(front), 10.0f) << "the tank did not drive ahead";
 }
 
 std::vector<int16_t> ReadSamples(const std::string& path)
@@ -265,21 +267,25 @@ TEST(GameProgramTest, StartBuildsTheSceneInOrderAndClosingTheWindowStopsTheGame)
 
         // The tank where it starts (no frame has run); the free camera in the
         // world, the chase camera behind and above the torso, current.
-        EXPECT_EQ(nodes[3].Get(), g_tank);
-        EXPECT_EQ(g_tank->position, Vector3(-37, 15, -191));
-        EXPECT_EQ(nodes[4].Get(), g_freeCamera);
-        EXPECT_EQ(g_freeCamera->position, Vector3(-37, 5, -191));
-        ASSERT_EQ(g_tank->torso->GetChildren().size(), 2u) << "the gun and the chase camera";
-        EXPECT_EQ(g_tank->torso->GetChildren()[1].Get(), g_chaseCamera);
-        EXPECT_EQ(g_chaseCamera->position, Vector3(-1, 5, -20));
-        EXPECT_EQ(g_currentCamera, g_chaseCamera);
-        EXPECT_EQ(Video::Instance().camera.Get(), g_chaseCamera);
+        Mod* mod = Mod::Instance();
+        Tank* tank = mod->GetTank();
+        Camera* free = mod->GetFreeCamera();
+        Camera* chase = mod->GetChaseCamera();
+        EXPECT_EQ(nodes[3].Get(), tank);
+        EXPECT_EQ(tank->position, Vector3(-37, 15, -191));
+        EXPECT_EQ(nodes[4].Get(), free);
+        EXPECT_EQ(free->position, Vector3(-37, 5, -191));
+        ASSERT_EQ(tank->torso->GetChildren().size(), 2u) << "the gun and the chase camera";
+        EXPECT_EQ(tank->torso->GetChildren()[1].Get(), chase);
+        EXPECT_EQ(chase->position, Vector3(-1, 5, -20));
+        EXPECT_EQ(mod->GetCurrentCamera(), chase);
+        EXPECT_EQ(Video::Instance().camera.Get(), chase);
 
         // The title card over everything, fading 3 s on for 8 s.
-        EXPECT_EQ(GuiManager::Instance().root.Get(), g_splash);
+        EXPECT_EQ(GuiManager::Instance().root.Get(), mod->GetSplash());
         EXPECT_TRUE(GuiManager::Instance().active);
-        EXPECT_EQ(g_fadeStart, session.clock + 3000);
-        EXPECT_EQ(g_fadeEnd, session.clock + 11000);
+        EXPECT_EQ(mod->GetFadeStart(), session.clock + 3000);
+        EXPECT_EQ(mod->GetFadeEnd(), session.clock + 11000);
 
         session.Play(kFrameMs);
         SDL_Event close = {};
