@@ -6,6 +6,7 @@
 #include "game/Tank.h"
 #include "gui/GuiImage.h"
 #include "gui/GuiManager.h"
+#include "physics/OdeVector.h"
 #include "platform/Process.h"
 #include "platform/TestHooks.h"
 #include "platform/VideoTestHooks.h"
@@ -249,7 +250,19 @@ TEST(GameProgramTest, StartBuildsTheSceneInOrderAndClosingTheWindowStopsTheGame)
     if (const char* folder = FreshProcessFolder())
     {
         ASSERT_EQ(chdir(folder), 0);
+        // Start begins afresh, whatever the module held.
+        Mod* mod = Mod::Instance();
+        mod->mode = Mod::kMenuMode;
+        mod->chatFlag = 1;
+        std::strcpy(mod->chatText, "hello");
+        mod->nextPingTime = 123456;
+        mod->spare = 7;
         Session session;
+        EXPECT_EQ(mod->mode, Mod::kGameMode);
+        EXPECT_EQ(mod->chatFlag, 0);
+        EXPECT_STREQ(mod->chatText, "");
+        EXPECT_EQ(mod->nextPingTime, 0u) << "the first ping goes out in the first frame";
+        EXPECT_EQ(mod->spare, 0);
         const std::vector<SmartPtr<SceneNode>>& nodes = MainSceneGraph.GetRoot()->GetChildren();
         const size_t obstacles = ReadLines("level.txt").size();
         std::vector<int> types;
@@ -264,10 +277,26 @@ TEST(GameProgramTest, StartBuildsTheSceneInOrderAndClosingTheWindowStopsTheGame)
         ASSERT_EQ(lights.size(), 2u) << "both lights go to the Video";
         EXPECT_EQ(lights.front().Get(), nodes[1].Get());
         EXPECT_EQ(lights.back().Get(), nodes[2].Get());
+        // White and directional, turned about x and then y by -0.78525 and
+        // +0.78525 (a little short of pi / 4).
+        const float angles[] = {-0.78525f, 0.78525f};
+        for (int i = 0; i < 2; ++i)
+        {
+            const Light* light = static_cast<const Light*>(nodes[1 + i].Get());
+            const float angle = angles[i];
+            const Quaternion q = Quaternion::FromAxisAngle(Vector3(1, 0, 0), angle) *
+                                 Quaternion::FromAxisAngle(Vector3(0, 1, 0), angle);
+            const Quaternion& o = light->orientation;
+            EXPECT_TRUE(VectorNear(Vector3(o.x, o.y, o.z), Vector3(q.x, q.y, q.z), 1e-6f) &&
+                        std::fabs(o.w - q.w) <= 1e-6f)
+                << angle;
+            EXPECT_EQ(light->kind, Light::kDirectional);
+            EXPECT_EQ(light->colour.ToARGB(), 0xFFFFFFFFu);
+        }
 
-        // The tank where it starts (no frame has run); the free camera in the
-        // world, the chase camera behind and above the torso, current.
-        Mod* mod = Mod::Instance();
+        // The tank where it starts (no frame has run), its chassis with it;
+        // the free camera in the world, the chase camera behind and above the
+        // torso, current.
         Tank* tank = mod->GetTank();
         Camera* free = mod->GetFreeCamera();
         Camera* chase = mod->GetChaseCamera();
@@ -280,10 +309,32 @@ TEST(GameProgramTest, StartBuildsTheSceneInOrderAndClosingTheWindowStopsTheGame)
         EXPECT_EQ(chase->position, Vector3(-1, 5, -20));
         EXPECT_EQ(mod->GetCurrentCamera(), chase);
         EXPECT_EQ(Video::Instance().camera.Get(), chase);
+        EXPECT_EQ(Of(dBodyGetPosition(Tank::GetChassisBody())), Vector3(-37, 15, -191));
+        // Both 4:3 with one float step below pi / 3 unzoomed, turned by
+        // AddPitch(-0.2) and AddYaw(0.2), which a camera subtracts.
+        for (const Camera* camera : {free, chase})
+        {
+            EXPECT_EQ(camera->aspect, 1.3333334f);
+            EXPECT_EQ(camera->fov, 1.0471975f);
+            EXPECT_EQ(camera->zoom, 1.0f);
+            EXPECT_EQ(camera->pitch, 0.2f);
+            EXPECT_EQ(camera->yaw, -0.2f);
+        }
 
         // The title card over everything, fading 3 s on for 8 s.
-        EXPECT_EQ(GuiManager::Instance().root.Get(), mod->GetSplash());
-        EXPECT_TRUE(GuiManager::Instance().active);
+        GuiManager& gui = GuiManager::Instance();
+        EXPECT_EQ(gui.root.Get(), mod->GetSplash());
+        EXPECT_EQ(mod->GetSplash()->alpha, 1.0f);
+        EXPECT_TRUE(gui.active);
+        // The cursor's top-left pixel is its hot point; it may stand on the
+        // screen's width and height (the client area's), one beyond the last
+        // pixel.
+        const Video& video = Video::Instance();
+        ASSERT_NE(gui.cursorTexture.Get(), nullptr);
+        ASSERT_GT(video.width, 0);
+        EXPECT_EQ((std::vector<int>{gui.hotspotX, gui.hotspotY}), (std::vector<int>{0, 0}));
+        EXPECT_EQ((std::vector<int>{gui.minX, gui.minY, gui.maxX, gui.maxY}),
+                  (std::vector<int>{0, 0, video.width, video.height}));
         EXPECT_EQ(mod->GetFadeStart(), session.clock + 3000);
         EXPECT_EQ(mod->GetFadeEnd(), session.clock + 11000);
 

@@ -191,6 +191,16 @@ TEST_F(ControlsTest, FlagsStayWithTheCameraThatWasCurrentAndGSwapsBack)
     mod->OnKeyDown(DIK_G);
     EXPECT_EQ(mod->GetCurrentCamera(), chase.Get());
     EXPECT_EQ(Video::Instance().camera.Get(), chase.Get());
+
+    // A tank key held into menu mode: its release there is ignored, so the
+    // tank keeps driving.
+    before = Snapshot();
+    mod->OnKeyDown(DIK_C);
+    mod->OnKeyDown(DIK_ESCAPE);
+    mod->OnKeyUp(DIK_ESCAPE);
+    mod->OnKeyUp(DIK_C);
+    EXPECT_EQ(Changes(before, Snapshot()),
+              (std::vector<std::string>{"forward=1", "gui=1", "mode=1"}));
 }
 
 TEST_F(ControlsTest, MouseTurnsTheCurrentCameraInGameModeAndMovesTheCursorInMenuMode)
