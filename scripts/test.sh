@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
-# Installs what is missing, checks the formatting of every tracked C++ file,
-# then builds with warnings as errors and runs every test headless (SDL's
+# Installs what is missing, checks the formatting of every tracked C++ file
+# and the include layering of src/ (only the platform layer includes SDL, GL,
+# socket, OS and codec headers; only the physics and tank sources ODE's), then
+# builds with warnings as errors and runs every test headless (SDL's
 # offscreen video driver over Mesa's EGL and an audio driver that needs no
 # sound card), twice: once in the normal build in build/, once built with
 # AddressSanitizer and UndefinedBehaviorSanitizer in build-sanitize/, where any
@@ -19,6 +21,9 @@ step "dependencies"
 
 step "formatting"
 "$root/scripts/format-check.sh"
+
+step "layering"
+"$root/scripts/layering-check.sh"
 
 export SDL_VIDEODRIVER=offscreen
 export SDL_AUDIODRIVER=dummy

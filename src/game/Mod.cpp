@@ -4,6 +4,7 @@
 #include "audio/SoundSystem.h"
 #include "core/Log.h"
 #include "core/Shell.h"
+#include "game/Player.h"
 #include "game/Tank.h"
 #include "gui/GuiImage.h"
 #include "gui/GuiManager.h"
@@ -18,14 +19,6 @@
 #include "scene/StaticModel.h"
 #include "video/ResourceManager.h"
 #include "video/Video.h"
-
-Camera* g_currentCamera = nullptr;
-Camera* g_chaseCamera = nullptr;
-Camera* g_freeCamera = nullptr;
-Tank* g_tank = nullptr;
-GuiImage* g_splash = nullptr;
-DWORD g_fadeStart = 0;
-DWORD g_fadeEnd = 0;
 
 namespace
 {
@@ -67,6 +60,24 @@ Mod* Mod::Instance()
     return &mod;
 }
 
+Mod::~Mod() = default;
+
+void Mod::SetScene(Tank* newTank, Camera* chase, Camera* free)
+{
+    tank = newTank;
+    chaseCamera = chase;
+    freeCamera = free;
+    currentCamera = chaseCamera;
+    Video::Instance().SetCamera(currentCamera);
+}
+
+void Mod::SetSplash(GuiImage* newSplash, DWORD newFadeStart)
+{
+    splash = newSplash;
+    fadeStart = newFadeStart;
+    fadeEnd = fadeStart + kFadeLength;
+}
+
 void Mod::Start()
 {
     LogScope scope("Starting Mod");
@@ -79,10 +90,10 @@ void Mod::Start()
     gui.SetCursor(resources.GetTexture("data\\textures\\cursor.png"), 0, 0);
     gui.SetCursorBounds(0, 0, video.width, video.height);
 
-    g_splash = new GuiImage();
-    g_splash->alpha = 1.0f;
-    g_splash->texture = resources.GetTexture("data/textures/tolvi01.jpg");
-    gui.SetRoot(g_splash);
+    splash = new GuiImage();
+    splash->alpha = 1.0f;
+    splash->texture = resources.GetTexture("data/textures/tolvi01.jpg");
+    gui.SetRoot(splash);
     gui.SetActive(true);
 
     mode = kGameMode;
@@ -99,18 +110,17 @@ void Mod::Start()
 
     // The tank builds its torso, gun and physical bodies where it stands, so
     // its position comes first; it drops from y = 15 onto the ground plane.
-    g_tank = new Tank();
-    g_tank->position = Vector3(-37.0f, 15.0f, -191.0f);
-    g_tank->Create();
-    root->AddChild(g_tank);
+    Tank* newTank = new Tank();
+    newTank->position = Vector3(-37.0f, 15.0f, -191.0f);
+    newTank->Create();
+    root->AddChild(newTank);
 
-    g_freeCamera = NewCamera(Vector3(-37.0f, 5.0f, -191.0f));
-    root->AddChild(g_freeCamera);
+    Camera* free = NewCamera(Vector3(-37.0f, 5.0f, -191.0f));
+    root->AddChild(free);
     // Behind and above the torso, turning with it.
-    g_chaseCamera = NewCamera(Vector3(-1.0f, 5.0f, -20.0f));
-    g_tank->torso->AddChild(g_chaseCamera);
-    g_currentCamera = g_chaseCamera;
-    video.SetCamera(g_currentCamera);
+    Camera* chase = NewCamera(Vector3(-1.0f, 5.0f, -20.0f));
+    newTank->torso->AddChild(chase);
+    SetScene(newTank, chase, free);
 
     LoadObstacles("level.txt", root);
     // Drawn only: what the tank and the boxes stand on is the physics ground
@@ -127,8 +137,8 @@ void Mod::Start()
         }
     }
 
-    g_fadeStart = GetTickCount() + kFadeDelay;
-    g_fadeEnd = g_fadeStart + kFadeLength;
+    fadeStart = GetTickCount() + kFadeDelay;
+    fadeEnd = fadeStart + kFadeLength;
 }
 
 void Mod::Stop()
@@ -141,12 +151,12 @@ void Mod::Frame()
     // The fade belongs to the splash: without one (before Start) the GUI is
     // left as it stands.
     const DWORD now = GetTickCount();
-    if (g_splash)
+    if (splash)
     {
-        if (g_fadeStart < now && now < g_fadeEnd)
-            g_splash->alpha = 1.0f - static_cast<float>(now - g_fadeStart) /
-                                         static_cast<float>(g_fadeEnd - g_fadeStart);
-        else if (now >= g_fadeEnd)
+        if (fadeStart < now && now < fadeEnd)
+            splash->alpha = 1.0f - static_cast<float>(now - fadeStart) /
+                                       static_cast<float>(fadeEnd - fadeStart);
+        else if (now >= fadeEnd)
             GuiManager::Instance().SetActive(false);
     }
 

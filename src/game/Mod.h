@@ -5,7 +5,6 @@
 #pragma once
 
 #include "core/SmartPtr.h"
-#include "game/Player.h"
 #include "platform/Win32.h"
 
 #include <cstdint>
@@ -14,6 +13,7 @@
 class Camera;
 class GuiImage;
 class Message;
+class Player;
 class SceneNode;
 class ServerInfo;
 class Tank;
@@ -34,6 +34,7 @@ public:
     static constexpr DWORD kFadeLength = 8000;
 
     static Mod* Instance();
+    ~Mod();
 
     // Builds the scene: font, cursor, splash, sky box, two lights, the tank, the
     // free and chase cameras, the obstacles of "level.txt", the ground and the
@@ -90,6 +91,29 @@ public:
     // The local player, for the HUD's player block; null while there is none.
     Player* GetPlayer() const { return localPlayer.Get(); }
 
+    // The scene Start built, as raw pointers: the scene graph and the GUI
+    // manager hold the references, and these stay valid until the Kernel's
+    // last deletion. Null before Start.
+    // The camera the picture is drawn from: the chase camera after Start; G swaps.
+    Camera* GetCurrentCamera() const { return currentCamera; }
+    // Hangs below the tank's torso.
+    Camera* GetChaseCamera() const { return chaseCamera; }
+    // Stands in the world at its start point.
+    Camera* GetFreeCamera() const { return freeCamera; }
+    Tank* GetTank() const { return tank; }
+    GuiImage* GetSplash() const { return splash; }
+    // GetTickCount readings between which the splash fades.
+    DWORD GetFadeStart() const { return fadeStart; }
+    DWORD GetFadeEnd() const { return fadeEnd; }
+
+    // The tank and cameras the controls drive, for a scene built without
+    // Start (as Start leaves them: the chase camera current and Video's).
+    // Nulls leave the controls without them. The caller keeps the references.
+    void SetScene(Tank* newTank, Camera* chase, Camera* free);
+    // The splash Frame fades: opaque until fadeStart, faded kFadeLength later.
+    // Null leaves the GUI as it stands. The caller keeps the reference.
+    void SetSplash(GuiImage* newSplash, DWORD newFadeStart);
+
     // The line being typed and whether the chat line is open; nothing opens it.
     char chatText[256] = {0};
     uint8_t chatFlag = 0;
@@ -101,19 +125,19 @@ public:
     // Nothing in the game sets it yet.
     SmartPtr<Player> localPlayer;
     std::list<SmartPtr<SceneNode>> spareList;
-};
 
-// The scene the module built, as raw pointers: the scene graph and the GUI
-// manager hold the references, and these stay valid until the Kernel's last
-// deletion. Null before Start.
-// The camera the picture is drawn from: the chase camera after Start; G swaps.
-extern Camera* g_currentCamera;
-// Hangs below the tank's torso.
-extern Camera* g_chaseCamera;
-// Stands in the world at its start point.
-extern Camera* g_freeCamera;
-extern Tank* g_tank;
-extern GuiImage* g_splash;
-// GetTickCount readings between which the splash fades.
-extern DWORD g_fadeStart;
-extern DWORD g_fadeEnd;
+private:
+    // G: the other camera becomes current, and Video's.
+    void ToggleCamera();
+    // A held key of the current camera or the tank: down sets its flag, up
+    // clears it. False for any other key.
+    bool SetHeldFlag(int code, bool on);
+
+    Camera* currentCamera = nullptr;
+    Camera* chaseCamera = nullptr;
+    Camera* freeCamera = nullptr;
+    Tank* tank = nullptr;
+    GuiImage* splash = nullptr;
+    DWORD fadeStart = 0;
+    DWORD fadeEnd = 0;
+};

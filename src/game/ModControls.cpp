@@ -11,8 +11,6 @@
 #include "scene/Camera.h"
 #include "video/Video.h"
 
-#include <ode/ode.h>
-
 namespace
 {
 ModInputSpy* g_inputSpy = nullptr;
@@ -21,12 +19,6 @@ ModInputSpy* g_inputSpy = nullptr;
 constexpr float kSlowTimeScale = 0.2f;
 // Mouse units per radian of camera turn.
 constexpr float kMouseUnitsPerRadian = 100.0f;
-
-void ToggleCamera()
-{
-    g_currentCamera = g_currentCamera == g_chaseCamera ? g_freeCamera : g_chaseCamera;
-    Video::Instance().SetCamera(g_currentCamera);
-}
 
 // A key that holds a flag while it is down, and the flag's setter.
 template <class Target> struct HeldKey
@@ -67,26 +59,22 @@ bool SetFlag(const HeldKey<Target> (&keys)[N], Target* target, int code, bool on
     return false;
 }
 
-// Down sets the flag of a camera or tank key, up clears it. Returns false for
-// any other key.
-bool SetHeldFlag(int code, bool on)
+// X: the chassis jumps to a fixed world point, upside down and facing -z: a
+// half turn about x, (x, y, z, w) = (1, 0, 0, 0), not the identity.
+const Vector3 kChassisPosition(0.0f, 5.0f, 0.0f);
+const Quaternion kChassisUpsideDown(1.0f, 0.0f, 0.0f, 0.0f);
+} // namespace
+
+void Mod::ToggleCamera()
 {
-    return SetFlag(kCameraKeys, g_currentCamera, code, on) || SetFlag(kTankKeys, g_tank, code, on);
+    currentCamera = currentCamera == chaseCamera ? freeCamera : chaseCamera;
+    Video::Instance().SetCamera(currentCamera);
 }
 
-// X: the chassis alone jumps to a fixed world point, upside down (a half turn
-// about x, ODE's w first) and facing -z; its velocities and the wheels stay as
-// they are, and the hinges pull the wheels after it.
-void SetChassisPose()
+bool Mod::SetHeldFlag(int code, bool on)
 {
-    dBodyID chassis = Tank::GetChassisBody();
-    if (!chassis)
-        return;
-    dBodySetPosition(chassis, dReal(0), dReal(5), dReal(0));
-    const dQuaternion upsideDown = {dReal(0), dReal(1), dReal(0), dReal(0)};
-    dBodySetQuaternion(chassis, upsideDown);
+    return SetFlag(kCameraKeys, currentCamera, code, on) || SetFlag(kTankKeys, tank, code, on);
 }
-} // namespace
 
 void Mod::OnKeyDown(int code)
 {
@@ -99,11 +87,11 @@ void Mod::OnKeyDown(int code)
     switch (code)
     {
     case DIK_SPACE:
-        if (g_tank)
-            g_tank->Fire();
+        if (tank)
+            tank->Fire();
         break;
     case DIK_X:
-        SetChassisPose();
+        Tank::SetChassisPose(kChassisPosition, kChassisUpsideDown);
         break;
     case DIK_T:
         Timer::Instance()->SetTimeScale(kSlowTimeScale);
@@ -144,10 +132,10 @@ void Mod::OnMouseMove(int dx, int dy)
         GuiManager::Instance().OnMouseMove(dx, dy);
         return;
     }
-    if (g_currentCamera)
+    if (currentCamera)
     {
-        g_currentCamera->AddPitch(static_cast<float>(dy) / kMouseUnitsPerRadian);
-        g_currentCamera->AddYaw(static_cast<float>(dx) / kMouseUnitsPerRadian);
+        currentCamera->AddPitch(static_cast<float>(dy) / kMouseUnitsPerRadian);
+        currentCamera->AddYaw(static_cast<float>(dx) / kMouseUnitsPerRadian);
     }
 }
 

@@ -10,17 +10,10 @@
 
 #include <ode/ode.h>
 
-dBodyID g_chassisBody = nullptr;
-dGeomID g_chassisGeom = nullptr;
-dBodyID g_leftWheelBodies[kTankWheelsPerRow] = {};
-dBodyID g_rightWheelBodies[kTankWheelsPerRow] = {};
-dGeomID g_leftWheelGeoms[kTankWheelsPerRow] = {};
-dGeomID g_rightWheelGeoms[kTankWheelsPerRow] = {};
-dJointID g_leftHinges[kTankWheelsPerRow] = {};
-dJointID g_rightHinges[kTankWheelsPerRow] = {};
-
 namespace
 {
+// The physical tank: one at a time stands in the world, the one created last.
+TankBodies g_bodies;
 // The tank whose node follows the chassis, and the Physics generation its
 // handles belong to.
 const Tank* g_owner = nullptr;
@@ -36,7 +29,7 @@ const Vector3 kAim(0.0f, 0.0f, 105.5f);
 
 bool HandlesAlive()
 {
-    return g_chassisBody && Physics::Instance()->IsLive(g_generation);
+    return g_bodies.chassisBody && Physics::Instance()->IsLive(g_generation);
 }
 
 // Removes the physical tank from the world it was built in, if that stands.
@@ -46,24 +39,17 @@ void DestroyBodies()
     {
         for (int i = 0; i < kTankWheelsPerRow; ++i)
         {
-            dJointDestroy(g_leftHinges[i]);
-            dJointDestroy(g_rightHinges[i]);
-            dGeomDestroy(g_leftWheelGeoms[i]);
-            dGeomDestroy(g_rightWheelGeoms[i]);
-            dBodyDestroy(g_leftWheelBodies[i]);
-            dBodyDestroy(g_rightWheelBodies[i]);
+            dJointDestroy(g_bodies.leftHinges[i]);
+            dJointDestroy(g_bodies.rightHinges[i]);
+            dGeomDestroy(g_bodies.leftWheelGeoms[i]);
+            dGeomDestroy(g_bodies.rightWheelGeoms[i]);
+            dBodyDestroy(g_bodies.leftWheelBodies[i]);
+            dBodyDestroy(g_bodies.rightWheelBodies[i]);
         }
-        dGeomDestroy(g_chassisGeom);
-        dBodyDestroy(g_chassisBody);
+        dGeomDestroy(g_bodies.chassisGeom);
+        dBodyDestroy(g_bodies.chassisBody);
     }
-    g_chassisBody = nullptr;
-    g_chassisGeom = nullptr;
-    for (int i = 0; i < kTankWheelsPerRow; ++i)
-    {
-        g_leftWheelBodies[i] = g_rightWheelBodies[i] = nullptr;
-        g_leftWheelGeoms[i] = g_rightWheelGeoms[i] = nullptr;
-        g_leftHinges[i] = g_rightHinges[i] = nullptr;
-    }
+    g_bodies = TankBodies();
     g_owner = nullptr;
 }
 
@@ -80,7 +66,7 @@ void MakeWheel(Physics* physics, const Vector3& at, dBodyID& body, dGeomID& geom
     dBodySetMass(body, &mass);
 
     hinge = dJointCreateHinge(physics->GetWorld(), nullptr);
-    dJointAttach(hinge, g_chassisBody, body);
+    dJointAttach(hinge, g_bodies.chassisBody, body);
     dJointSetHingeAnchor(hinge, dReal(at.x), dReal(at.y), dReal(at.z));
     dJointSetHingeAxis(hinge, dReal(1), dReal(0), dReal(0));
 }
@@ -113,7 +99,23 @@ bool Tank::HasBodies() const
 
 dBodyID Tank::GetChassisBody()
 {
-    return HandlesAlive() ? g_chassisBody : nullptr;
+    return HandlesAlive() ? g_bodies.chassisBody : nullptr;
+}
+
+void Tank::SetChassisPose(const Vector3& position, const Quaternion& orientation)
+{
+    dBodyID chassis = GetChassisBody();
+    if (!chassis)
+        return;
+    dBodySetPosition(chassis, dReal(position.x), dReal(position.y), dReal(position.z));
+    dQuaternion q;
+    QuaternionToOde(orientation, q);
+    dBodySetQuaternion(chassis, q);
+}
+
+const TankBodies& Tank::GetBodies()
+{
+    return g_bodies;
 }
 
 void Tank::Create()
@@ -143,26 +145,26 @@ void Tank::Create()
                     "to at least %g.\n",
                     kBodyModel, double(kMinChassisLength));
     }
-    g_chassisBody = dBodyCreate(physics->GetWorld());
-    g_chassisGeom =
+    g_bodies.chassisBody = dBodyCreate(physics->GetWorld());
+    g_bodies.chassisGeom =
         dCreateBox(physics->GetSpace(), dReal(clamped.x), dReal(clamped.y), dReal(clamped.z));
-    dGeomSetBody(g_chassisGeom, g_chassisBody);
-    dBodySetPosition(g_chassisBody, dReal(p.x), dReal(p.y), dReal(p.z));
+    dGeomSetBody(g_bodies.chassisGeom, g_bodies.chassisBody);
+    dBodySetPosition(g_bodies.chassisBody, dReal(p.x), dReal(p.y), dReal(p.z));
     dMass mass;
     dMassSetZero(&mass);
     dMassSetBoxTotal(&mass, dReal(kChassisMass), dReal(clamped.x), dReal(clamped.y),
                      dReal(clamped.z));
-    dBodySetMass(g_chassisBody, &mass);
+    dBodySetMass(g_bodies.chassisBody, &mass);
 
     // Each row runs evenly from the back of the box (i = 0) to its front.
     float wheelY = p.y - size.y / 2.0f + kWheelLift;
     for (int i = 0; i < kTankWheelsPerRow; ++i)
     {
         float z = p.z - size.z / 2.0f + float(i) * size.z / float(kTankWheelsPerRow - 1);
-        MakeWheel(physics, Vector3(p.x - size.x / 2.0f, wheelY, z), g_leftWheelBodies[i],
-                  g_leftWheelGeoms[i], g_leftHinges[i]);
-        MakeWheel(physics, Vector3(p.x + size.x / 2.0f, wheelY, z), g_rightWheelBodies[i],
-                  g_rightWheelGeoms[i], g_rightHinges[i]);
+        MakeWheel(physics, Vector3(p.x - size.x / 2.0f, wheelY, z), g_bodies.leftWheelBodies[i],
+                  g_bodies.leftWheelGeoms[i], g_bodies.leftHinges[i]);
+        MakeWheel(physics, Vector3(p.x + size.x / 2.0f, wheelY, z), g_bodies.rightWheelBodies[i],
+                  g_bodies.rightWheelGeoms[i], g_bodies.rightHinges[i]);
     }
     g_owner = this;
     g_generation = physics->GetGeneration();
@@ -172,8 +174,8 @@ void Tank::Update(float dt)
 {
     bool physical = HasBodies();
     if (physical)
-        PoseAroundCentre(*this, dBodyGetPosition(g_chassisBody), dBodyGetQuaternion(g_chassisBody),
-                         boundsMin, boundsMax);
+        PoseAroundCentre(*this, dBodyGetPosition(g_bodies.chassisBody),
+                         dBodyGetQuaternion(g_bodies.chassisBody), boundsMin, boundsMax);
 
     if (torsoLeft)
         torsoYaw -= dt * torsoRate;
@@ -217,8 +219,9 @@ void Tank::Update(float dt)
         Vector3 right = axis * rightSpeed;
         for (int i = 0; i < kTankWheelsPerRow; ++i)
         {
-            dBodySetAngularVel(g_leftWheelBodies[i], dReal(left.x), dReal(left.y), dReal(left.z));
-            dBodySetAngularVel(g_rightWheelBodies[i], dReal(right.x), dReal(right.y),
+            dBodySetAngularVel(g_bodies.leftWheelBodies[i], dReal(left.x), dReal(left.y),
+                               dReal(left.z));
+            dBodySetAngularVel(g_bodies.rightWheelBodies[i], dReal(right.x), dReal(right.y),
                                dReal(right.z));
         }
     }

@@ -6,6 +6,8 @@
 #pragma once
 
 #include "core/SmartPtr.h"
+#include "math/Quaternion.h"
+#include "math/Vector3.h"
 #include "physics/PhysicsHandles.h"
 #include "scene/StaticModel.h"
 
@@ -13,18 +15,19 @@
 
 constexpr int kTankWheelsPerRow = 6;
 
-// The physical tank. Module-level, so one tank at a time stands in the world:
-// the one created last. Left is the chassis's -x side, right its +x side; the
-// tank faces +z. Null before the first Tank::Create; dead once Physics shuts
-// down (Tank::GetChassisBody checks).
-extern dBodyID g_chassisBody;
-extern dGeomID g_chassisGeom;
-extern dBodyID g_leftWheelBodies[kTankWheelsPerRow];
-extern dBodyID g_rightWheelBodies[kTankWheelsPerRow];
-extern dGeomID g_leftWheelGeoms[kTankWheelsPerRow];
-extern dGeomID g_rightWheelGeoms[kTankWheelsPerRow];
-extern dJointID g_leftHinges[kTankWheelsPerRow];
-extern dJointID g_rightHinges[kTankWheelsPerRow];
+// The ODE objects of the physical tank. Left is the chassis's -x side, right
+// its +x side; the tank faces +z. All null before the first Tank::Create.
+struct TankBodies
+{
+    dBodyID chassisBody = nullptr;
+    dGeomID chassisGeom = nullptr;
+    dBodyID leftWheelBodies[kTankWheelsPerRow] = {};
+    dBodyID rightWheelBodies[kTankWheelsPerRow] = {};
+    dGeomID leftWheelGeoms[kTankWheelsPerRow] = {};
+    dGeomID rightWheelGeoms[kTankWheelsPerRow] = {};
+    dJointID leftHinges[kTankWheelsPerRow] = {};
+    dJointID rightHinges[kTankWheelsPerRow] = {};
+};
 
 class Tank : public StaticModel
 {
@@ -82,8 +85,17 @@ public:
     void Fire();
 
     // The chassis body of the physical tank, or null when there is none or its
-    // world has shut down. The controls set its pose.
+    // world has shut down.
     static dBodyID GetChassisBody();
+    // Puts the physical tank's chassis alone at a world position and
+    // orientation; its velocities and the wheels stay as they are, so the
+    // hinges pull the wheels after it in the next steps. The X key's pose.
+    // Nothing when GetChassisBody is null.
+    static void SetChassisPose(const Vector3& position, const Quaternion& orientation);
+    // The physical tank's ODE objects as they stand, for inspection. There is
+    // one physical tank, held by the tank file: the one created last. Its
+    // handles are dead once Physics shuts down (GetChassisBody checks).
+    static const TankBodies& GetBodies();
 
     // Radians per second of the gun's pitch and the torso's yaw.
     float gunRate = 1.0f;

@@ -1,39 +1,23 @@
 // Poses between ODE and the engine, for the files that call ODE: ODE keeps
-// vectors as dReal triples and quaternions as (w, x, y, z), the engine as
-// floats with quaternions in (x, y, z, w) order.
+// vectors as triples of its dReal, which is double here (OdePose.cpp checks),
+// and quaternions as (w, x, y, z); the engine keeps floats with quaternions
+// in (x, y, z, w) order. ODE's own headers stay in those files' sources.
 #pragma once
 
 #include "math/Quaternion.h"
 #include "math/Vector3.h"
-#include "scene/SceneNode.h"
 
-#include <ode/ode.h>
+class SceneNode;
 
-inline Vector3 VectorFromOde(const dReal* v)
-{
-    return Vector3(float(v[0]), float(v[1]), float(v[2]));
-}
-
-inline Quaternion QuaternionFromOde(const dReal* q)
-{
-    return Quaternion(float(q[1]), float(q[2]), float(q[3]), float(q[0]));
-}
-
-inline void QuaternionToOde(const Quaternion& q, dQuaternion ode)
-{
-    ode[0] = dReal(q.w);
-    ode[1] = dReal(q.x);
-    ode[2] = dReal(q.y);
-    ode[3] = dReal(q.z);
-}
+// An ODE vector (dVector3 or a body's or geom's position).
+Vector3 VectorFromOde(const double* v);
+// An ODE quaternion (dQuaternion or a body's or geom's rotation).
+Quaternion QuaternionFromOde(const double* q);
+// Into a dQuaternion.
+void QuaternionToOde(const Quaternion& q, double ode[4]);
 
 // Poses a node whose model's box (boxMin to boxMax, model space) has its
 // centre at ODE's position p turned by ODE's quaternion q: the node takes the
 // turn, and its origin lies the turned centre back from p.
-inline void PoseAroundCentre(SceneNode& node, const dReal* p, const dReal* q, const Vector3& boxMin,
-                             const Vector3& boxMax)
-{
-    Vector3 centre = (boxMax + boxMin) / 2.0f;
-    node.orientation = QuaternionFromOde(q);
-    node.position = VectorFromOde(p) - centre.TransformNormal(node.orientation.ToMatrix());
-}
+void PoseAroundCentre(SceneNode& node, const double* p, const double* q, const Vector3& boxMin,
+                      const Vector3& boxMax);

@@ -1,6 +1,7 @@
 // Video's text, HUD and debug drawing.
 #include "core/Timer.h"
 #include "game/Mod.h"
+#include "game/Player.h"
 #include "math/D3DXMath.h"
 #include "math/Vector3.h"
 #include "video/DeviceMath.h"

@@ -6,6 +6,7 @@
 #include "game/Tank.h"
 #include "gui/GuiImage.h"
 #include "gui/GuiManager.h"
+#include "physics/OdeVector.h"
 #include "platform/Process.h"
 #include "platform/TestHooks.h"
 #include "platform/VideoTestHooks.h"
@@ -85,7 +86,8 @@ Vector3 Mean(const TestFrame& f, const Rect& r)
 // pixels that change are the tank's.
 TestFrame WithoutTank()
 {
-    StaticModel* parts[] = {g_tank, g_tank->torso.Get(), g_tank->gun.Get()};
+    Tank* tank = Mod::Instance()->GetTank();
+    StaticModel* parts[] = {tank, tank->torso.Get(), tank->gun.Get()};
     SmartPtr<Model> kept[3];
     for (int i = 0; i < 3; ++i)
     {
@@ -162,8 +164,9 @@ void Play(Session& session)
 
     // C held for 3 s: the tank drives towards its front, and the ground
     // under it moves through the picture while the camera follows.
-    const Vector3 start = g_tank->position;
-    const Vector3 front = Vector3(0.0f, 0.0f, 1.0f).TransformNormal(g_tank->orientation.ToMatrix());
+    const Tank* tank = Mod::Instance()->GetTank();
+    const Vector3 start = tank->position;
+    const Vector3 front = Vector3(0.0f, 0.0f, 1.0f).TransformNormal(tank->orientation.ToMatrix());
     const Rect near = Band(scene, 0.0f, 0.85f, 0.25f, 1.0f);
     const TestFrame standing = Shot();
     session.Play(kFrameMs);
@@ -175,7 +178,7 @@ void Play(Session& session)
     session.Play(2000);
     PushKey(SDL_SCANCODE_C, false);
     session.Play(kFrameMs);
-    EXPECT_GT((g_tank->position - start).Dot(front), 10.0f) << "the tank did not drive ahead";
+    EXPECT_GT((tank->position - start).Dot(front), 10.0f) << "the tank did not drive ahead";
 }
 
 std::vector<int16_t> ReadSamples(const std::string& path)
@@ -247,7 +250,19 @@ TEST(GameProgramTest, StartBuildsTheSceneInOrderAndClosingTheWindowStopsTheGame)
     if (const char* folder = FreshProcessFolder())
     {
         ASSERT_EQ(chdir(folder), 0);
+        // Start begins afresh, whatever the module held.
+        Mod* mod = Mod::Instance();
+        mod->mode = Mod::kMenuMode;
+        mod->chatFlag = 1;
+        std::strcpy(mod->chatText, "hello");
+        mod->nextPingTime = 123456;
+        mod->spare = 7;
         Session session;
+        EXPECT_EQ(mod->mode, Mod::kGameMode);
+        EXPECT_EQ(mod->chatFlag, 0);
+        EXPECT_STREQ(mod->chatText, "");
+        EXPECT_EQ(mod->nextPingTime, 0u) << "the first ping goes out in the first frame";
+        EXPECT_EQ(mod->spare, 0);
         const std::vector<SmartPtr<SceneNode>>& nodes = MainSceneGraph.GetRoot()->GetChildren();
         const size_t obstacles = ReadLines("level.txt").size();
         std::vector<int> types;
@@ -262,24 +277,66 @@ TEST(GameProgramTest, StartBuildsTheSceneInOrderAndClosingTheWindowStopsTheGame)
         ASSERT_EQ(lights.size(), 2u) << "both lights go to the Video";
         EXPECT_EQ(lights.front().Get(), nodes[1].Get());
         EXPECT_EQ(lights.back().Get(), nodes[2].Get());
+        // White and directional, turned about x and then y by -0.78525 and
+        // +0.78525 (a little short of pi / 4).
+        const float angles[] = {-0.78525f, 0.78525f};
+        for (int i = 0; i < 2; ++i)
+        {
+            const Light* light = static_cast<const Light*>(nodes[1 + i].Get());
+            const float angle = angles[i];
+            const Quaternion q = Quaternion::FromAxisAngle(Vector3(1, 0, 0), angle) *
+                                 Quaternion::FromAxisAngle(Vector3(0, 1, 0), angle);
+            const Quaternion& o = light->orientation;
+            EXPECT_TRUE(VectorNear(Vector3(o.x, o.y, o.z), Vector3(q.x, q.y, q.z), 1e-6f) &&
+                        std::fabs(o.w - q.w) <= 1e-6f)
+                << angle;
+            EXPECT_EQ(light->kind, Light::kDirectional);
+            EXPECT_EQ(light->colour.ToARGB(), 0xFFFFFFFFu);
+        }
 
-        // The tank where it starts (no frame has run); the free camera in the
-        // world, the chase camera behind and above the torso, current.
-        EXPECT_EQ(nodes[3].Get(), g_tank);
-        EXPECT_EQ(g_tank->position, Vector3(-37, 15, -191));
-        EXPECT_EQ(nodes[4].Get(), g_freeCamera);
-        EXPECT_EQ(g_freeCamera->position, Vector3(-37, 5, -191));
-        ASSERT_EQ(g_tank->torso->GetChildren().size(), 2u) << "the gun and the chase camera";
-        EXPECT_EQ(g_tank->torso->GetChildren()[1].Get(), g_chaseCamera);
-        EXPECT_EQ(g_chaseCamera->position, Vector3(-1, 5, -20));
-        EXPECT_EQ(g_currentCamera, g_chaseCamera);
-        EXPECT_EQ(Video::Instance().camera.Get(), g_chaseCamera);
+        // The tank where it starts (no frame has run), its chassis with it;
+        // the free camera in the world, the chase camera behind and above the
+        // torso, current.
+        Tank* tank = mod->GetTank();
+        Camera* free = mod->GetFreeCamera();
+        Camera* chase = mod->GetChaseCamera();
+        EXPECT_EQ(nodes[3].Get(), tank);
+        EXPECT_EQ(tank->position, Vector3(-37, 15, -191));
+        EXPECT_EQ(nodes[4].Get(), free);
+        EXPECT_EQ(free->position, Vector3(-37, 5, -191));
+        ASSERT_EQ(tank->torso->GetChildren().size(), 2u) << "the gun and the chase camera";
+        EXPECT_EQ(tank->torso->GetChildren()[1].Get(), chase);
+        EXPECT_EQ(chase->position, Vector3(-1, 5, -20));
+        EXPECT_EQ(mod->GetCurrentCamera(), chase);
+        EXPECT_EQ(Video::Instance().camera.Get(), chase);
+        EXPECT_EQ(Of(dBodyGetPosition(Tank::GetChassisBody())), Vector3(-37, 15, -191));
+        // Both 4:3 with one float step below pi / 3 unzoomed, turned by
+        // AddPitch(-0.2) and AddYaw(0.2), which a camera subtracts.
+        for (const Camera* camera : {free, chase})
+        {
+            EXPECT_EQ(camera->aspect, 1.3333334f);
+            EXPECT_EQ(camera->fov, 1.0471975f);
+            EXPECT_EQ(camera->zoom, 1.0f);
+            EXPECT_EQ(camera->pitch, 0.2f);
+            EXPECT_EQ(camera->yaw, -0.2f);
+        }
 
         // The title card over everything, fading 3 s on for 8 s.
-        EXPECT_EQ(GuiManager::Instance().root.Get(), g_splash);
-        EXPECT_TRUE(GuiManager::Instance().active);
-        EXPECT_EQ(g_fadeStart, session.clock + 3000);
-        EXPECT_EQ(g_fadeEnd, session.clock + 11000);
+        GuiManager& gui = GuiManager::Instance();
+        EXPECT_EQ(gui.root.Get(), mod->GetSplash());
+        EXPECT_EQ(mod->GetSplash()->alpha, 1.0f);
+        EXPECT_TRUE(gui.active);
+        // The cursor's top-left pixel is its hot point; it may stand on the
+        // screen's width and height (the client area's), one beyond the last
+        // pixel.
+        const Video& video = Video::Instance();
+        ASSERT_NE(gui.cursorTexture.Get(), nullptr);
+        ASSERT_GT(video.width, 0);
+        EXPECT_EQ((std::vector<int>{gui.hotspotX, gui.hotspotY}), (std::vector<int>{0, 0}));
+        EXPECT_EQ((std::vector<int>{gui.minX, gui.minY, gui.maxX, gui.maxY}),
+                  (std::vector<int>{0, 0, video.width, video.height}));
+        EXPECT_EQ(mod->GetFadeStart(), session.clock + 3000);
+        EXPECT_EQ(mod->GetFadeEnd(), session.clock + 11000);
 
         session.Play(kFrameMs);
         SDL_Event close = {};

@@ -42,26 +42,21 @@ protected:
     void SetUp() override
     {
         TankTest::SetUp();
-        g_tank = AddTank(Vector3(10, 3, 10));
-        g_chaseCamera = chase.Get();
-        g_freeCamera = free.Get();
+        tank = AddTank(Vector3(10, 3, 10));
         Reset();
     }
 
     void TearDown() override
     {
         Reset();
-        g_tank = nullptr;
-        g_currentCamera = g_chaseCamera = g_freeCamera = nullptr;
-        Video::Instance().SetCamera(nullptr);
+        mod->SetScene(nullptr, nullptr, nullptr);
         TankTest::TearDown();
     }
 
     // Game mode, the chase camera current, the GUI off.
     void Reset()
     {
-        g_currentCamera = g_chaseCamera;
-        Video::Instance().SetCamera(g_currentCamera);
+        mod->SetScene(tank, chase.Get(), free.Get());
         GuiManager::Instance().SetActive(false);
         mod->mode = Mod::kGameMode;
     }
@@ -75,9 +70,9 @@ protected:
         return Timer::Instance()->GetFrameTime() / 0.1f;
     }
 
-    static std::string CameraName(const Camera* camera)
+    std::string CameraName(const Camera* camera) const
     {
-        return camera == g_chaseCamera ? "chase" : camera == g_freeCamera ? "free" : "none";
+        return camera == chase.Get() ? "chase" : camera == free.Get() ? "free" : "none";
     }
 
     // Everything a key may change.
@@ -86,9 +81,8 @@ protected:
         State state = {{"mode", std::to_string(mod->mode)},
                        {"gui", std::to_string(GuiManager::Instance().active)},
                        {"scale", Text(TimeScale())},
-                       {"current", CameraName(g_currentCamera)},
+                       {"current", CameraName(mod->GetCurrentCamera())},
                        {"video", CameraName(Video::Instance().camera.Get())}};
-        const Tank* tank = g_tank;
         const std::pair<const char*, uint8_t> flags[] = {
             {"gunUp", tank->gunUp},          {"gunDown", tank->gunDown},
             {"torsoLeft", tank->torsoLeft},  {"torsoRight", tank->torsoRight},
@@ -101,7 +95,7 @@ protected:
         const dReal* q = dBodyGetQuaternion(Tank::GetChassisBody());
         state["chassis"] = Text(p[0]) + " " + Text(p[1]) + " " + Text(p[2]) + " / " + Text(q[0]) +
                            " " + Text(q[1]) + " " + Text(q[2]) + " " + Text(q[3]);
-        for (Camera* camera : {g_chaseCamera, g_freeCamera})
+        for (Camera* camera : {chase.Get(), free.Get()})
         {
             const std::string name = CameraName(camera);
             state[name + ".forward"] = std::to_string(camera->moveForward);
@@ -115,6 +109,7 @@ protected:
     }
 
     Mod* mod = Mod::Instance();
+    Tank* tank = nullptr;
     SmartPtr<Camera> chase = new Camera();
     SmartPtr<Camera> free = new Camera();
 };
@@ -194,8 +189,18 @@ TEST_F(ControlsTest, FlagsStayWithTheCameraThatWasCurrentAndGSwapsBack)
               (std::vector<std::string>{"chase.forward=1", "current=free", "video=free"}))
         << "the release goes to the free camera; the chase camera keeps flying";
     mod->OnKeyDown(DIK_G);
-    EXPECT_EQ(g_currentCamera, g_chaseCamera);
-    EXPECT_EQ(Video::Instance().camera.Get(), g_chaseCamera);
+    EXPECT_EQ(mod->GetCurrentCamera(), chase.Get());
+    EXPECT_EQ(Video::Instance().camera.Get(), chase.Get());
+
+    // A tank key held into menu mode: its release there is ignored, so the
+    // tank keeps driving.
+    before = Snapshot();
+    mod->OnKeyDown(DIK_C);
+    mod->OnKeyDown(DIK_ESCAPE);
+    mod->OnKeyUp(DIK_ESCAPE);
+    mod->OnKeyUp(DIK_C);
+    EXPECT_EQ(Changes(before, Snapshot()),
+              (std::vector<std::string>{"forward=1", "gui=1", "mode=1"}));
 }
 
 TEST_F(ControlsTest, MouseTurnsTheCurrentCameraInGameModeAndMovesTheCursorInMenuMode)

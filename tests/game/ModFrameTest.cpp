@@ -14,9 +14,8 @@ TEST(ModFrameTest, SplashFadesStrictlyBetweenItsEndsThenTheGuiStaysOffEvenInMenu
     Mod* mod = Mod::Instance();
     GuiManager& gui = GuiManager::Instance();
     SmartPtr<GuiImage> splash = new GuiImage();
-    g_splash = splash.Get();
-    g_fadeStart = 10000;
-    g_fadeEnd = 18000;
+    mod->SetSplash(splash.Get(), 10000);
+    ASSERT_EQ(mod->GetFadeEnd(), 18000u);
     // Each frame starts with the GUI on and the alpha at a marker.
     const float kUnchanged = 5.0f;
     struct Step
@@ -47,7 +46,7 @@ TEST(ModFrameTest, SplashFadesStrictlyBetweenItsEndsThenTheGuiStaysOffEvenInMenu
     EXPECT_FALSE(gui.active) << "after the fade the menu shows no GUI";
 
     mod->mode = Mod::kGameMode;
-    g_splash = nullptr;
+    mod->SetSplash(nullptr, 0);
     TestUseRealClock();
 }
 

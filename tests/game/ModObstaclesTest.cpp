@@ -54,6 +54,11 @@ TEST_F(PhysicsTest, LevelFileLinesBecomeBoxesAndBadLinesAreSkippedWithTheirNumbe
           {{-3, 1.1f, 4}, -kPi / 2, true}},
          {}},
         {"empty", "", {}, {}},
+        // Any flag but 0 drops the box; quarter turns need not be whole.
+        {"negative flag and half a quarter turn",
+         crate + " 2 3 0.5 -1\n",
+         {{{2, 1.1f, 3}, kPi / 4, true}},
+         {}},
         {"last line without a line feed keeps its last digit",
          crate + " 1 2 0 0\n" + crate + " 5 6 0 1",
          {{{1, 1, 2}, 0, false}, {{5, 1.1f, 6}, 0, true}},

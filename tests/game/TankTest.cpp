@@ -21,11 +21,14 @@ protected:
     }
 };
 
+// The physical tank's ODE objects: the tank built last.
+const TankBodies& bodies = Tank::GetBodies();
+
 // A chassis axis in world space.
 Vector3 ChassisAxis(float x, float y, float z)
 {
     dVector3 v;
-    dBodyVectorToWorld(g_chassisBody, x, y, z, v);
+    dBodyVectorToWorld(bodies.chassisBody, x, y, z, v);
     return Of(v);
 }
 
@@ -46,16 +49,16 @@ TEST_F(TankBoxTest, ChassisAndWheelsStandOnTheBodyModelsBoxAtTheTanksPosition)
     const Vector3 p(10, 5, -4);
     Tank* first = AddTank(p);
     dVector3 lengths;
-    dGeomBoxGetLengths(g_chassisGeom, lengths);
+    dGeomBoxGetLengths(bodies.chassisGeom, lengths);
     EXPECT_TRUE(Of(lengths) == Vector3(3, 1, 6));
-    EXPECT_TRUE(Of(dBodyGetPosition(g_chassisBody)) == p);
+    EXPECT_TRUE(Of(dBodyGetPosition(bodies.chassisBody)) == p);
     const float z[kTankWheelsPerRow] = {-3, -1.8f, -0.6f, 0.6f, 1.8f, 3};
     for (int i = 0; i < kTankWheelsPerRow; ++i)
     {
         for (float x : {-2.0f, 2.0f})
         {
-            dJointID hinge = x < 0 ? g_leftHinges[i] : g_rightHinges[i];
-            dBodyID wheel = x < 0 ? g_leftWheelBodies[i] : g_rightWheelBodies[i];
+            dJointID hinge = x < 0 ? bodies.leftHinges[i] : bodies.rightHinges[i];
+            dBodyID wheel = x < 0 ? bodies.leftWheelBodies[i] : bodies.rightWheelBodies[i];
             dVector3 anchor, axis;
             dJointGetHingeAnchor(hinge, anchor);
             dJointGetHingeAxis(hinge, axis);
@@ -92,15 +95,15 @@ TEST_F(TankTest, BodyModelTooSmallForAChassisIsClampedLoggedAndDrivesWithoutNaN)
         EXPECT_NE(text.find("Tank::Create() - model tank_body.3ds too small"), std::string::npos);
         EXPECT_EQ(text.find("Tank::Create()"), text.rfind("Tank::Create()")) << "one line";
         dVector3 lengths;
-        dGeomBoxGetLengths(g_chassisGeom, lengths);
+        dGeomBoxGetLengths(bodies.chassisGeom, lengths);
         EXPECT_TRUE(Of(lengths) == Vector3(0.01f, 0.01f, size.x > 0 ? 4.0f : 0.01f));
 
         Hold(tank, "CN");
         Drive(2.0f);
         for (int i = 0; i < kTankWheelsPerRow; ++i)
-            EXPECT_TRUE(IsFiniteVector(dBodyGetPosition(g_leftWheelBodies[i])) &&
-                        IsFiniteVector(dBodyGetPosition(g_rightWheelBodies[i])) &&
-                        IsFiniteVector(dBodyGetPosition(g_chassisBody)));
+            EXPECT_TRUE(IsFiniteVector(dBodyGetPosition(bodies.leftWheelBodies[i])) &&
+                        IsFiniteVector(dBodyGetPosition(bodies.rightWheelBodies[i])) &&
+                        IsFiniteVector(dBodyGetPosition(bodies.chassisBody)));
         ClearMainGraph();
     }
 }
@@ -112,7 +115,7 @@ TEST_F(TankBoxTest, HeldKeysSpinTheWheelsTurnTheTorsoAndTiltTheGun)
     Tank* tank = AddTank(Vector3(0, 5, 0));
     dMatrix3 tilted;
     dRFromAxisAndAngle(tilted, 0.3, 1, 0.2, 0.6);
-    dBodySetRotation(g_chassisBody, tilted);
+    dBodySetRotation(bodies.chassisBody, tilted);
     tank->UpdateTree(Matrix(), 0.0f);
     // The model's origin lies the box centre (0, 1, 0) below the chassis.
     EXPECT_TRUE(tank->position == Vector3(0, 5, 0) - ChassisAxis(0, 1, 0));
@@ -146,8 +149,8 @@ TEST_F(TankBoxTest, HeldKeysSpinTheWheelsTurnTheTorsoAndTiltTheGun)
         Hold(tank, c.keys);
         for (int i = 0; i < kTankWheelsPerRow; ++i)
         {
-            dBodySetAngularVel(g_leftWheelBodies[i], 7, 7, 7);
-            dBodySetAngularVel(g_rightWheelBodies[i], 7, 7, 7);
+            dBodySetAngularVel(bodies.leftWheelBodies[i], 7, 7, 7);
+            dBodySetAngularVel(bodies.rightWheelBodies[i], 7, 7, 7);
         }
         for (int step = 0; step < 4; ++step)
             tank->UpdateTree(Matrix(), c.seconds / 4.0f);
@@ -155,10 +158,11 @@ TEST_F(TankBoxTest, HeldKeysSpinTheWheelsTurnTheTorsoAndTiltTheGun)
         EXPECT_EQ(tank->rightSpeed, c.right);
         for (int i = 0; i < kTankWheelsPerRow; ++i)
         {
-            EXPECT_LT((Of(dBodyGetAngularVel(g_leftWheelBodies[i])) - axis * c.left).Length(),
+            EXPECT_LT((Of(dBodyGetAngularVel(bodies.leftWheelBodies[i])) - axis * c.left).Length(),
                       1e-3f);
-            EXPECT_LT((Of(dBodyGetAngularVel(g_rightWheelBodies[i])) - axis * c.right).Length(),
-                      1e-3f);
+            EXPECT_LT(
+                (Of(dBodyGetAngularVel(bodies.rightWheelBodies[i])) - axis * c.right).Length(),
+                1e-3f);
         }
         EXPECT_NEAR(tank->torsoYaw, c.yaw, 1e-5f);
         EXPECT_NEAR(tank->gunPitch, c.pitch, 1e-5f);
@@ -213,7 +217,7 @@ TEST_F(TankTest, DataSetTankSettlesDrivesStraightAndTurnsLeft)
 {
     Tank* tank = AddTank(Vector3(0, 3, 0), true);
     Drive(3.0f);
-    const dReal* chassis = dBodyGetPosition(g_chassisBody);
+    const dReal* chassis = dBodyGetPosition(bodies.chassisBody);
     // Wheel radius, plus the wheels' drop below the centre of the 2.239 high box.
     EXPECT_NEAR(chassis[1], 0.5 + 2.239 / 2 - 0.4, kRestTolerance);
     EXPECT_NEAR(tank->position.y, 0.1f, kRestTolerance);

@@ -4,6 +4,8 @@
 #include "physics/OdePose.h"
 #include "support/VectorNear.h"
 
+#include <ode/ode.h>
+
 inline Vector3 Of(const dReal* v)
 {
     return VectorFromOde(v);

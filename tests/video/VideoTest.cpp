@@ -3,6 +3,7 @@
 #include "core/Kernel.h"
 #include "core/Timer.h"
 #include "game/Mod.h"
+#include "game/Player.h"
 #include "math/D3DXMath.h"
 #include "math/Vector3.h"
 #include "support/VideoFixture.h"
