@@ -84,3 +84,11 @@ FILE* OpenFile(const char* path, const char* mode)
         return nullptr;
     return fopen(ResolvePath(path).c_str(), mode);
 }
+
+bool IsRegularFile(const char* path)
+{
+    if (!path)
+        return false;
+    struct stat info;
+    return stat(ResolvePath(path).c_str(), &info) == 0 && S_ISREG(info.st_mode);
+}

@@ -13,3 +13,7 @@ std::string ResolvePath(const char* path);
 
 // fopen on the resolved path. Paths for writing resolve their folder the same way.
 FILE* OpenFile(const char* path, const char* mode);
+
+// True when the resolved path names a regular file (through symbolic links):
+// not a folder, FIFO or device, whose open or read could block or never end.
+bool IsRegularFile(const char* path);

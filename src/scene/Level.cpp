@@ -1,8 +1,10 @@
 #include "scene/Level.h"
 
+#include "core/Log.h"
 #include "math/BoundingBox.h"
 #include "math/RayHit.h"
 #include "net/Message.h"
+#include "platform/Files.h"
 #include "scene/Camera.h"
 #include "tds/TdsReader.h"
 #include "video/ResourceManager.h"
@@ -18,6 +20,26 @@ namespace
 constexpr int kOctreeDepth = 3;
 // The octree's box exceeds the model's by this much on every side.
 constexpr float kBoxMargin = 0.1f;
+
+// A name a peer may make the level open: relative, with no ".." component
+// under either separator (the path resolver reads a backslash as '/'), and a
+// regular file, so that neither the open nor the read can block the frame.
+bool IsGameFile(const std::string& name)
+{
+    if (name.empty() || name[0] == '/' || name[0] == '\\')
+        return false;
+    size_t start = 0;
+    while (start <= name.size())
+    {
+        size_t end = name.find_first_of("/\\", start);
+        if (end == std::string::npos)
+            end = name.size();
+        if (name.compare(start, end - start, "..") == 0)
+            return false;
+        start = end + 1;
+    }
+    return IsRegularFile(name.c_str());
+}
 } // namespace
 
 int Level::Load(const char* fileName)
@@ -132,6 +154,12 @@ void Level::ApplyState(Message& message)
     std::string fileName = message.ReadString();
     if (message.HasOverrun())
         return;
+    if (!IsGameFile(fileName))
+    {
+        Log::Printf(Log::Instance(),
+                    "Level::ApplyState - level file refused: not a file in the game's folder\n");
+        return;
+    }
     Load(fileName.c_str());
     LoadLightmaps();
 }

@@ -26,7 +26,10 @@ public:
     // SceneGraph::IsSegmentBlocked.
     bool Intersects(const Vector3& from, const Vector3& to) override;
     // Reads a file name (the id has been read by the router), loads it and
-    // then the lightmaps. A message whose name runs past its end is dropped.
+    // then the lightmaps. A message whose name runs past its end is dropped; a
+    // name that is not a regular file inside the game's folder (absolute, with
+    // a ".." component, a folder, a FIFO) is refused with a log line, and the
+    // level stays as it was.
     void ApplyState(Message& message) override;
     // A new type-3 message: the node id and kLevelStateFile. Owned by the caller.
     Message* CreateStateMessage() override;

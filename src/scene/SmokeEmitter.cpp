@@ -47,13 +47,12 @@ void SmokeEmitter::Update(float dt)
         {
             puff->position = position;
             puff->colour = Color3(1.0f, 1.0f, 1.0f) * RandomFloat(0.0f, 0.3f);
-            system->colour = puff->colour;
         }
     }
 
-    // The system's own timed particle is born at its origin in its colour:
-    // both follow the emitter, and the system is added only now, after the
-    // emitter, so it never emits before the emitter has placed it.
+    // The system's own timed particle is born at its origin, in the system's
+    // black: the origin follows the emitter, and the system is added only now,
+    // after the emitter, so it never emits before the emitter has placed it.
     system->origin = position;
     if (!systemPlaced)
     {

@@ -30,6 +30,8 @@ TEST_F(FilesTest, BackslashesAndCaseResolveToTheFileThatExists)
     FILE* file = OpenFile((dir + "\\DATA\\TEXTURES\\CRATE.png").c_str(), "rb");
     ASSERT_NE(file, nullptr);
     fclose(file);
+    EXPECT_TRUE(IsRegularFile((dir + "\\data\\textures\\crate.png").c_str()));
+    EXPECT_FALSE(IsRegularFile((dir + "\\data\\textures").c_str()));
 }
 
 TEST_F(FilesTest, RelativePathsResolveFromTheWorkingFolder)

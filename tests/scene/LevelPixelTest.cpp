@@ -1,6 +1,6 @@
 // Pictures of the level read back from the real renderer: frustum culling by
 // octree cell, and lightmaps baked from a point light, loaded back by number
-// and multiplied into the floor.
+// and multiplied into the floor; and which lights a bake takes.
 #include "core/Shell.h"
 #include "scene/Level.h"
 #include "scene/LevelTestSupport.h"
@@ -182,4 +182,50 @@ TEST_F(LevelPixelTest, BakedLightmapsLoadBackByNumberAndShadeTheFloorWithShadows
     EXPECT_GT(nearLight, farOff + 50);
     EXPECT_LT(shadow, 16);
     EXPECT_TRUE(ColorNear(At(frame, Vector3(2, 2, 0)), 0xFF000000));
+}
+
+// A light counts for a triangle from the triangle's plane up to its range in
+// front of it; texel (x, y) is lit at the point x / W, y / H across the box.
+// A level without an octree bakes and loads nothing, yet logs both times.
+TEST_F(LevelPixelTest, BakeTakesTheLightsFromThePlaneUpToTheirRangeInFront)
+{
+    const struct
+    {
+        float height;
+        bool lit;
+    } cases[] = {{0.0f, true}, {0.5f, true}, {10.0f, true}, {10.5f, false}, {-0.5f, false}};
+    LevelFile file;
+    file.Triangle(Vector3(0, 0, 0), Vector3(0, 0, 1), Vector3(1, 0, 0)); // facing up
+    for (const auto& c : cases)
+    {
+        ClearMainGraph();
+        Level* level = AddLevel(file);
+        Light* light = Add(new Light());
+        light->kind = Light::kPoint;
+        light->range = 10;
+        light->colour = Color3(1, 1, 1);
+        light->position = Vector3(0.25f, c.height, 0.25f);
+        level->BuildLightmaps();
+        Texture* lightmap = WalkTriangles(level->GetOctree())[0].triangle->lightmap.Get();
+        EXPECT_EQ(bool(lightmap), c.lit) << "light at height " << c.height;
+        if (c.height != 0.5f || !lightmap)
+            continue;
+        // 8 by 8 texels over the unit square; the outer two rows and columns
+        // are not blurred.
+        ASSERT_EQ(lightmap->width * lightmap->height, 64);
+        const uint32_t* texels = static_cast<const uint32_t*>(lightmap->Lock());
+        ASSERT_NE(texels, nullptr);
+        const Vector3 up(0, 1, 0);
+        EXPECT_TRUE(ColorNear(texels[3], light->Illuminate(Vector3(0.375f, 0, 0), up).ToARGB(), 1));
+        EXPECT_TRUE(
+            ColorNear(texels[3 * 8], light->Illuminate(Vector3(0, 0, 0.375f), up).ToARGB(), 1));
+        lightmap->Unlock();
+    }
+    SetWindowTextA(g_mainWindow, "Tolvi output");
+
+    Level bare;
+    LogCapture log;
+    bare.BuildLightmaps();
+    bare.LoadLightmaps();
+    EXPECT_EQ(log.Text(), "Building Lightmaps took: 0 seconds\nLoading Lightmaps took: 0 seconds");
 }

@@ -1,17 +1,20 @@
 // The level: its file read with the axes swapped, the corners reversed and v
 // flipped, faces textured by the material they name, triangles placed in the
 // octree, and the segment, ray and sweep queries alone and through the graph;
-// its state message.
+// its state message, and the names a peer may make it open.
 #include "scene/Level.h"
 #include "math/RayHit.h"
 #include "net/Message.h"
 #include "scene/LevelTestSupport.h"
+#include "support/LogCapture.h"
 #include "support/SceneFixture.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <filesystem>
 #include <functional>
+#include <sys/stat.h>
 
 namespace
 {
@@ -65,22 +68,26 @@ TEST_F(LevelTest, LoadSwapsYAndZReversesTheCornersAndFlipsVOfTheFirstMeshOnly)
     std::vector<WalkedTriangle> walked = WalkTriangles(level.GetOctree());
     ASSERT_EQ(walked.size(), 1u);
     const LevelTriangle& triangle = *walked[0].triangle;
-    // Stored vertex k is file corner 2 - k, at (x, z, y) with (u, 1 - v).
-    const float expected[3][5] = {
-        {1, 7, 2, 0.25f, 0.0f}, {4, 3, 2, 1.0f, 0.75f}, {1, 3, 2, 0.25f, 0.75f}};
+    // Stored vertex k is file corner 2 - k, at (x, z, y) with (u, 1 - v) and
+    // lightmap coordinates (0, 0).
+    const float expected[3][7] = {
+        {1, 7, 2, 0.25f, 0.0f, 0, 0}, {4, 3, 2, 1.0f, 0.75f, 0, 0}, {1, 3, 2, 0.25f, 0.75f, 0, 0}};
     for (int k = 0; k < 3; ++k)
     {
         const LevelVertex& v = triangle.vertices[k];
-        EXPECT_EQ((std::vector<float>{v.x, v.y, v.z, v.tu, v.tv}),
-                  std::vector<float>(expected[k], expected[k] + 5))
+        EXPECT_EQ((std::vector<float>{v.x, v.y, v.z, v.tu, v.tv, v.lu, v.lv}),
+                  std::vector<float>(expected[k], expected[k] + 7))
             << "vertex " << k;
         EXPECT_EQ(v.diffuse, 0xFFFFFFFFu);
     }
     EXPECT_EQ(triangle.normal, Vector3(0, 0, -1));
     EXPECT_FALSE(triangle.texture);
-    // The octree's box is the model's grown by 0.1.
+    // The octree's box is the model's grown by 0.1; its leaves lie three levels down.
     EXPECT_EQ(level.GetOctree()->boxMin, Vector3(0.9f, 2.9f, 1.9f));
     EXPECT_EQ(level.GetOctree()->boxMax, Vector3(4.1f, 7.1f, 2.1f));
+    OctreeNode* cell = level.GetOctree()->children[7]->children[0].Get();
+    ASSERT_FALSE(cell->isLeaf);
+    EXPECT_TRUE(cell->children[7]->isLeaf);
 
     // A missing file, or a first mesh without vertices, keeps the octree.
     Save("empty.3ds", tds_samples::EditorFile([](TdsWriter& w)
@@ -200,6 +207,11 @@ TEST_F(LevelTest, RayCastFindsTheNearestFrontFaceAndKeepsANearerHit)
     EXPECT_EQ(hit.point, Vector3(0, 0.5f, 2));
     EXPECT_EQ(hit.normal, Vector3(0, 0, -1));
 
+    // A segment that starts on a face does not hit that face.
+    RayHit fromTheWall;
+    level->RayCast(Vector3(0, 0.5f, 2), Vector3(0, 0.5f, 10), fromTheWall);
+    EXPECT_FLOAT_EQ(fromTheWall.distance, 0.25f);
+
     RayHit nearer;
     nearer.distance = 0.1f;
     level->RayCast(Vector3(0, 0.5f, 0), Vector3(0, 0.5f, 10), nearer);
@@ -216,6 +228,17 @@ TEST_F(LevelTest, RayCastFindsTheNearestFrontFaceAndKeepsANearerHit)
     // Beside the level's box nothing is hit.
     SmartPtr<RayHit> beside = MainSceneGraph.RayCast(Vector3(5, 0.5f, 0), Vector3(5, 0.5f, 10));
     EXPECT_EQ(beside->distance, kNoHitDistance);
+
+    // Two faces crossed at the same distance: the first one stored keeps the hit.
+    LevelFile crossing;
+    crossing.Triangle(Vector3(0, -2, -2), Vector3(0, -2, 4), Vector3(0, 4, -2)); // facing -x
+    crossing.Triangle(Vector3(-2, 0, -2), Vector3(-2, 0, 4), Vector3(4, 0, -2)); // facing +y
+    SmartPtr<Level> corner = Load(crossing, "crossing.3ds");
+    ASSERT_TRUE(corner);
+    RayHit tie;
+    corner->RayCast(Vector3(-1, 1, 0), Vector3(1, -1, 0), tie);
+    EXPECT_EQ(tie.distance, 0.5f);
+    EXPECT_EQ(tie.normal, Vector3(-1, 0, 0));
 
     Level empty;
     RayHit untouched;
@@ -253,6 +276,11 @@ TEST_F(LevelTest, SweepStopsAtAWallWithTheMovesFractionAndTheSurfaceNormal)
     EXPECT_EQ(slopeHit.normal, Vector3(0, -h, -h));
     EXPECT_NEAR(slopeHit.point.y + slopeHit.point.z, 5.0f, 1e-4f);
     EXPECT_NEAR(slopeHit.point.y, 4.0f / std::sqrt(5.0f), 1e-4f);
+
+    // A contact exactly at the end of the move counts.
+    RayHit atTheEnd;
+    wall->Sweep(Vector3(1, -2, 0), Vector3(1, -2, 4), Vector3(1, 1, 1), atTheEnd);
+    EXPECT_EQ(atTheEnd.distance, 1.0f);
 
     // A sweep that touches nothing, one from behind the wall, and ellipsoids
     // without a positive radius (a negative one would mirror the wall to face
@@ -323,4 +351,30 @@ TEST_F(LevelTest, StateMessageNamesTheTestLevelWhichApplyStateLoadsWithItsLightm
     Level untouched;
     untouched.ApplyState(*cut);
     EXPECT_EQ(untouched.GetOctree(), nullptr);
+
+    // A name is opened only when it is a regular file inside the game's
+    // folder; any other leaves the level as it was (no load, no lightmaps),
+    // with one log line.
+    ASSERT_EQ(mkfifo("pipe.3ds", 0600), 0);
+    const std::string folder = std::filesystem::current_path().filename().string();
+    const std::string refused[] = {
+        std::filesystem::absolute("testlevel.3ds").string(),
+        "../" + folder + "/testlevel.3ds",
+        "..\\" + folder + "\\testlevel.3ds",
+        "data",
+        "pipe.3ds", // its open would wait for a writer
+    };
+    Level kept;
+    ASSERT_EQ(kept.Load("testlevel.3ds"), 0);
+    OctreeNode* tree = kept.GetOctree();
+    for (const std::string& name : refused)
+    {
+        SmartPtr<Message> named = new Message();
+        named->WriteString(name.c_str());
+        LogCapture log;
+        kept.ApplyState(*named);
+        EXPECT_EQ(kept.GetOctree(), tree) << name;
+        EXPECT_EQ(WalkTriangles(tree)[0].triangle->vertices[0].diffuse, 0xFFFFFFFFu) << name;
+        EXPECT_EQ(log.Lines().size(), 1u) << name;
+    }
 }

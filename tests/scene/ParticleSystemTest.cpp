@@ -60,10 +60,11 @@ TEST_F(ParticleSystemTest, ParticlesAgeAndRiseWithTimeAndGrowPerUpdate)
     {
         ParticleSystem* system = AddSystem(true);
         system->baseVelocity = Vector3(2, 0, 0);
+        const std::vector<float> draws =
+            RandomFloatsFrom(5, {{0.5f, 1.0f}, {0.1f, 0.2f}, {0.001f, 0.02f}});
         system->EmitParticle();
         Particle* p = system->particles[0].Get();
-        EXPECT_TRUE(p->velocity.x >= 1 && p->velocity.x <= 2 && p->size >= 0.1f &&
-                    p->size <= 0.2f && p->growth >= 0.001f && p->growth <= 0.02f);
+        EXPECT_TRUE(p->velocity.x == 2 * draws[0] && p->size == draws[1] && p->growth == draws[2]);
         float size = p->size;
         for (int i = 0; i < updates; ++i)
             RunFrame(1000, 1.0f / static_cast<float>(updates));
@@ -94,6 +95,24 @@ TEST_F(ParticleSystemTest, StoppedSystemDiesInTheUpdateThatEmptiesIt)
     EXPECT_FALSE(RootHolds(system));
 }
 
+// Setup and the secondary graph's Move emit whatever `stopped` says, a life of
+// exactly 0 is over, and Move leaves an emptied system alive.
+TEST_F(ParticleSystemTest, SetupAndMoveEmitWhenStoppedAndMoveNeverKills)
+{
+    SmartPtr<ParticleSystem> system = new ParticleSystem();
+    system->StopEmitting();
+    system->fade = 0.5f;
+    system->Setup();
+    ASSERT_EQ(system->particles.size(), 1u);
+    system->Move(0.5f);
+    EXPECT_EQ(system->particles.size(), 2u) << "the timer fires at 1000 ms";
+    system->Move(1.5f);
+    EXPECT_EQ(system->particles.size(), 1u) << "the first particle's life is down to 0";
+    system->Move(4.0f);
+    EXPECT_TRUE(system->particles.empty());
+    EXPECT_TRUE(system->IsAlive());
+}
+
 TEST(ParticleColourTest, AlphaIsLifeTimes255Truncated)
 {
     const std::pair<float, uint32_t> cases[] = {{1.0f, 0xFF}, {0.5f, 0x7F},  {0.999f, 0xFE},
@@ -117,8 +136,17 @@ TEST_F(ParticleSystemTest, SmokeEmitterFliesPuffsWhereItIsThenLeavesItsSmoke)
     // Frames of 0.05 s: one puff each, at the emitter, in grey up to 0.3; the
     // system adds one timed particle there at its first update.
     int frames = 0;
-    for (; frames < 20; ++frames)
+    for (; frames < 19; ++frames)
         RunFrame(1000, 0.05f);
+    // A puff draws its speed factor, size, growth and grey; the system steps
+    // it once in the same frame.
+    const std::vector<float> draws =
+        RandomFloatsFrom(9, {{0.5f, 1.0f}, {0.1f, 0.2f}, {0.01f, 0.021f}, {0.0f, 0.3f}});
+    RunFrame(1000, 0.05f);
+    ++frames;
+    const Particle& last = *smoke->particles.back();
+    EXPECT_TRUE(last.growth == draws[2] && last.size == draws[1] + draws[2] &&
+                last.colour.g == draws[3]);
     EXPECT_NEAR(emitter->flightVelocity.y, 10.0f - 4.81f, 1e-4f);
     EXPECT_NEAR(emitter->position.y, 12.0f - 4.81f * 0.0025f * 210.0f, 1e-3f);
     ASSERT_EQ(smoke->particles.size(), 21u);
@@ -126,17 +154,45 @@ TEST_F(ParticleSystemTest, SmokeEmitterFliesPuffsWhereItIsThenLeavesItsSmoke)
         EXPECT_TRUE(p->position.x > 5 && p->position.z == 3 && p->colour.r == p->colour.b &&
                     p->colour.r <= 0.3f);
 
+    // The puffs keep their grey to themselves: the system's timer, which
+    // fires again a million milliseconds after its first particle, gives black.
+    EXPECT_EQ(smoke->colour.r + smoke->colour.g + smoke->colour.b, 0.0f);
+    const DWORD later = 1000 + 1000000;
+    RunFrame(later, 0.0f);
+    EXPECT_EQ(smoke->particles.size(), 21u);
+    RunFrame(later + 1, 0.0f);
+    ASSERT_EQ(smoke->particles.size(), 22u);
+    EXPECT_EQ(smoke->particles.back()->colour.g, 0.0f);
+
     // Life 3 runs out after 60 frames (61 with rounding); the last puff, born
     // two frames before, fades 1 / 0.3 s after its birth, and the system dies.
     while (emitter->IsAlive() && frames < 70)
     {
-        RunFrame(1000, 0.05f);
+        RunFrame(later + 1, 0.05f);
         ++frames;
     }
     EXPECT_TRUE(frames == 60 || frames == 61) << frames;
     EXPECT_TRUE(smoke->stopped && smoke->IsAlive());
     float seconds = 0.1f;
     for (; smoke->IsAlive() && seconds < 10; seconds += 0.05f)
-        RunFrame(1000, 0.05f);
+        RunFrame(later + 1, 0.05f);
     EXPECT_NEAR(seconds, 1.0f / 0.3f, 0.06f);
+
+    // At frames of 0.01 s the puff timer of 0.02 s reaches exactly 0 in the
+    // third frame, which does not puff yet: puffs in frames 1, 4 and 7, beside
+    // the system's one timed particle.
+    ClearMainGraph();
+    SmokeEmitter* puffing = new SmokeEmitter();
+    puffing->life = 3.0f;
+    MainSceneGraph.GetRoot()->AddChild(puffing);
+    for (int i = 0; i < 7; ++i)
+        RunFrame(later + 1, 0.01f);
+    EXPECT_EQ(puffing->system->particles.size(), 4u);
+    // A life of exactly 0 still flies; one below 0 ends.
+    puffing->life = 1.0f;
+    RunFrame(later + 1, 0.5f);
+    RunFrame(later + 1, 0.5f);
+    EXPECT_TRUE(puffing->IsAlive());
+    RunFrame(later + 1, 0.5f);
+    EXPECT_FALSE(puffing->IsAlive());
 }

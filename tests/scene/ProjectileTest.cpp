@@ -1,7 +1,9 @@
-// Shells stepped through the main graph: the hit on the ground with its burst of
-// smoke emitters, flight under gravity, the secondary graph's move, the state.
+// Shells stepped through the main graph: the hit on the ground or on a level
+// face with its burst of smoke emitters, flight under gravity, the secondary
+// graph's move, the state.
 #include "scene/Projectile.h"
 #include "net/Message.h"
+#include "scene/Level.h"
 #include "scene/SmokeEmitter.h"
 #include "support/SceneFixture.h"
 
@@ -18,19 +20,37 @@ TEST_F(ProjectileTest, StepThatCrossesTheGroundStopsTheShellAndThrowsTenEmitters
     SmartPtr<ParticleSystem> trail = shell->trail;
 
     // The first step of 0.05 s, 100.4905 * 0.05 = 5.0245 long, stays above the
-    // ground; the second crosses it.
+    // ground; the second crosses it. The trail's first puff draws its speed
+    // factor, size and growth.
+    const std::vector<float> puffDraws =
+        RandomFloatsFrom(3, {{0.5f, 1.0f}, {1.0f, 1.5f}, {0.0f, 0.02f}});
     RunFrame(1000, 0.05f);
     EXPECT_NEAR(shell->position.y, 10.0f - 5.024525f, 1e-4f);
     EXPECT_TRUE(RootNodesOf<SmokeEmitter>(kNodeSmokeEmitter).empty());
     ASSERT_EQ(trail->particles.size(), 1u);
-    EXPECT_TRUE(trail->particles[0]->position == Vector3(4, 10, -2)) << "puffed at the launch";
+    const Particle& puff = *trail->particles[0];
+    EXPECT_TRUE(puff.position == Vector3(4, 10, -2)) << "puffed at the launch";
+    EXPECT_TRUE(puff.size == puffDraws[1] && puff.growth == puffDraws[2] && puff.colour.r == 0.5f);
+    // Frames without time: the trail puffs again once 30 ms have passed.
+    RunFrame(1030, 0.0f);
+    EXPECT_EQ(trail->particles.size(), 1u);
+    RunFrame(1031, 0.0f);
+    EXPECT_EQ(trail->particles.size(), 2u);
+    // The shell draws first in the frame of the hit: three numbers an emitter,
+    // its z, then y, then x.
+    const std::vector<float> draws =
+        RandomFloatsFrom(7, std::vector<std::pair<float, float>>(30, {-15.0f, 15.0f}));
     RunFrame(1050, 0.05f);
     EXPECT_NEAR(shell->position.y, 0.0f, 1e-5f);
     EXPECT_FALSE(shell->IsAlive());
     std::vector<SmokeEmitter*> emitters = RootNodesOf<SmokeEmitter>(kNodeSmokeEmitter);
     ASSERT_EQ(emitters.size(), 10u);
-    for (SmokeEmitter* e : emitters)
+    for (size_t k = 0; k < emitters.size(); ++k)
     {
+        SmokeEmitter* e = emitters[k];
+        EXPECT_EQ(e->flightVelocity.z, draws[3 * k]) << "emitter " << k;
+        EXPECT_EQ(e->flightVelocity.y, 20.0f + draws[3 * k + 1] - 4.81f * 0.05f) << "emitter " << k;
+        EXPECT_EQ(e->flightVelocity.x, draws[3 * k + 2]) << "emitter " << k;
         // Thrown along the normal at 20 plus up to 15 either way, and already
         // flown one step in the frame of the hit.
         Vector3 v = e->flightVelocity + Vector3(0, 4.81f * 0.05f, 0);
@@ -42,8 +62,10 @@ TEST_F(ProjectileTest, StepThatCrossesTheGroundStopsTheShellAndThrowsTenEmitters
             EXPECT_TRUE(p->position == e->position);
     }
 
-    // The dead shell leaves at the next traversal; its trail stops and dies
-    // when its puff has faded at 0.1 a second.
+    // The trail's puffs do not rise. The dead shell leaves at the next
+    // traversal; its trail stops and dies when its puffs have faded at 0.1 a
+    // second.
+    EXPECT_EQ(puff.velocity.y, 0.0f);
     EXPECT_TRUE(RootHolds(shell) && trail->stopped);
     RunFrame(1100, 0.05f);
     EXPECT_FALSE(RootHolds(shell));
@@ -51,6 +73,30 @@ TEST_F(ProjectileTest, StepThatCrossesTheGroundStopsTheShellAndThrowsTenEmitters
     EXPECT_TRUE(trail->IsAlive());
     RunFrame(1200, 0.2f);
     EXPECT_FALSE(trail->IsAlive());
+}
+
+// A step that ends exactly on a level's face (distance 1) is a hit.
+TEST_F(ProjectileTest, StepEndingExactlyOnALevelFaceStopsTheShellThere)
+{
+    Level* level = new Level();
+    level->octree = new OctreeNode(Vector3(-11, 3, -11), Vector3(11, 5, 11), 3);
+    LevelTriangle floor;
+    const Vector3 corners[3] = {{-10, 4, -10}, {-10, 4, 10}, {10, 4, -10}};
+    for (int k = 0; k < 3; ++k)
+        floor.vertices[k] = LevelVertex{corners[k].x, corners[k].y, corners[k].z, 0, 0, 0, 0, 0};
+    floor.normal = Vector3(0, 1, 0);
+    ASSERT_TRUE(level->octree->Insert(floor));
+    MainSceneGraph.GetRoot()->AddChild(level);
+
+    Projectile* shell = new Projectile();
+    shell->useGravity = 0;
+    shell->position = Vector3(-1, 5, -1);
+    shell->velocity = Vector3(0, -20, 0); // one unit in 0.05 s, down to y 4
+    MainSceneGraph.GetRoot()->AddChild(shell);
+    RunFrame(1000, 0.05f);
+    EXPECT_FALSE(shell->IsAlive());
+    EXPECT_TRUE(shell->position == Vector3(-1, 4, -1));
+    EXPECT_EQ(RootNodesOf<SmokeEmitter>(kNodeSmokeEmitter).size(), 10u);
 }
 
 TEST_F(ProjectileTest, FlightFollowsGravityWhenSetAndMoveNeverCollides)
@@ -94,6 +140,7 @@ TEST(ProjectileStateTest, StateMessageCarriesTheNodeBlockThenTheShellFields)
     EXPECT_EQ(message->GetLength(), 56u + 1 + 4 + 12);
     message->ReadInt();
     SmartPtr<Projectile> copy = new Projectile();
+    EXPECT_EQ(copy->tag, 40u);
     copy->ApplyState(*message);
     EXPECT_TRUE(copy->position == Vector3(1, 2, 3) && copy->auxVector == Vector3(4, 5, 6));
     EXPECT_EQ(copy->useGravity, 0);

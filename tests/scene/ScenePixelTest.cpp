@@ -147,6 +147,11 @@ TEST_F(ScenePixelTest, SkyBoxSurroundsTheCameraWithEachFaceWhereItBelongs)
         EXPECT_TRUE(ColorNear(Centre(frame), turn.colour, 4))
             << "yaw " << turn.yaw << " pitch " << turn.pitch;
     }
+
+    // Texture coordinates stop 1/512 short of every edge; every vertex is white.
+    for (const SkyBoxVertex& v : SkyBoxVertices)
+        EXPECT_TRUE((v.u == 1.0f / 512 || v.u == 511.0f / 512) &&
+                    (v.v == 1.0f / 512 || v.v == 511.0f / 512) && v.colour == 0xFFFFFFFFu);
 }
 
 TEST_F(ScenePixelTest, EverythingDrawnAfterTheSkyBoxCoversItHoweverFar)

@@ -10,6 +10,7 @@
 #include "video/ModelTestSupport.h"
 
 #include <algorithm>
+#include <cmath>
 #include <functional>
 #include <map>
 
@@ -163,8 +164,9 @@ TEST_F(TerrainTest, PatchBoundsNeighboursAndStepsByDistance)
 
     SmartPtr<Terrain> flat = Load(513, 513, [](int, int) { return 0; });
     const TerrainPatch& patch = flat->patches[0];
-    const float steps[][2] = {{20, 1},  {29.9f, 1},  {30, 2},   {59.9f, 2},   {60, 4},
-                              {100, 8}, {119.9f, 8}, {120, 16}, {149.9f, 16}, {150, 32}};
+    const float steps[][2] = {{20, 1},     {29.9f, 1}, {30, 2},      {59.9f, 2},
+                              {60, 4},     {89.9f, 4}, {90, 8},      {100, 8},
+                              {119.9f, 8}, {120, 16},  {149.9f, 16}, {150, 32}};
     for (const auto& s : steps)
     {
         flat->UpdateLevelsOfDetail(Vector3(patch.centreX, s[0], patch.centreZ));
@@ -250,9 +252,16 @@ TEST_F(TerrainTest, EveryPatchAtEveryStepTilesItselfInsideTheField)
                     ASSERT_EQ(area,
                               static_cast<long long>(patch.x1 - patch.x0) * (patch.z1 - patch.z0));
                     for (const TerrainVertex& p : v)
+                    {
                         ASSERT_TRUE(p.x >= patch.x0 && p.x <= patch.x1 && p.z >= patch.z0 &&
                                     p.z <= patch.z1 && p.z < map.depth && p.y >= 0 && p.y <= 255)
                             << map.width << " x " << map.depth << " step " << step;
+                        // The colour and shading maps span the field; the third set counts samples.
+                        ASSERT_TRUE(std::fabs(p.u0 - p.x / map.width) < 1e-6f &&
+                                    std::fabs(p.v0 - p.z / map.depth) < 1e-6f && p.u1 == p.u0 &&
+                                    p.v1 == p.v0 && p.u2 == p.x && p.v2 == p.z &&
+                                    p.diffuse == 0xFFFFFFFFu);
+                    }
                 }
             }
         }

@@ -6,6 +6,8 @@
 
 #include "core/RefObject.h"
 #include "core/Timer.h"
+#include "math/MathUtil.h"
+#include "platform/Runtime.h"
 #include "platform/TestHooks.h"
 #include "scene/Camera.h"
 #include "scene/Light.h"
@@ -16,6 +18,7 @@
 
 #include <gtest/gtest.h>
 
+#include <utility>
 #include <vector>
 
 // Empties the main graph's root and deletes what it held.
@@ -52,6 +55,20 @@ inline bool RootHolds(const SceneNode* node)
         if (child.Get() == node)
             return true;
     return false;
+}
+
+// Restarts the random sequence at `seed` and returns what RandomFloat gives
+// next for each range in order; then restarts it again, so that the code under
+// test draws the same values.
+inline std::vector<float> RandomFloatsFrom(uint32_t seed,
+                                           const std::vector<std::pair<float, float>>& ranges)
+{
+    PlatformSeedRand(seed);
+    std::vector<float> values;
+    for (const std::pair<float, float>& range : ranges)
+        values.push_back(RandomFloat(range.first, range.second));
+    PlatformSeedRand(seed);
+    return values;
 }
 
 struct Pixel

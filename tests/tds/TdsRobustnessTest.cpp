@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <map>
 #include <string>
 
 namespace
@@ -173,8 +174,9 @@ TEST(TdsRobustness, CountsAndIndicesAreCheckedAgainstTheChunk)
 }
 
 // Cut after every byte: the reader ends, never reads outside the file, keeps
-// its promises about what it returns, and keeps every material and mesh whose
-// chunk lies wholly before the cut, as the whole file has them.
+// its promises about what it returns, and keeps every material, mesh and
+// keyframe node whose chunk lies wholly before the cut, as the whole file has
+// them.
 TEST(TdsRobustness, FileCutAnywhereIsReadSafelyAndKeepsItsWholeRecords)
 {
     std::vector<uint8_t> file = tds_samples::SceneFile();
@@ -207,6 +209,23 @@ TEST(TdsRobustness, FileCutAnywhereIsReadSafelyAndKeepsItsWholeRecords)
         }
     }
     ASSERT_EQ(meshEnds.size(), whole.GetMeshCount());
+    // Where the keyframe node of each mesh ends.
+    std::map<std::string, uint32_t> nodeEnds;
+    walker.GotoChunk(main);
+    TdsChunk keyframer;
+    ASSERT_TRUE(walker.FindChunk(0xB000, main, keyframer));
+    TdsChunk node;
+    while (walker.FindChunk(0xB002, keyframer, node))
+    {
+        TdsChunk header;
+        ASSERT_TRUE(walker.FindChunk(0xB010, node, header));
+        char name[100];
+        walker.ReadASCIIZ(name, sizeof name);
+        if (whole.FindMesh(name))
+            nodeEnds[name] = node.end;
+        walker.SkipChunk(node);
+    }
+    ASSERT_EQ(nodeEnds.size(), whole.GetMeshCount());
 
     for (size_t length = 0; length < file.size(); ++length)
     {
@@ -229,6 +248,17 @@ TEST(TdsRobustness, FileCutAnywhereIsReadSafelyAndKeepsItsWholeRecords)
             ASSERT_STREQ(reader.GetMesh(i)->GetName(), whole.GetMesh(i)->GetName());
             ASSERT_EQ(reader.GetMesh(i)->GetTriangleCount(), whole.GetMesh(i)->GetTriangleCount());
             ASSERT_EQ(reader.GetMesh(i)->GetVertexCount(), whole.GetMesh(i)->GetVertexCount());
+            // A whole node places its mesh as in the whole file; a cut one is
+            // not read.
+            const TdsMesh* mesh = reader.GetMesh(i);
+            const TdsMesh* model = whole.GetMesh(i);
+            const bool placed = nodeEnds[mesh->GetName()] <= length;
+            const TdsMesh* parent = placed ? model->GetParent() : nullptr;
+            ASSERT_STREQ(mesh->GetParent() ? mesh->GetParent()->GetName() : "none",
+                         parent ? parent->GetName() : "none");
+            const TdsVector position = placed ? model->GetPosition() : TdsVector();
+            ASSERT_TRUE(mesh->GetPosition().x == position.x &&
+                        mesh->GetPosition().y == position.y && mesh->GetPosition().z == position.z);
         }
     }
 }
