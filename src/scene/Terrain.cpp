@@ -7,6 +7,7 @@
 #include "platform/D3D9.h"
 #include "platform/Files.h"
 #include "scene/Camera.h"
+#include "video/RenderPresets.h"
 #include "video/ResourceManager.h"
 #include "video/Video.h"
 
@@ -316,25 +317,7 @@ int Terrain::BuildPatch(const TerrainPatch& patch, std::vector<TerrainVertex>& v
 
 int Terrain::DrawPatches(IDirect3DDevice9* device, const Frustum& frustum)
 {
-    device->SetFVF(kTerrainFvf);
-    device->SetRenderState(D3DRS_LIGHTING, FALSE);
-    device->SetRenderState(D3DRS_ZENABLE, TRUE);
-    device->SetRenderState(D3DRS_ZWRITEENABLE, TRUE);
-    device->SetPixelShader(nullptr);
-    device->SetVertexShader(nullptr);
-    for (DWORD sampler = 0; sampler < 3; ++sampler)
-    {
-        device->SetSamplerState(sampler, D3DSAMP_MINFILTER, D3DTEXF_LINEAR);
-        device->SetSamplerState(sampler, D3DSAMP_MAGFILTER, D3DTEXF_LINEAR);
-        device->SetSamplerState(sampler, D3DSAMP_MIPFILTER, D3DTEXF_POINT);
-    }
-    for (DWORD stage = 0; stage < 2; ++stage)
-    {
-        device->SetTextureStageState(stage, D3DTSS_COLOROP, D3DTOP_MODULATE);
-        device->SetTextureStageState(stage, D3DTSS_COLORARG1, D3DTA_TEXTURE);
-        device->SetTextureStageState(stage, D3DTSS_COLORARG2, D3DTA_CURRENT);
-    }
-    device->SetRenderState(D3DRS_ALPHABLENDENABLE, FALSE);
+    ApplyRenderPreset(device, RenderPreset::TerrainQuads);
     device->SetTexture(0, shadingTexture ? shadingTexture->texture : nullptr);
     device->SetTexture(1, colorMap ? colorMap->texture : nullptr);
 
