@@ -15,12 +15,9 @@ void PlayerOverlay::Draw(IDirect3DDevice9* device)
     const int width = Video::Instance().width;
     const int height = Video::Instance().height;
 
-    ApplyRenderPreset(device, RenderPreset::Screen);
-    // The corner picture is scaled, so it is filtered; the overlay lies over
-    // the scene whatever depth the scene left.
-    device->SetSamplerState(0, D3DSAMP_MINFILTER, D3DTEXF_LINEAR);
-    device->SetSamplerState(0, D3DSAMP_MAGFILTER, D3DTEXF_LINEAR);
-    device->SetRenderState(D3DRS_ZENABLE, D3DZB_FALSE);
+    // The corner picture is scaled, so it is filtered; the crosshair is drawn
+    // texel for pixel. Both lie over the scene whatever depth it left.
+    ApplyRenderPreset(device, RenderPreset::ScreenOverlay);
 
     // White over each whole texture.
     ScreenQuad quad;
@@ -28,8 +25,7 @@ void PlayerOverlay::Draw(IDirect3DDevice9* device)
         quad.Draw(device, cornerTexture.Get(), 0, height - kCornerSize, kCornerSize, height);
     if (crosshairTexture)
     {
-        device->SetSamplerState(0, D3DSAMP_MINFILTER, D3DTEXF_POINT);
-        device->SetSamplerState(0, D3DSAMP_MAGFILTER, D3DTEXF_POINT);
+        ApplyRenderPreset(device, RenderPreset::ScreenOverlayUnfiltered);
         quad.Draw(device, crosshairTexture.Get(), width / 2 - kCrosshairHalf,
                   height / 2 - kCrosshairHalf, width / 2 + kCrosshairHalf,
                   height / 2 + kCrosshairHalf);

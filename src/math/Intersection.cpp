@@ -86,18 +86,17 @@ void SphereTriangleCollision(const Vector3& start, const Vector3& end, const Vec
 
     float dist = plane.SignedDistance(start);
     float nv = plane.normal.Dot(vel);
-    float t0;
     if (nv == 0.0f)
     {
+        // Moving parallel to the plane: no contact unless embedded in it for
+        // the whole move, and then only edges and vertices give a time of
+        // contact.
         if (dist <= -1.0f || dist >= 1.0f)
             return;
-        // Embedded in the plane for the whole move: only edges and vertices
-        // can give a time of contact.
-        t0 = 0.0f;
     }
     else
     {
-        t0 = (-1.0f - dist) / nv;
+        float t0 = (-1.0f - dist) / nv;
         float t1 = (1.0f - dist) / nv;
         if (t0 > t1)
         {

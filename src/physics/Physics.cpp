@@ -11,6 +11,7 @@
 
 #include <ode/ode.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 
@@ -227,11 +228,8 @@ RigidBody* Physics::CreateBody(bool withBody)
 
 void Physics::DestroyBody(RigidBody* rigidBody)
 {
-    for (size_t i = 0; i < bodies.size();)
-    {
-        if (bodies[i].Get() == rigidBody)
-            bodies.erase(bodies.begin() + static_cast<std::ptrdiff_t>(i));
-        else
-            ++i;
-    }
+    bodies.erase(std::remove_if(bodies.begin(), bodies.end(),
+                                [rigidBody](const SmartPtr<RigidBody>& body)
+                                { return body.Get() == rigidBody; }),
+                 bodies.end());
 }

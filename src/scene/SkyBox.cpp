@@ -100,10 +100,6 @@ void SkyBox::Render(IDirect3DDevice9* device)
     }
 
     ApplyRenderPreset(device, RenderPreset::SceneQuads);
-    // Seen from its centre, the sky is always magnified: its top level is all
-    // it shows, so it is sampled without choosing a mip level per pixel,
-    // whatever mip filter the last drawing of the previous frame left.
-    device->SetSamplerState(0, D3DSAMP_MIPFILTER, D3DTEXF_NONE);
     device->SetStreamSource(0, vertexBuffer, 0, sizeof(SkyBoxVertex));
 
     for (int face = 0; face < 6; ++face)
@@ -112,10 +108,4 @@ void SkyBox::Render(IDirect3DDevice9* device)
         device->SetTexture(0, texture ? texture->texture : nullptr);
         device->DrawPrimitive(D3DPT_TRIANGLEFAN, static_cast<UINT>(4 * face), 2);
     }
-
-    // What follows in the scene writes depth again, and finds the scene's
-    // usual mip filter.
-    device->SetSamplerState(0, D3DSAMP_MIPFILTER, D3DTEXF_POINT);
-    device->SetRenderState(D3DRS_ZENABLE, TRUE);
-    device->SetRenderState(D3DRS_ZWRITEENABLE, TRUE);
 }

@@ -28,8 +28,9 @@ public:
     ~SkyBox() override;
 
     int GetType() override { return kNodeSkyBox; }
-    // Six textured faces around the current camera, bilinear from each
-    // texture's top level, depth-tested but not written.
+    // Six textured faces around the current camera with RenderPreset::SceneQuads:
+    // bilinear from each texture's top level, depth-tested but not written.
+    // What follows applies its own preset.
     void Render(IDirect3DDevice9* device) override;
 
     // Loads the six faces' textures: prefix + "ft.bmp", "bk.bmp", "lf.bmp",

@@ -1,12 +1,14 @@
 #include "scene/Terrain.h"
 
 #include "core/Log.h"
+#include "math/BoundingBox.h"
 #include "math/Color3.h"
 #include "math/D3DXMath.h"
 #include "math/Frustum.h"
 #include "platform/D3D9.h"
 #include "platform/Files.h"
 #include "scene/Camera.h"
+#include "video/RenderPresets.h"
 #include "video/ResourceManager.h"
 #include "video/Video.h"
 
@@ -316,28 +318,11 @@ int Terrain::BuildPatch(const TerrainPatch& patch, std::vector<TerrainVertex>& v
 
 int Terrain::DrawPatches(IDirect3DDevice9* device, const Frustum& frustum)
 {
-    device->SetFVF(kTerrainFvf);
-    device->SetRenderState(D3DRS_LIGHTING, FALSE);
-    device->SetRenderState(D3DRS_ZENABLE, TRUE);
-    device->SetRenderState(D3DRS_ZWRITEENABLE, TRUE);
-    device->SetPixelShader(nullptr);
-    device->SetVertexShader(nullptr);
-    for (DWORD sampler = 0; sampler < 3; ++sampler)
-    {
-        device->SetSamplerState(sampler, D3DSAMP_MINFILTER, D3DTEXF_LINEAR);
-        device->SetSamplerState(sampler, D3DSAMP_MAGFILTER, D3DTEXF_LINEAR);
-        device->SetSamplerState(sampler, D3DSAMP_MIPFILTER, D3DTEXF_POINT);
-    }
-    for (DWORD stage = 0; stage < 2; ++stage)
-    {
-        device->SetTextureStageState(stage, D3DTSS_COLOROP, D3DTOP_MODULATE);
-        device->SetTextureStageState(stage, D3DTSS_COLORARG1, D3DTA_TEXTURE);
-        device->SetTextureStageState(stage, D3DTSS_COLORARG2, D3DTA_CURRENT);
-    }
-    device->SetRenderState(D3DRS_ALPHABLENDENABLE, FALSE);
+    ApplyRenderPreset(device, RenderPreset::TerrainQuads);
     device->SetTexture(0, shadingTexture ? shadingTexture->texture : nullptr);
     device->SetTexture(1, colorMap ? colorMap->texture : nullptr);
 
+    std::vector<Vector3> corners(8);
     int drawn = 0;
     for (const TerrainPatch& patch : patches)
     {
@@ -345,18 +330,17 @@ int Terrain::DrawPatches(IDirect3DDevice9* device, const Frustum& frustum)
             continue;
         // The patch's box in world space: the box around its corners placed
         // by this node's transform.
-        Vector3 min(1e30f, 1e30f, 1e30f);
-        Vector3 max(-1e30f, -1e30f, -1e30f);
         for (int corner = 0; corner < 8; ++corner)
         {
-            Vector3 p(static_cast<float>(corner & 1 ? patch.x1 : patch.x0),
-                      corner & 2 ? patch.maxHeight : patch.minHeight,
-                      static_cast<float>(corner & 4 ? patch.z1 : patch.z0));
+            Vector3& p = corners[static_cast<size_t>(corner)];
+            p = Vector3(static_cast<float>(corner & 1 ? patch.x1 : patch.x0),
+                        corner & 2 ? patch.maxHeight : patch.minHeight,
+                        static_cast<float>(corner & 4 ? patch.z1 : patch.z0));
             p.TransformCoordInPlace(worldMatrix);
-            min = Vector3(std::min(min.x, p.x), std::min(min.y, p.y), std::min(min.z, p.z));
-            max = Vector3(std::max(max.x, p.x), std::max(max.y, p.y), std::max(max.z, p.z));
         }
-        if (!frustum.IsBoxVisible(min, max))
+        BoundingBox box;
+        box.Fit(corners);
+        if (!frustum.IsBoxVisible(box.min, box.max))
             continue;
         scratch.clear();
         const int quads = BuildPatch(patch, scratch);

@@ -22,10 +22,8 @@ struct TerrainVertex
     float u1, v1;
     float u2, v2;
 };
-static_assert(sizeof(TerrainVertex) == 40, "TerrainVertex must match the 40-byte vertex format");
-
-// Position, diffuse colour and three texture coordinate sets.
-constexpr uint32_t kTerrainFvf = 0x342;
+static_assert(sizeof(TerrainVertex) == 40,
+              "TerrainVertex must match the 40-byte kTerrainVertexFvf vertex");
 
 // One patch of the grid: the samples x0 <= x < x1, z0 <= z < z1 bound it, and
 // its quads reach x1 and z1, which are always inside the field.

@@ -5,6 +5,7 @@
 #include "math/Quaternion.h"
 #include "platform/D3D9.h"
 #include "tds/TdsReader.h"
+#include "video/RenderPresets.h"
 #include "video/ResourceManager.h"
 #include "video/TdsImport.h"
 #include "video/Video.h"
@@ -369,30 +370,7 @@ void Model::Render(IDirect3DDevice9* device)
     if (meshCount == 0)
         return;
 
-    device->SetFVF(kModelVertexFvf);
-    device->SetRenderState(D3DRS_LIGHTING, TRUE);
-    device->SetRenderState(D3DRS_ZENABLE, TRUE);
-    device->SetRenderState(D3DRS_ZWRITEENABLE, TRUE);
-    device->SetPixelShader(nullptr);
-    device->SetVertexShader(nullptr);
-    device->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_MODULATE);
-    device->SetTextureStageState(1, D3DTSS_COLOROP, D3DTOP_DISABLE);
-    device->SetRenderState(D3DRS_ALPHABLENDENABLE, FALSE);
-
-    D3DMATERIAL9 material;
-    std::memset(&material, 0, sizeof material);
-    material.Diffuse.r = 1.0f;
-    material.Diffuse.g = 1.0f;
-    material.Diffuse.b = 1.0f;
-    material.Diffuse.a = 1.0f;
-    device->SetMaterial(&material);
-
-    for (DWORD sampler = 0; sampler < 4; ++sampler)
-    {
-        device->SetSamplerState(sampler, D3DSAMP_MINFILTER, D3DTEXF_LINEAR);
-        device->SetSamplerState(sampler, D3DSAMP_MAGFILTER, D3DTEXF_LINEAR);
-        device->SetSamplerState(sampler, D3DSAMP_MIPFILTER, D3DTEXF_POINT);
-    }
+    ApplyRenderPreset(device, RenderPreset::ModelTriangles);
 
     currentMesh = std::max(0, std::min(currentMesh, meshCount - 1));
     if (boneCount > 0 && rootBone >= 0 && rootBone < boneCount)

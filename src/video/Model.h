@@ -20,9 +20,8 @@ class IDirect3DIndexBuffer9;
 class IDirect3DVertexBuffer9;
 class TdsLoaderBase;
 
-// Vertex format of model vertices: position, normal, diffuse, one texture set.
-constexpr uint32_t kModelVertexFvf = 0x152;
-
+// One vertex as the device draws it (kModelVertexFvf): position, normal,
+// diffuse colour, one texture coordinate set.
 struct ModelVertex
 {
     float x, y, z;

@@ -27,6 +27,15 @@ constexpr DWORD kSceneQuadFvf = 0x142;
 // coordinate sets (D3DFVF_XYZ | D3DFVF_DIFFUSE | D3DFVF_TEX2), 32 bytes.
 constexpr DWORD kLevelVertexFvf = 0x242;
 
+// Vertex format of terrain quads: position, diffuse colour and three texture
+// coordinate sets (D3DFVF_XYZ | D3DFVF_DIFFUSE | D3DFVF_TEX3), 40 bytes.
+constexpr DWORD kTerrainVertexFvf = 0x342;
+
+// Vertex format of model vertices: position, normal, diffuse colour and one
+// texture coordinate set (D3DFVF_XYZ | D3DFVF_NORMAL | D3DFVF_DIFFUSE |
+// D3DFVF_TEX1), 36 bytes.
+constexpr DWORD kModelVertexFvf = 0x152;
+
 enum class RenderPreset
 {
     // LineVertex lines, unlit, untextured (stage 0 unset, stage 1 off) and
@@ -42,17 +51,35 @@ enum class RenderPreset
     // blended by source alpha, stage 1 off. Text, HUD, GUI. Depth is left as it
     // stands; the quads lie at depth 0.
     Screen,
+    // Screen quads drawn over everything, without depth testing (so without
+    // depth writes), bilinear without mip levels: the player overlay's scaled
+    // corner picture.
+    ScreenOverlay,
+    // ScreenOverlay point sampled: the overlay's crosshair, texel for pixel.
+    ScreenOverlayUnfiltered,
     // kSceneQuadFvf quads in the scene, unlit, the texture of stage 0 times the
-    // vertex colour, bilinear, stages 1 to 3 off, depth-tested without depth
-    // writes, opaque: the sky box.
+    // vertex colour, stages 1 to 3 off, depth-tested without depth writes,
+    // opaque, bilinear from the top mip level only: the sky box, which is
+    // always magnified.
     SceneQuads,
-    // SceneQuads blended by source alpha: camera-facing particles.
+    // SceneQuads blended by source alpha and sampled with the scene's point mip
+    // selection, as distant ones are minified: camera-facing particles.
     BlendedSceneQuads,
     // kLevelVertexFvf triangles, unlit, depth-tested and written, opaque,
     // bilinear with point mip selection on samplers 0 and 1; stage 1 multiplies
     // its texture (the lightmap) into what stage 0 gives. Stage 0's operation is
     // left as it stands (the texture times the vertex colour).
     LevelTriangles,
+    // kTerrainVertexFvf quads, as LevelTriangles but bilinear with point mip
+    // selection on samplers 0 to 2, and stages 0 and 1 each multiply their
+    // texture (the shading, then the colour map) into what comes before them,
+    // starting from the vertex colour.
+    TerrainQuads,
+    // kModelVertexFvf triangles lit by the device's lights through a white
+    // diffuse material (no ambient, specular or emissive part), the texture of
+    // stage 0 times the lit colour, stage 1 off, depth-tested and written,
+    // opaque, bilinear with point mip selection on samplers 0 to 3: models.
+    ModelTriangles,
 };
 
 // Sets every state the preset names. The line presets also unset the texture of

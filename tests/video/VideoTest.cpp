@@ -5,6 +5,7 @@
 #include "game/Mod.h"
 #include "game/Player.h"
 #include "math/D3DXMath.h"
+#include "math/FloatBits.h"
 #include "math/Vector3.h"
 #include "support/VideoFixture.h"
 #include "video/DeviceLights.h"
@@ -59,12 +60,14 @@ protected:
         return out;
     }
 
-    // States a preset has to override: lighting without a light (black),
-    // blending that keeps the target, a dark texture modulating on stages 0
-    // and 1, bilinear sampling, a lit vertex format and the depth state given.
+    // States a preset has to override: blending that keeps the target, a dark
+    // texture on stages 0 and 1, bilinear sampling, a glowing material and the
+    // depth state given; the other way round from the depth state, lighting
+    // (black on vertices without normals) and stage 1 modulating, and a vertex
+    // format another drawer uses.
     static void Spoil(IDirect3DDevice9* device, Texture* dark, BOOL depth)
     {
-        device->SetRenderState(D3DRS_LIGHTING, TRUE);
+        device->SetRenderState(D3DRS_LIGHTING, !depth);
         device->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
         device->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_ZERO);
         device->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_ONE);
@@ -73,36 +76,41 @@ protected:
         for (DWORD stage = 0; stage < 2; ++stage)
         {
             device->SetTexture(stage, dark->texture);
-            device->SetTextureStageState(stage, D3DTSS_COLOROP, D3DTOP_MODULATE);
+            device->SetTextureStageState(stage, D3DTSS_COLOROP,
+                                         (stage == 0 || depth) ? D3DTOP_MODULATE : D3DTOP_DISABLE);
             device->SetSamplerState(stage, D3DSAMP_MINFILTER, D3DTEXF_LINEAR);
             device->SetSamplerState(stage, D3DSAMP_MAGFILTER, D3DTEXF_LINEAR);
         }
-        device->SetFVF(0x152);
+        D3DMATERIAL9 glowing = {};
+        glowing.Emissive = {0.0f, 0.0f, 1.0f, 1.0f};
+        device->SetMaterial(&glowing);
+        device->SetFVF(depth ? kModelVertexFvf : kTerrainVertexFvf);
     }
 
     // A square in the plane z, from x0 to x1 and -20 to 20 in y, as two
-    // clockwise triangles of line vertices or of textured scene vertices.
+    // clockwise triangles in the vertex format given: facing -z where it has
+    // normals, in the colour given where it has a diffuse colour, and every
+    // texture coordinate set at the texture's centre.
     static void DrawSquare(IDirect3DDevice9* device, float z, float x0, float x1, uint32_t color,
-                           bool textured)
+                           DWORD fvf)
     {
-        struct SceneVertex
-        {
-            float x, y, z;
-            uint32_t color;
-            float u, v;
-        };
         const float corners[6][2] = {{x0, 20}, {x1, 20}, {x1, -20}, {x0, 20}, {x1, -20}, {x0, -20}};
-        SceneVertex scene[6];
-        LineVertex line[6];
-        for (int i = 0; i < 6; ++i)
+        const DWORD textureSets = (fvf & D3DFVF_TEXCOUNT_MASK) >> D3DFVF_TEXCOUNT_SHIFT;
+        std::vector<uint32_t> words;
+        for (const auto& corner : corners)
         {
-            scene[i] = {corners[i][0], corners[i][1], z, color, 0.5f, 0.5f};
-            line[i] = {corners[i][0], corners[i][1], z, color};
+            for (float coordinate : {corner[0], corner[1], z})
+                words.push_back(FloatBits(coordinate));
+            if (fvf & D3DFVF_NORMAL)
+                for (float coordinate : {0.0f, 0.0f, -1.0f})
+                    words.push_back(FloatBits(coordinate));
+            if (fvf & D3DFVF_DIFFUSE)
+                words.push_back(color);
+            for (DWORD set = 0; set < 2 * textureSets; ++set)
+                words.push_back(FloatBits(0.5f));
         }
-        if (textured)
-            device->DrawPrimitiveUP(D3DPT_TRIANGLELIST, 2, scene, sizeof(SceneVertex));
-        else
-            device->DrawPrimitiveUP(D3DPT_TRIANGLELIST, 2, line, sizeof(LineVertex));
+        device->DrawPrimitiveUP(D3DPT_TRIANGLELIST, 2, words.data(),
+                                static_cast<UINT>(words.size() / 6 * sizeof(uint32_t)));
     }
 };
 } // namespace
@@ -364,48 +372,67 @@ TEST_F(VideoTest, TheKernelFramePresentsAndTheKernelShutDownStopsVideoBeforeTheL
 
 // Each scene preset after states that would spoil its drawing: a square at
 // z 10 in half-transparent red, then one at z 15 in half-transparent blue, over
-// a green square at z 5 that hides the left half of the screen.
+// a green square at z 5 that hides the left half of the screen. Drawers that
+// bind textures get white on stage 0 and grey on stage 1; a grey light shines
+// straight onto the squares.
 TEST_F(VideoTest, ScenePresetsSetEveryStateTheirDrawingReliesOn)
 {
     const uint32_t kRed = 0x80FF0000;
     const uint32_t kBlue = 0x800000FF;
     const uint32_t kGreen = 0xFF00FF00;
     const uint32_t kOpaque = 0xFF000000;
+    const uint32_t kGrey = 0xFF808080;
+    const uint32_t kHalfRed = Modulate(kRed, kGrey);
     struct Case
     {
         RenderPreset preset;
-        bool textured;
+        DWORD fvf;
+        // Stages the drawer binds its own textures on.
+        DWORD textures;
         uint32_t left;
         uint32_t right;
     } cases[] = {
         // Depth-written: the blue square behind the red one stays hidden.
-        {RenderPreset::DebugLines, false, kGreen, kRed | kOpaque},
+        {RenderPreset::DebugLines, kLineVertexFvf, 0, kGreen, kRed | kOpaque},
         // No depth test: both squares cover the green one, the last on top.
-        {RenderPreset::DebugLinesOnTop, false, kBlue | kOpaque, kBlue | kOpaque},
-        {RenderPreset::BlendedLines, false, kGreen, Blend(kRed, kClearColour)},
+        {RenderPreset::DebugLinesOnTop, kLineVertexFvf, 0, kBlue | kOpaque, kBlue | kOpaque},
+        {RenderPreset::BlendedLines, kLineVertexFvf, 0, kGreen, Blend(kRed, kClearColour)},
         // Depth-tested but not written: the blue square covers the red one.
-        {RenderPreset::SceneQuads, true, kGreen, kBlue | kOpaque},
-        {RenderPreset::BlendedSceneQuads, true, kGreen, Blend(kBlue, Blend(kRed, kClearColour))},
+        {RenderPreset::SceneQuads, kSceneQuadFvf, 1, kGreen, kBlue | kOpaque},
+        {RenderPreset::BlendedSceneQuads, kSceneQuadFvf, 1, kGreen,
+         Blend(kBlue, Blend(kRed, kClearColour))},
+        // Stage 1's grey halves what stage 0 gives.
+        {RenderPreset::TerrainQuads, kTerrainVertexFvf, 2, kGreen, kHalfRed},
+        // Lit by the grey light alone, without the glow.
+        {RenderPreset::ModelTriangles, kModelVertexFvf, 1, kGreen, kHalfRed},
     };
     IDirect3DDevice9* device = Video::Instance().device;
     SmartPtr<Texture> dark = TexelTexture(1, 1, {0xFF101010});
     SmartPtr<Texture> white = TexelTexture(1, 1, {0xFFFFFFFF});
+    SmartPtr<Texture> grey = TexelTexture(1, 1, {kGrey});
+    const Texture* drawerTextures[2] = {white.Get(), grey.Get()};
     device->SetTransform(D3DTS_WORLD, AsD3DMatrix(Matrix()));
+    D3DLIGHT9 light;
+    FillLightRecord(kLightDirectional, Color3(0.5f, 0.5f, 0.5f), 0, 0, 0, Matrix(), light);
+    DeviceLights& lights = Video::Instance().deviceLights;
+    lights.BeginFrame();
+    lights.Add(device, light);
+    lights.EndFrame(device);
     for (const Case& c : cases)
     {
         for (BOOL depth : {FALSE, TRUE})
         {
             device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0x00222244, 1.0f, 0);
             ApplyRenderPreset(device, RenderPreset::DebugLines);
-            DrawSquare(device, 5.0f, -20.0f, 0.0f, kGreen, false);
+            DrawSquare(device, 5.0f, -20.0f, 0.0f, kGreen, kLineVertexFvf);
             for (uint32_t color : {kRed, kBlue})
             {
                 Spoil(device, dark.Get(), depth);
                 ApplyRenderPreset(device, c.preset);
-                // Textured drawers set their own texture; the line presets unset it.
-                if (c.textured)
-                    device->SetTexture(0, white->texture);
-                DrawSquare(device, color == kRed ? 10.0f : 15.0f, -20.0f, 20.0f, color, c.textured);
+                // Textured drawers set their own textures; the line presets unset stage 0's.
+                for (DWORD stage = 0; stage < c.textures; ++stage)
+                    device->SetTexture(stage, drawerTextures[stage]->texture);
+                DrawSquare(device, color == kRed ? 10.0f : 15.0f, -20.0f, 20.0f, color, c.fvf);
             }
             TestFrame frame = Read();
             SCOPED_TRACE(testing::Message()
@@ -418,27 +445,47 @@ TEST_F(VideoTest, ScenePresetsSetEveryStateTheirDrawingReliesOn)
     device->SetTexture(1, nullptr);
 }
 
-// A two-texel texture stretched over 200 pixels in half-transparent white: point
-// sampled, each half is one texel's colour blended over the background.
-TEST_F(VideoTest, ScreenPresetPointSamplesAndBlendsByTheVertexAlpha)
+// A two-texel texture stretched over 200 pixels in half-transparent white,
+// over a depth buffer cleared to 0.5: point sampled, each half is one texel's
+// colour blended over the background; bilinear, the texels mix toward their
+// edge. Screen quads lie at depth 0; the overlay's lie over any depth, so
+// they are drawn here behind what the buffer holds.
+TEST_F(VideoTest, ScreenPresetsSampleAsTheirDrawingNeedsAndBlendByTheVertexAlpha)
 {
+    const struct
+    {
+        RenderPreset preset;
+        float z;
+        // The texel colour two pixels either side of the texel edge at 200,
+        // before blending.
+        uint32_t left;
+        uint32_t right;
+    } cases[] = {
+        {RenderPreset::Screen, 0.0f, 0x80FF0000, 0x8000FF00},
+        {RenderPreset::ScreenOverlayUnfiltered, 0.75f, 0x80FF0000, 0x8000FF00},
+        // At u 0.4875 and 0.5125: 52.5 and 47.5 percent of the nearer texel.
+        {RenderPreset::ScreenOverlay, 0.75f, 0x80867900, 0x80798600},
+    };
     IDirect3DDevice9* device = Video::Instance().device;
     SmartPtr<Texture> dark = TexelTexture(1, 1, {0xFF101010});
     SmartPtr<Texture> texels = TexelTexture(2, 1, {0xFFFF0000, 0xFF00FF00});
-    device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0x00222244, 1.0f, 0);
-    Spoil(device, dark.Get(), TRUE);
-    ApplyRenderPreset(device, RenderPreset::Screen);
-    device->SetTexture(0, texels->texture);
-    const ScreenVertex quad[4] = {{100, 100, 0, 1, 0x80FFFFFF, 0, 0},
-                                  {300, 100, 0, 1, 0x80FFFFFF, 1, 0},
-                                  {300, 140, 0, 1, 0x80FFFFFF, 1, 1},
-                                  {100, 140, 0, 1, 0x80FFFFFF, 0, 1}};
-    device->DrawPrimitiveUP(D3DPT_TRIANGLEFAN, 2, quad, sizeof(ScreenVertex));
-    TestFrame frame = Read();
-    // Two pixels either side of the texel edge at 200: bilinear would mix them.
-    EXPECT_TRUE(ColorNear(frame.At(197, 120), Blend(0x80FF0000, kClearColour)));
-    EXPECT_TRUE(ColorNear(frame.At(202, 120), Blend(0x8000FF00, kClearColour)));
-    EXPECT_TRUE(ColorNear(frame.At(99, 120), kClearColour));
+    for (const auto& c : cases)
+    {
+        device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0x00222244, 0.5f, 0);
+        Spoil(device, dark.Get(), TRUE);
+        ApplyRenderPreset(device, c.preset);
+        device->SetTexture(0, texels->texture);
+        const ScreenVertex quad[4] = {{100, 100, c.z, 1, 0x80FFFFFF, 0, 0},
+                                      {300, 100, c.z, 1, 0x80FFFFFF, 1, 0},
+                                      {300, 140, c.z, 1, 0x80FFFFFF, 1, 1},
+                                      {100, 140, c.z, 1, 0x80FFFFFF, 0, 1}};
+        device->DrawPrimitiveUP(D3DPT_TRIANGLEFAN, 2, quad, sizeof(ScreenVertex));
+        TestFrame frame = Read();
+        SCOPED_TRACE(testing::Message() << "preset " << static_cast<int>(c.preset));
+        EXPECT_TRUE(ColorNear(frame.At(197, 120), Blend(c.left, kClearColour)));
+        EXPECT_TRUE(ColorNear(frame.At(202, 120), Blend(c.right, kClearColour)));
+        EXPECT_TRUE(ColorNear(frame.At(99, 120), kClearColour));
+    }
     device->SetTexture(0, nullptr);
     device->SetTexture(1, nullptr);
 }
