@@ -108,4 +108,9 @@ void SkyBox::Render(IDirect3DDevice9* device)
         device->SetTexture(0, texture ? texture->texture : nullptr);
         device->DrawPrimitive(D3DPT_TRIANGLEFAN, static_cast<UINT>(4 * face), 2);
     }
+
+    // The sky hands depth writing back: whatever is drawn after it in the
+    // frame, the screen passes too, finds depth tested and written.
+    device->SetRenderState(D3DRS_ZENABLE, TRUE);
+    device->SetRenderState(D3DRS_ZWRITEENABLE, TRUE);
 }

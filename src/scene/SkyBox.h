@@ -29,8 +29,8 @@ public:
 
     int GetType() override { return kNodeSkyBox; }
     // Six textured faces around the current camera with RenderPreset::SceneQuads:
-    // bilinear from each texture's top level, depth-tested but not written.
-    // What follows applies its own preset.
+    // bilinear from each texture's top level, depth-tested but not written;
+    // depth writing is on again afterwards.
     void Render(IDirect3DDevice9* device) override;
 
     // Loads the six faces' textures: prefix + "ft.bmp", "bk.bmp", "lf.bmp",
