@@ -44,20 +44,19 @@ public:
     int32_t pos = 0;
     bool horizontal;
     SmartPtr<Texture> texture;
-    // 0 normal, 1 hover, 2 pressed. The first arrow is the top one of a
-    // vertical bar but the right end of a horizontal one.
-    int32_t firstArrowState = 0;
-    int32_t secondArrowState = 0;
-    int32_t thumbState = 0;
+    // WidgetLooks: 0 normal, 1 hover, 2 pressed. The first arrow is the top
+    // one of a vertical bar but the right end of a horizontal one.
+    int32_t firstArrowState = LookNormal;
+    int32_t secondArrowState = LookNormal;
+    int32_t thumbState = LookNormal;
 
 private:
-    // Local offset of the thumb's start along the bar: 16 plus pos / max of
-    // the travel (length - 48), pos / max held within 0 to 1.
+    // Local offset of the thumb's start along the bar: one cell plus pos / max
+    // of the travel (length less three cells), pos / max held within 0 to 1.
     float ThumbStart() const;
     bool Inside(int x, int y) const;
 
-    // The square button in its normal, hover and pressed looks, for both
-    // arrows and the thumb.
+    // The square button by WidgetLook, for both arrows and the thumb.
     ScreenQuad looks[3];
     ScreenQuad verticalTrack;
     ScreenQuad horizontalTrack;

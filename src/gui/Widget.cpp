@@ -26,6 +26,8 @@ bool RemoveEntries(std::list<SmartPtr<Widget>>& children, const Widget* widget)
 
 Widget::Widget() = default;
 
+Widget::Widget(int left, int top, int w, int h) : x(left), y(top), width(w), height(h) {}
+
 Widget::~Widget() = default;
 
 void Widget::OnMouseMove(int, int) {}

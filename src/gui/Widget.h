@@ -113,6 +113,11 @@ public:
     std::list<SmartPtr<GuiEvent>> events;
     SmartPtr<Widget> parent;
 
+protected:
+    // At (x, y), width by height, otherwise as the default constructor: the
+    // start every widget of the toolkit shares.
+    Widget(int x, int y, int width, int height);
+
 private:
     typedef void (Widget::*PointHandler)(int x, int y);
     void Broadcast(int px, int py, PointHandler handler);

@@ -22,12 +22,8 @@ class RecordingWidget : public Widget
 public:
     RecordingWidget(std::vector<std::string>* calls, std::string name, int left, int top, int w,
                     int h, uint32_t color)
-        : calls(calls), name(std::move(name)), color(color)
+        : Widget(left, top, w, h), calls(calls), name(std::move(name)), color(color)
     {
-        x = left;
-        y = top;
-        width = w;
-        height = h;
         quad.SetColor(color);
     }
 
