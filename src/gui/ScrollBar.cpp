@@ -31,18 +31,22 @@ ScrollBar::~ScrollBar() = default;
 void ScrollBar::SetMax(int value)
 {
     max = std::max(1, value);
-    pos = std::min(pos, max);
 }
 
 void ScrollBar::SetPos(int value)
 {
-    pos = std::min(std::max(0, value), max);
+    pos = value;
+}
+
+int ScrollBar::ShownPos() const
+{
+    return std::max(0, std::min(pos, max));
 }
 
 float ScrollBar::ThumbStart() const
 {
-    // The fields are public: a maximum or position written past the setters
-    // still keeps the thumb on the bar.
+    // The position may lie outside 0 to max, and the public maximum below 1:
+    // the thumb still stays on its travel.
     float fraction = max > 0 ? static_cast<float>(pos) / static_cast<float>(max) : 0.0f;
     fraction = std::min(std::max(fraction, 0.0f), 1.0f);
     // The thumb travels between the two arrows.
@@ -93,7 +97,7 @@ void ScrollBar::OnLeftDown(int px, int py)
     if (py <= kCell)
     {
         firstArrowState = LookPressed;
-        pos = std::max(0, pos - 1);
+        pos = std::max(0, ShownPos() - 1);
     }
     else if (py < height - kCell)
     {
@@ -104,7 +108,7 @@ void ScrollBar::OnLeftDown(int px, int py)
     else
     {
         secondArrowState = LookPressed;
-        pos = std::min(max, pos + 1);
+        pos = std::max(0, std::min(max, ShownPos() + 1));
     }
 }
 

@@ -74,7 +74,7 @@ public:
         gui.SetActive(false);
         gui.cursorX = gui.cursorY = 0;
         for (const SmartPtr<Widget>& widget : widgets)
-            Unlink(widget.Get());
+            widget->UnlinkTree();
         widgets.clear();
         RefObject::CollectGarbage();
     }
@@ -104,17 +104,6 @@ public:
 
     std::vector<std::string> calls;
     std::vector<SmartPtr<Widget>> widgets;
-
-private:
-    static void Unlink(Widget* widget)
-    {
-        std::list<SmartPtr<Widget>> children;
-        children.swap(widget->children);
-        for (const SmartPtr<Widget>& child : children)
-            Unlink(child.Get());
-        widget->events.clear();
-        widget->parent = nullptr;
-    }
 };
 
 // A recording widget's name, "-" for none and "?" for a widget of another
