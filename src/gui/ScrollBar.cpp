@@ -45,11 +45,9 @@ int ScrollBar::ShownPos() const
 
 float ScrollBar::ThumbStart() const
 {
-    // The position may lie outside 0 to max, and the public maximum below 1:
-    // the thumb still stays on its travel.
-    float fraction = max > 0 ? static_cast<float>(pos) / static_cast<float>(max) : 0.0f;
-    fraction = std::min(std::max(fraction, 0.0f), 1.0f);
-    // The thumb travels between the two arrows.
+    // The thumb travels between the two arrows; a maximum written below 1
+    // leaves it at the start.
+    float fraction = max > 0 ? static_cast<float>(ShownPos()) / static_cast<float>(max) : 0.0f;
     int length = horizontal ? width : height;
     return static_cast<float>(kCell) + fraction * static_cast<float>(length - 3 * kCell);
 }
