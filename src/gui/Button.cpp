@@ -1,40 +1,29 @@
 #include "gui/Button.h"
 
-#include "video/ResourceManager.h"
-
 #include <cstring>
 
-namespace
-{
-// Each state's row of the skin is 20 of 64 pixels high.
-const float kRowHeight = 0.3125f;
-const float kCapU[4] = {0.0f, 0.25f, 0.75f, 1.0f};
-} // namespace
-
 Button::Button(int left, int top, int w, const char* text, Texture* skin)
+    : Widget(left, top, w, kHeight)
 {
-    x = left;
-    y = top;
-    width = w;
-    height = 20;
     CopyWidgetText(caption, text);
-    texture = skin ? skin : ResourceManager::Instance().GetTexture("data\\textures\\button.png");
-    for (int row = 0; row < 3; ++row)
-    {
-        for (int part = 0; part < 3; ++part)
-            parts[row][part].SetRegion(kCapU[part], row * kRowHeight, kCapU[part + 1],
-                                       (row + 1) * kRowHeight);
-    }
+    texture = SkinOrDefault(skin, "data\\textures\\button.png");
+    // The rows of the normal, hover and pressed looks, one button high each;
+    // the skin's last rows are not drawn.
+    const float rowSpan = static_cast<float>(kHeight) / kSkin.image;
+    for (int look = LookNormal; look <= LookPressed; ++look)
+        SetCappedRow(parts[look], look * rowSpan, (look + 1) * rowSpan);
 }
 
 Button::~Button() = default;
 
 void Button::Draw(IDirect3DDevice9* device, int sx, int sy)
 {
-    const int look = pressed ? 2 : hover ? 1 : 0;
-    DrawCappedRow(device, parts[look], texture.Get(), sx, sy, sx + width, sy + 20);
+    const WidgetLook look = pressed ? LookPressed : hover ? LookHover : LookNormal;
+    DrawCappedRow(device, parts[look], texture.Get(), sx, sy, sx + width, sy + kHeight);
+    // Centred for the font's cells.
     int length = static_cast<int>(strlen(caption));
-    DrawOutlinedText(caption, sx + width / 2 - 4 * length, sy + 6);
+    DrawOutlinedText(caption, sx + width / 2 - kSkin.glyph / 2 * length,
+                     sy + (kHeight - kSkin.glyph) / 2);
 }
 
 void Button::OnMouseMove(int px, int py)

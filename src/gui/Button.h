@@ -15,6 +15,9 @@ public:
     // characters. A null skin takes "data\textures\button.png" from the
     // resource cache.
     Button(int x, int y, int width, const char* caption, Texture* skin);
+
+    // The height of every button; each state's row of the skin is as high.
+    static constexpr int kHeight = 20;
     ~Button() override;
 
     // The row of the state (pressed over hover over normal) as left cap,

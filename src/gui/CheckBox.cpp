@@ -1,36 +1,33 @@
 #include "gui/CheckBox.h"
 
-#include "video/ResourceManager.h"
-
-#include <cstring>
-
 namespace
 {
+// The label starts half a cell right of the box.
+const int kLabelLeft = kSkin.cell + kSkin.halfCell;
+
 bool OnBox(int x, int y)
 {
-    return x >= 0 && x <= 16 && y >= 0 && y <= 16;
+    return x >= 0 && x <= kSkin.cell && y >= 0 && y <= kSkin.cell;
 }
 } // namespace
 
 CheckBox::CheckBox(int left, int top, const char* text, Texture* skin)
+    : Widget(left, top, kSkin.glyph * WidgetTextLength(text) + kLabelLeft, kSkin.cell)
 {
     CopyWidgetText(label, text);
-    x = left;
-    y = top;
-    width = 8 * static_cast<int>(strlen(label)) + 24;
-    height = 16;
-    texture = skin ? skin : ResourceManager::Instance().GetTexture("data\\textures\\checkbox.png");
+    texture = SkinOrDefault(skin, "data\\textures\\checkbox.png");
+    // Rows across the whole skin.
     for (int row = 0; row < 4; ++row)
-        looks[row].SetRegion(0.0f, row * 0.25f, 1.0f, (row + 1) * 0.25f);
+        looks[row].SetRegion(0.0f, row * kSkin.cellSpan, 1.0f, (row + 1) * kSkin.cellSpan);
 }
 
 CheckBox::~CheckBox() = default;
 
 void CheckBox::Draw(IDirect3DDevice9* device, int sx, int sy)
 {
-    looks[(checked ? 2 : 0) + (hover ? 1 : 0)].Draw(device, texture.Get(), sx, sy, sx + 16,
-                                                    sy + 16);
-    DrawOutlinedText(label, sx + 24, sy + 4);
+    const int row = (checked ? 2 : 0) + (hover ? 1 : 0);
+    looks[row].Draw(device, texture.Get(), sx, sy, sx + kSkin.cell, sy + kSkin.cell);
+    DrawOutlinedText(label, sx + kLabelLeft, sy + kSkin.inset);
 }
 
 void CheckBox::OnMouseMove(int px, int py)

@@ -1,7 +1,6 @@
 #include "gui/EditBox.h"
 
 #include "gui/GuiManager.h"
-#include "video/ResourceManager.h"
 #include "video/Video.h"
 
 #include <algorithm>
@@ -21,31 +20,30 @@ bool IsTyped(char c)
 } // namespace
 
 EditBox::EditBox(int left, int top, int w, const char* value, Texture* skin)
-    : parts{{0.0f, 0.0f, 0.25f, 1.0f}, {0.25f, 0.0f, 0.75f, 1.0f}, {0.75f, 0.0f, 1.0f, 1.0f}}
+    : Widget(left, top, w, kSkin.cell)
 {
-    x = left;
-    y = top;
-    width = w;
-    height = 16;
     CopyWidgetText(text, value);
-    texture = skin ? skin : ResourceManager::Instance().GetTexture("data\\textures\\editbox.png");
+    texture = SkinOrDefault(skin, "data\\textures\\editbox.png");
+    SetCappedRow(parts, 0.0f, 1.0f);
 }
 
 EditBox::~EditBox() = default;
 
 void EditBox::Draw(IDirect3DDevice9* device, int sx, int sy)
 {
-    DrawCappedRow(device, parts, texture.Get(), sx, sy, sx + width, sy + 16);
+    DrawCappedRow(device, parts, texture.Get(), sx, sy, sx + width, sy + kSkin.cell);
 
-    // Below 16 pixels wide nothing fits; a negative count would start the
-    // tail past the end of the text.
-    int fits = std::max(0, width / 8 - 2);
+    // Two characters' room is kept back. Below 16 pixels wide nothing fits; a
+    // negative count would start the tail past the end of the text.
+    int fits = std::max(0, width / kSkin.glyph - 2);
     int length = static_cast<int>(strlen(text));
     int start = std::max(0, length - fits);
+    int left = sx + kSkin.inset;
+    int top = sy + kSkin.inset;
     Video& video = Video::Instance();
-    video.DrawText(text + start, sx + 4, sy + 4, 0xFF000000);
+    video.DrawText(text + start, left, top, 0xFF000000);
     if (GuiManager::Instance().GetFocus() == this)
-        video.DrawText(kCaret, sx + 4 + 8 * (length - start), sy + 4, 0xFF000000);
+        video.DrawText(kCaret, left + kSkin.glyph * (length - start), top, 0xFF000000);
 }
 
 void EditBox::OnLeftDown(int, int) {}

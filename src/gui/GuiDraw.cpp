@@ -1,5 +1,6 @@
 #include "gui/GuiDraw.h"
 
+#include "video/ResourceManager.h"
 #include "video/Texture.h"
 #include "video/Video.h"
 
@@ -30,6 +31,18 @@ void ScreenQuad::SetRegion(float u0, float v0, float u1, float v1)
     vertices[3].v = v1;
 }
 
+void ScreenQuad::SetCell(int column, int row)
+{
+    const float span = kSkin.cellSpan;
+    SetRegion(column * span, row * span, (column + 1) * span, (row + 1) * span);
+}
+
+void ScreenQuad::SetHalfCell(int column, int row)
+{
+    const float span = kSkin.cellSpan / 2;
+    SetRegion(column * span, row * span, (column + 1) * span, (row + 1) * span);
+}
+
 void ScreenQuad::SetColor(uint32_t argb)
 {
     for (ScreenVertex& corner : vertices)
@@ -55,12 +68,26 @@ void ScreenQuad::Draw(IDirect3DDevice9* device, Texture* texture, int left, int 
     device->DrawPrimitiveUP(D3DPT_TRIANGLEFAN, 2, vertices, sizeof(ScreenVertex));
 }
 
+void SetCappedRow(ScreenQuad (&parts)[3], float v0, float v1)
+{
+    const float span = kSkin.cellSpan;
+    parts[0].SetRegion(0.0f, v0, span, v1);
+    parts[1].SetRegion(span, v0, 1.0f - span, v1);
+    parts[2].SetRegion(1.0f - span, v0, 1.0f, v1);
+}
+
 void DrawCappedRow(IDirect3DDevice9* device, ScreenQuad (&parts)[3], Texture* texture, int left,
                    int top, int right, int bottom)
 {
-    parts[0].Draw(device, texture, left, top, left + 16, bottom);
-    parts[1].Draw(device, texture, left + 16, top, right - 16, bottom);
-    parts[2].Draw(device, texture, right - 16, top, right, bottom);
+    const int cap = kSkin.cell;
+    parts[0].Draw(device, texture, left, top, left + cap, bottom);
+    parts[1].Draw(device, texture, left + cap, top, right - cap, bottom);
+    parts[2].Draw(device, texture, right - cap, top, right, bottom);
+}
+
+Texture* SkinOrDefault(Texture* skin, const char* file)
+{
+    return skin ? skin : ResourceManager::Instance().GetTexture(file);
 }
 
 void DrawOutlinedText(const char* text, int x, int y)

@@ -1,8 +1,9 @@
 // The two ways every widget draws: textured rectangles as ScreenVertex quads
-// and outlined text. Both expect Video's GUI pass, which has applied
-// RenderPreset::Screen before the GUI manager draws.
+// cut from its skin, and outlined text. Both expect Video's GUI pass, which has
+// applied RenderPreset::Screen before the GUI manager draws.
 #pragma once
 
+#include "gui/SkinMetrics.h"
 #include "platform/D3D9.h"
 #include "video/ScreenVertex.h"
 
@@ -24,6 +25,10 @@ public:
     ScreenQuad(float u0, float v0, float u1, float v1);
 
     void SetRegion(float u0, float v0, float u1, float v1);
+    // The skin's cell (column, row), each from 0 to 3.
+    void SetCell(int column, int row);
+    // The half cell (column, row) of the skin's 8 by 8 grid of half cells.
+    void SetHalfCell(int column, int row);
     // 0xAARRGGBB on all four corners; it multiplies the texture's colour and
     // alpha.
     void SetColor(uint32_t argb);
@@ -37,10 +42,19 @@ public:
     ScreenVertex vertices[4];
 };
 
-// A skin row of three regions across left..right: the left and right caps 16
-// pixels wide at the ends and the middle stretched between them.
+// A skin's band from v0 to v1 as a capped row: the left cap from the first
+// cell's column, the middle from the two inner columns, the right cap from the
+// last column.
+void SetCappedRow(ScreenQuad (&parts)[3], float v0, float v1);
+
+// A skin row of three regions across left..right: the left and right caps a
+// cell wide at the ends and the middle stretched between them.
 void DrawCappedRow(IDirect3DDevice9* device, ScreenQuad (&parts)[3], Texture* texture, int left,
                    int top, int right, int bottom);
+
+// The skin given, or when it is null the texture of the file from the resource
+// cache (null when it fails to load).
+Texture* SkinOrDefault(Texture* skin, const char* file);
 
 // Text with a one-pixel black outline: black at (x + 1, y), (x - 1, y),
 // (x, y + 1) and (x, y - 1), then white at (x, y), in 8 by 8 pixel cells of

@@ -3,13 +3,13 @@
 #include "math/Color3.h"
 #include "video/Video.h"
 
-GuiImage::GuiImage()
+namespace
 {
-    x = 0;
-    y = 0;
-    width = 10000;
-    height = 10000;
-}
+// Far beyond any screen; it matters only when a click is hit-tested.
+const int kExtent = 10000;
+} // namespace
+
+GuiImage::GuiImage() : Widget(0, 0, kExtent, kExtent) {}
 
 GuiImage::~GuiImage() = default;
 

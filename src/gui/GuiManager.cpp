@@ -2,18 +2,19 @@
 
 #include "gui/GuiDraw.h"
 
+#include <algorithm>
+
 namespace
 {
 // Adds the movement without overflow and keeps the sum in [low, high]: below
-// low becomes low, then above high becomes high.
+// low becomes low, then above high becomes high, so bounds the wrong way
+// round give high.
 int32_t MoveClamped(int32_t position, int delta, int32_t low, int32_t high)
 {
+    if (high < low)
+        return high;
     int64_t moved = static_cast<int64_t>(position) + delta;
-    if (moved < low)
-        moved = low;
-    if (moved > high)
-        moved = high;
-    return static_cast<int32_t>(moved);
+    return static_cast<int32_t>(std::clamp<int64_t>(moved, low, high));
 }
 } // namespace
 

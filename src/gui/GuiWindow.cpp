@@ -1,31 +1,30 @@
 #include "gui/GuiWindow.h"
 
-#include "video/ResourceManager.h"
-
 #include <algorithm>
 
 namespace
 {
 const int kMinimumSize = 64;
+// The title row is a cell high, its hit zone one row more (edges included);
+// the band under it is a cell high too.
+const int kTitle = kSkin.cell;
+const int kBodyTop = 2 * kSkin.cell;
+const int kGrip = kSkin.halfCell;
 } // namespace
 
 GuiWindow::GuiWindow(int left, int top, int w, int h, const char* text, Texture* skin, bool fixed)
-    : fixedSize(fixed), grip(0.75f, 0.75f, 0.875f, 0.875f)
+    : Widget(left, top, w, h), fixedSize(fixed)
 {
-    x = left;
-    y = top;
-    width = w;
-    height = h;
     CopyWidgetText(title, text);
-    texture = skin ? skin : ResourceManager::Instance().GetTexture("data\\textures\\window.png");
+    texture = SkinOrDefault(skin, "data\\textures\\window.png");
     for (int row = 0; row < 4; ++row)
     {
         for (int column = 0; column < 3; ++column)
-            frame[row][column].SetRegion(column * 0.25f, row * 0.25f, (column + 1) * 0.25f,
-                                         (row + 1) * 0.25f);
-        if (row < 3)
-            closeLooks[row].SetRegion(0.75f, row * 0.25f, 1.0f, (row + 1) * 0.25f);
+            frame[row][column].SetCell(column, row);
     }
+    for (int look = LookNormal; look <= LookPressed; ++look)
+        closeLooks[look].SetCell(3, look);
+    grip.SetHalfCell(6, 6);
 }
 
 GuiWindow::~GuiWindow() = default;
@@ -33,25 +32,26 @@ GuiWindow::~GuiWindow() = default;
 void GuiWindow::Draw(IDirect3DDevice9* device, int sx, int sy)
 {
     Texture* skin = texture.Get();
+    const int cell = kSkin.cell;
     int right = sx + width;
     int bottom = sy + height;
-    frame[0][0].Draw(device, skin, sx, sy, sx + 16, sy + 16);
-    frame[0][1].Draw(device, skin, sx + 16, sy, right - 32, sy + 16);
-    frame[0][2].Draw(device, skin, right - 32, sy, right - 16, sy + 16);
-    int look = closeState == 0 ? 0 : closeState == 1 ? 1 : 2;
-    closeLooks[look].Draw(device, skin, right - 16, sy, right, sy + 16);
+    // The title bar ends a cell early: the close button takes the last cell.
+    frame[0][0].Draw(device, skin, sx, sy, sx + cell, sy + kTitle);
+    frame[0][1].Draw(device, skin, sx + cell, sy, right - 2 * cell, sy + kTitle);
+    frame[0][2].Draw(device, skin, right - 2 * cell, sy, right - cell, sy + kTitle);
+    closeLooks[LookOf(closeState)].Draw(device, skin, right - cell, sy, right, sy + kTitle);
     // The band, the body and the bottom share their columns.
-    const int edges[4] = {sy + 16, sy + 32, bottom - 16, bottom};
+    const int edges[4] = {sy + kTitle, sy + kBodyTop, bottom - cell, bottom};
     for (int row = 1; row < 4; ++row)
         DrawCappedRow(device, frame[row], skin, sx, edges[row - 1], right, edges[row]);
     if (!fixedSize)
-        grip.Draw(device, skin, right - 8, bottom - 8, right, bottom);
-    DrawOutlinedText(title, sx + 4, sy + 4);
+        grip.Draw(device, skin, right - kGrip, bottom - kGrip, right, bottom);
+    DrawOutlinedText(title, sx + kSkin.inset, sy + kSkin.inset);
 }
 
 bool GuiWindow::OnCloseButton(int px, int py) const
 {
-    return py >= 0 && py <= 16 && px >= width - 16 && px <= width;
+    return py >= 0 && py <= kTitle && px >= width - kSkin.cell && px <= width;
 }
 
 void GuiWindow::OnMouseMove(int px, int py)
@@ -71,22 +71,22 @@ void GuiWindow::OnMouseMove(int px, int py)
     }
     if (OnCloseButton(px, py))
     {
-        if (closeState != 2)
-            closeState = 1;
+        if (closeState != LookPressed)
+            closeState = LookHover;
     }
     else
     {
-        closeState = 0;
+        closeState = LookNormal;
     }
 }
 
 void GuiWindow::OnLeftDown(int px, int py)
 {
-    if (py >= 0 && py <= 16 && px <= width)
+    if (py >= 0 && py <= kTitle && px <= width)
     {
-        if (px >= width - 16)
+        if (px >= width - kSkin.cell)
         {
-            closeState = 2;
+            closeState = LookPressed;
         }
         else if (px >= 0)
         {
@@ -95,7 +95,8 @@ void GuiWindow::OnLeftDown(int px, int py)
             anchorY = py;
         }
     }
-    else if (!fixedSize && px >= width - 8 && px <= width && py >= height - 8 && py <= height)
+    else if (!fixedSize && px >= width - kGrip && px <= width && py >= height - kGrip &&
+             py <= height)
     {
         resizing = true;
         anchorX = px;
@@ -107,13 +108,13 @@ void GuiWindow::OnLeftUp(int px, int py)
 {
     if (OnCloseButton(px, py))
     {
-        if (closeState == 2 && parent)
+        if (closeState == LookPressed && parent)
             parent->PostEvent(new GuiEvent(CloseWidget, this, 0));
-        closeState = 1;
+        closeState = LookHover;
     }
     else
     {
-        closeState = 0;
+        closeState = LookNormal;
     }
     dragging = false;
     resizing = false;

@@ -48,8 +48,8 @@ public:
     // moves it with every step.
     int32_t anchorX = 0;
     int32_t anchorY = 0;
-    // 0 normal, 1 hover, 2 pressed.
-    int32_t closeState = 0;
+    // A WidgetLook: 0 normal, 1 hover, 2 pressed.
+    int32_t closeState = LookNormal;
 
 private:
     bool OnCloseButton(int x, int y) const;

@@ -1,15 +1,15 @@
 #include "gui/Label.h"
 
+#include "gui/SkinMetrics.h"
 #include "video/Video.h"
 
 #include <algorithm>
 
-Label::Label(int left, int top, const char* value) : text(value ? value : "")
+Label::Label(int left, int top, const char* value)
+    : Widget(left, top, 0, 0), text(value ? value : "")
 {
-    x = left;
-    y = top;
-    width = 8 * MaxLineLength();
-    height = 8 * LineCount();
+    width = kSkin.glyph * MaxLineLength();
+    height = kSkin.glyph * LineCount();
 }
 
 Label::~Label() = default;

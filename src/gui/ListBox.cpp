@@ -1,7 +1,15 @@
 #include "gui/ListBox.h"
 
-#include "video/ResourceManager.h"
 #include "video/Video.h"
+
+namespace
+{
+// Rows a character high every 10 pixels, from the inset at the top, across
+// the width less the inset on each side.
+const int kInset = kSkin.inset;
+const int kRowHeight = kSkin.glyph;
+const int kRowPitch = 10;
+} // namespace
 
 ListItem::ListItem(const char* value)
 {
@@ -10,21 +18,17 @@ ListItem::ListItem(const char* value)
 
 ListItem::~ListItem() = default;
 
-ListBox::ListBox(int left, int top, int w, int h, Texture* skin)
-    : selectedRow(0.75f, 0.0f, 0.875f, 0.125f), normalRow(0.75f, 0.125f, 0.875f, 0.25f)
+ListBox::ListBox(int left, int top, int w, int h, Texture* skin) : Widget(left, top, w, h)
 {
-    x = left;
-    y = top;
-    width = w;
-    height = h;
-    texture = skin ? skin : ResourceManager::Instance().GetTexture("data\\textures\\listbox.png");
+    texture = SkinOrDefault(skin, "data\\textures\\listbox.png");
     for (int row = 0; row < 3; ++row)
     {
         for (int column = 0; column < 3; ++column)
-            frame[row][column].SetRegion(column * 0.25f, row * 0.25f, (column + 1) * 0.25f,
-                                         (row + 1) * 0.25f);
+            frame[row][column].SetCell(column, row);
     }
-    scrollBar = new ScrollBar(w - 16, 0, 16, h, false, 100, nullptr);
+    selectedRow.SetHalfCell(6, 0);
+    normalRow.SetHalfCell(6, 1);
+    scrollBar = new ScrollBar(w - kSkin.cell, 0, kSkin.cell, h, false, 100, nullptr);
     AddChild(scrollBar.Get());
 }
 
@@ -33,42 +37,44 @@ ListBox::~ListBox() = default;
 void ListBox::Draw(IDirect3DDevice9* device, int sx, int sy)
 {
     Texture* skin = texture.Get();
-    const int rows[4] = {sy, sy + 16, sy + height - 16, sy + height};
+    const int rows[4] = {sy, sy + kSkin.cell, sy + height - kSkin.cell, sy + height};
     for (int row = 0; row < 3; ++row)
         DrawCappedRow(device, frame[row], skin, sx, rows[row], sx + width, rows[row + 1]);
 
-    // Backgrounds stop at the last row that fits whole above height - 4.
-    int k = 0;
-    for (auto it = items.begin(); it != items.end(); ++it, ++k)
+    // Backgrounds stop at the last row that fits whole above the bottom inset.
+    const int last = height - kInset;
+    int rowTop = kInset;
+    for (auto it = items.begin(); it != items.end(); ++it, rowTop += kRowPitch)
     {
         ScreenQuad& look = *it == selected.Get() ? selectedRow : normalRow;
-        look.Draw(device, skin, sx + 4, sy + 4 + 10 * k, sx + width - 4, sy + 12 + 10 * k);
-        if (22 + 10 * k > height - 4)
+        look.Draw(device, skin, sx + kInset, sy + rowTop, sx + width - kInset,
+                  sy + rowTop + kRowHeight);
+        if (rowTop + kRowPitch + kRowHeight > last)
             break;
     }
     // Texts go on to the last row that starts at or above it.
     Video& video = Video::Instance();
-    k = 0;
-    for (auto it = items.begin(); it != items.end(); ++it, ++k)
+    rowTop = kInset;
+    for (auto it = items.begin(); it != items.end(); ++it, rowTop += kRowPitch)
     {
-        video.DrawText((*it)->text, sx + 4, sy + 4 + 10 * k, 0xFFFFFFFF);
-        if (14 + 10 * k > height - 4)
+        video.DrawText((*it)->text, sx + kInset, sy + rowTop, 0xFFFFFFFF);
+        if (rowTop + kRowPitch > last)
             break;
     }
 }
 
 void ListBox::SelectAt(int px, int py)
 {
-    int rowTop = 4;
+    int rowTop = kInset;
     for (const SmartPtr<ListItem>& item : items)
     {
-        if (px >= 4 && px <= width - 4 && py >= rowTop && py <= rowTop + 8)
+        if (px >= kInset && px <= width - kInset && py >= rowTop && py <= rowTop + kRowHeight)
         {
             selected = item;
             return;
         }
-        rowTop += 10;
-        if (rowTop > height - 4)
+        rowTop += kRowPitch;
+        if (rowTop > height - kInset)
             return;
     }
 }

@@ -1,35 +1,29 @@
 #include "gui/ScrollBar.h"
 
-#include "video/ResourceManager.h"
-
 #include <algorithm>
 
 namespace
 {
-int Look(int32_t state)
-{
-    return state == 0 ? 0 : state == 1 ? 1 : 2;
-}
+// The bar's thickness, and the length of each arrow and of the thumb.
+const int kCell = kSkin.cell;
 
 // A state that is normal becomes hover; a pressed one stays pressed.
 void Hover(int32_t& state)
 {
-    if (state == 0)
-        state = 1;
+    if (state == LookNormal)
+        state = LookHover;
 }
 } // namespace
 
 ScrollBar::ScrollBar(int left, int top, int w, int h, bool isHorizontal, int maximum, Texture* skin)
-    : max(std::max(1, maximum)), horizontal(isHorizontal), verticalTrack(0.5f, 0.5f, 0.75f, 0.75f),
-      horizontalTrack(0.25f, 0.5f, 0.5f, 0.75f)
+    : Widget(left, top, isHorizontal ? w : kCell, isHorizontal ? kCell : h),
+      max(std::max(1, maximum)), horizontal(isHorizontal)
 {
-    x = left;
-    y = top;
-    width = horizontal ? w : 16;
-    height = horizontal ? 16 : h;
-    texture = skin ? skin : ResourceManager::Instance().GetTexture("data\\textures\\scrollbar.png");
-    for (int row = 0; row < 3; ++row)
-        looks[row].SetRegion(0.0f, row * 0.25f, 0.25f, (row + 1) * 0.25f);
+    texture = SkinOrDefault(skin, "data\\textures\\scrollbar.png");
+    for (int look = LookNormal; look <= LookPressed; ++look)
+        looks[look].SetCell(0, look);
+    verticalTrack.SetCell(2, 2);
+    horizontalTrack.SetCell(1, 2);
 }
 
 ScrollBar::~ScrollBar() = default;
@@ -37,22 +31,25 @@ ScrollBar::~ScrollBar() = default;
 void ScrollBar::SetMax(int value)
 {
     max = std::max(1, value);
-    pos = std::min(pos, max);
 }
 
 void ScrollBar::SetPos(int value)
 {
-    pos = std::min(std::max(0, value), max);
+    pos = value;
+}
+
+int ScrollBar::ShownPos() const
+{
+    return std::max(0, std::min(pos, max));
 }
 
 float ScrollBar::ThumbStart() const
 {
-    // The fields are public: a maximum or position written past the setters
-    // still keeps the thumb on the bar.
-    float fraction = max > 0 ? static_cast<float>(pos) / static_cast<float>(max) : 0.0f;
-    fraction = std::min(std::max(fraction, 0.0f), 1.0f);
+    // The thumb travels between the two arrows; a maximum written below 1
+    // leaves it at the start.
+    float fraction = max > 0 ? static_cast<float>(ShownPos()) / static_cast<float>(max) : 0.0f;
     int length = horizontal ? width : height;
-    return 16.0f + fraction * static_cast<float>(length - 48);
+    return static_cast<float>(kCell) + fraction * static_cast<float>(length - 3 * kCell);
 }
 
 bool ScrollBar::Inside(int px, int py) const
@@ -65,14 +62,15 @@ void ScrollBar::Draw(IDirect3DDevice9* device, int sx, int sy)
     Texture* skin = texture.Get();
     if (horizontal)
     {
-        horizontalTrack.Draw(device, skin, sx + 16, sy, sx + width - 16, sy + 16);
+        horizontalTrack.Draw(device, skin, sx + kCell, sy, sx + width - kCell, sy + kCell);
         return;
     }
-    verticalTrack.Draw(device, skin, sx, sy, sx + 16, sy + height);
-    looks[Look(firstArrowState)].Draw(device, skin, sx, sy, sx + 16, sy + 16);
-    looks[Look(secondArrowState)].Draw(device, skin, sx, sy + height - 16, sx + 16, sy + height);
+    int bottom = sy + height;
+    verticalTrack.Draw(device, skin, sx, sy, sx + kCell, bottom);
+    looks[LookOf(firstArrowState)].Draw(device, skin, sx, sy, sx + kCell, sy + kCell);
+    looks[LookOf(secondArrowState)].Draw(device, skin, sx, bottom - kCell, sx + kCell, bottom);
     int thumb = static_cast<int>(static_cast<float>(sy) + ThumbStart());
-    looks[Look(thumbState)].Draw(device, skin, sx, thumb, sx + 16, thumb + 16);
+    looks[LookOf(thumbState)].Draw(device, skin, sx, thumb, sx + kCell, thumb + kCell);
 }
 
 void ScrollBar::OnLeftDown(int px, int py)
@@ -83,98 +81,99 @@ void ScrollBar::OnLeftDown(int px, int py)
     if (horizontal)
     {
         // The ends record their press but do not step the position.
-        if (px <= 16)
-            secondArrowState = 2;
-        else if (px < width - 16)
+        if (px <= kCell)
+            secondArrowState = LookPressed;
+        else if (px < width - kCell)
         {
             if (px >= thumb)
-                thumbState = 2;
+                thumbState = LookPressed;
         }
         else
-            firstArrowState = 2;
+            firstArrowState = LookPressed;
         return;
     }
-    if (py <= 16)
+    if (py <= kCell)
     {
-        firstArrowState = 2;
-        pos = std::max(0, pos - 1);
+        firstArrowState = LookPressed;
+        pos = std::max(0, ShownPos() - 1);
     }
-    else if (py < height - 16)
+    else if (py < height - kCell)
     {
         // Anywhere on the track at or below the thumb's top presses the thumb.
         if (py >= thumb)
-            thumbState = 2;
+            thumbState = LookPressed;
     }
     else
     {
-        secondArrowState = 2;
-        pos = std::min(max, pos + 1);
+        secondArrowState = LookPressed;
+        pos = std::max(0, std::min(max, ShownPos() + 1));
     }
 }
 
 void ScrollBar::OnLeftUp(int, int)
 {
-    firstArrowState = 0;
-    secondArrowState = 0;
-    thumbState = 0;
+    firstArrowState = LookNormal;
+    secondArrowState = LookNormal;
+    thumbState = LookNormal;
 }
 
 void ScrollBar::OnMouseMove(int px, int py)
 {
     if (!Inside(px, py))
     {
-        firstArrowState = 0;
-        secondArrowState = 0;
-        thumbState = 0;
+        firstArrowState = LookNormal;
+        secondArrowState = LookNormal;
+        thumbState = LookNormal;
         return;
     }
     float thumb = ThumbStart();
     if (horizontal)
     {
-        if (px <= 16)
+        if (px <= kCell)
         {
-            firstArrowState = 0;
-            thumbState = 0;
+            firstArrowState = LookNormal;
+            thumbState = LookNormal;
             Hover(secondArrowState);
         }
-        else if (px < width - 16)
+        else if (px < width - kCell)
         {
             if (px >= thumb)
             {
-                firstArrowState = 0;
-                secondArrowState = 0;
+                firstArrowState = LookNormal;
+                secondArrowState = LookNormal;
                 Hover(thumbState);
             }
         }
         else
         {
-            secondArrowState = 0;
-            thumbState = 0;
+            secondArrowState = LookNormal;
+            thumbState = LookNormal;
             Hover(firstArrowState);
         }
         return;
     }
-    // Strictly above 16, where a press counts 16 as the arrow's.
-    if (py < 16)
+    // Strictly above the cell's edge, where a press counts the edge as the
+    // arrow's.
+    if (py < kCell)
     {
-        secondArrowState = 0;
-        thumbState = 0;
+        secondArrowState = LookNormal;
+        thumbState = LookNormal;
         Hover(firstArrowState);
     }
-    else if (py < height - 16)
+    else if (py < height - kCell)
     {
         // Elsewhere on the track nothing changes.
-        if (py >= thumb && py < thumb + 16.0f)
+        if (py >= thumb && py < thumb + static_cast<float>(kCell))
         {
-            firstArrowState = 0;
-            secondArrowState = 0;
+            firstArrowState = LookNormal;
+            secondArrowState = LookNormal;
             Hover(thumbState);
         }
     }
     else
     {
-        firstArrowState = 0;
-        thumbState = 0;
+        firstArrowState = LookNormal;
+        thumbState = LookNormal;
         Hover(secondArrowState);
     }
 }

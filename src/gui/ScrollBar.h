@@ -27,16 +27,17 @@ public:
     // The position never follows the cursor.
     void OnMouseMove(int x, int y) override;
     // Presses the part under the point; a vertical bar's arrows step the
-    // position by one within 0 to max.
+    // position by one from where the thumb shows it, within 0 to max.
     void OnLeftDown(int x, int y) override;
     // Broadcast: every part back to its normal look.
     void OnLeftUp(int x, int y) override;
 
-    // The maximum, kept at 1 or more (0 would leave the thumb undefined); a
-    // position beyond it comes down to it.
+    // The maximum, raised to 1 if lower (the thumb divides by it); the
+    // position is left as it is.
     void SetMax(int value);
     int GetMax() const { return max; }
-    // The position, kept within 0 to max.
+    // The position, stored as given; the thumb and the arrows take one
+    // outside 0 to max as its nearer end.
     void SetPos(int value);
     int GetPos() const { return pos; }
 
@@ -44,20 +45,21 @@ public:
     int32_t pos = 0;
     bool horizontal;
     SmartPtr<Texture> texture;
-    // 0 normal, 1 hover, 2 pressed. The first arrow is the top one of a
-    // vertical bar but the right end of a horizontal one.
-    int32_t firstArrowState = 0;
-    int32_t secondArrowState = 0;
-    int32_t thumbState = 0;
+    // WidgetLooks: 0 normal, 1 hover, 2 pressed. The first arrow is the top
+    // one of a vertical bar but the right end of a horizontal one.
+    int32_t firstArrowState = LookNormal;
+    int32_t secondArrowState = LookNormal;
+    int32_t thumbState = LookNormal;
 
 private:
-    // Local offset of the thumb's start along the bar: 16 plus pos / max of
-    // the travel (length - 48), pos / max held within 0 to 1.
+    // Local offset of the thumb's start along the bar: one cell plus pos / max
+    // of the travel (length less three cells), pos / max held within 0 to 1.
     float ThumbStart() const;
+    // The position the thumb shows: pos held within 0 to max.
+    int ShownPos() const;
     bool Inside(int x, int y) const;
 
-    // The square button in its normal, hover and pressed looks, for both
-    // arrows and the thumb.
+    // The square button by WidgetLook, for both arrows and the thumb.
     ScreenQuad looks[3];
     ScreenQuad verticalTrack;
     ScreenQuad horizontalTrack;

@@ -7,6 +7,8 @@
 
 namespace
 {
+int g_liveWidgets = 0;
+
 // The children as they stand when a pass starts: a handler that changes the
 // list does not upset the walk, and every widget stays alive while it is
 // served.
@@ -24,9 +26,25 @@ bool RemoveEntries(std::list<SmartPtr<Widget>>& children, const Widget* widget)
 }
 } // namespace
 
-Widget::Widget() = default;
+Widget::Widget()
+{
+    ++g_liveWidgets;
+}
 
-Widget::~Widget() = default;
+Widget::Widget(int left, int top, int w, int h) : x(left), y(top), width(w), height(h)
+{
+    ++g_liveWidgets;
+}
+
+Widget::~Widget()
+{
+    --g_liveWidgets;
+}
+
+int Widget::LiveCount()
+{
+    return g_liveWidgets;
+}
 
 void Widget::OnMouseMove(int, int) {}
 
@@ -52,8 +70,13 @@ void Widget::HandleEvent(GuiEvent* event)
         BringChildToFront(event->sender.Get());
         break;
     case CloseWidget:
-        RemoveEntries(children, event->sender.Get());
+    {
+        // The event holds the sender until the pass is done with it.
+        Widget* sender = event->sender.Get();
+        if (RemoveEntries(children, sender) && sender->parent == this)
+            sender->UnlinkTree();
         break;
+    }
     default:
         break;
     }
@@ -183,6 +206,21 @@ void Widget::ProcessEventsTree()
     pending.swap(events);
     for (const SmartPtr<GuiEvent>& event : pending)
         HandleEvent(event.Get());
+}
+
+void Widget::UnlinkTree()
+{
+    // Taken out first: whatever the walk releases, this widget's list is no
+    // longer being changed under it.
+    std::list<SmartPtr<Widget>> held;
+    held.swap(children);
+    for (const SmartPtr<Widget>& child : held)
+    {
+        if (child->parent == this)
+            child->UnlinkTree();
+    }
+    events.clear();
+    parent = nullptr;
 }
 
 bool Widget::HoldsBelow(const Widget* widget) const

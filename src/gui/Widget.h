@@ -58,9 +58,10 @@ public:
     virtual void OnChar(char c);
     // One event of this widget's queue, during the event pass. The default:
     // BringToFront brings the sender to the front of the children; CloseWidget
-    // takes every entry of the sender out of the children and leaves the
-    // sender's parent reference as it was; other types are dropped. An
-    // override that wants this too calls Widget::HandleEvent.
+    // takes every entry of the sender out of the children and, when this was
+    // its parent, unlinks the sender's subtree (UnlinkTree), so that it is
+    // freed once nothing else holds it; other types are dropped. An override
+    // that wants this too calls Widget::HandleEvent.
     virtual void HandleEvent(GuiEvent* event);
 
     // Tree operations.
@@ -81,6 +82,12 @@ public:
     bool Contains(int px, int py) const;
     // Queues the event, taking a reference, for the next event pass.
     void PostEvent(GuiEvent* event);
+    // Parent and child hold each other, so a tree taken out of the GUI would
+    // hold itself for ever: this widget and every widget below it whose parent
+    // it is let go of their children, their queued events and their parent.
+    // What the caller or anything else still holds stays valid (and deletion
+    // waits for the end of the frame anyway). Called on a closed widget.
+    void UnlinkTree();
 
     // Draws this widget at (parentX + x, parentY + y), then its children from
     // the back of the list to the front. Allocates nothing.
@@ -112,6 +119,14 @@ public:
     std::list<SmartPtr<Widget>> children;
     std::list<SmartPtr<GuiEvent>> events;
     SmartPtr<Widget> parent;
+
+    // The widgets constructed and not yet deleted, for leak checks.
+    static int LiveCount();
+
+protected:
+    // At (x, y), width by height, otherwise as the default constructor: the
+    // start every widget of the toolkit shares.
+    Widget(int x, int y, int width, int height);
 
 private:
     typedef void (Widget::*PointHandler)(int x, int y);

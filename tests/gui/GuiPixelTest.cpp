@@ -82,6 +82,8 @@ TEST_F(GuiPixelTest, TheSplashFillsTheBackBufferAtItsOpacityClampedAndNeverFromN
     GuiImage* image = new GuiImage();
     keeper->widgets.push_back(image);
     EXPECT_FLOAT_EQ(image->alpha, 1.0f);
+    EXPECT_EQ(std::vector<int>({image->x, image->y, image->width, image->height}),
+              std::vector<int>({0, 0, 10000, 10000}));
     // Wherever the image and its parent lie, it covers the whole screen.
     RecordingWidget* root = keeper->Make("root", 30, 40, 100, 100);
     image->x = 50;

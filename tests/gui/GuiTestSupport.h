@@ -22,12 +22,8 @@ class RecordingWidget : public Widget
 public:
     RecordingWidget(std::vector<std::string>* calls, std::string name, int left, int top, int w,
                     int h, uint32_t color)
-        : calls(calls), name(std::move(name)), color(color)
+        : Widget(left, top, w, h), calls(calls), name(std::move(name)), color(color)
     {
-        x = left;
-        y = top;
-        width = w;
-        height = h;
         quad.SetColor(color);
     }
 
@@ -78,7 +74,7 @@ public:
         gui.SetActive(false);
         gui.cursorX = gui.cursorY = 0;
         for (const SmartPtr<Widget>& widget : widgets)
-            Unlink(widget.Get());
+            widget->UnlinkTree();
         widgets.clear();
         RefObject::CollectGarbage();
     }
@@ -108,17 +104,6 @@ public:
 
     std::vector<std::string> calls;
     std::vector<SmartPtr<Widget>> widgets;
-
-private:
-    static void Unlink(Widget* widget)
-    {
-        std::list<SmartPtr<Widget>> children;
-        children.swap(widget->children);
-        for (const SmartPtr<Widget>& child : children)
-            Unlink(child.Get());
-        widget->events.clear();
-        widget->parent = nullptr;
-    }
 };
 
 // A recording widget's name, "-" for none and "?" for a widget of another

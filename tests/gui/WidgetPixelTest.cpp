@@ -84,7 +84,8 @@ TEST_F(WidgetPixelTest, ButtonsCheckBoxesAndWindowsShowTheirStatesWithTheirTexts
         const std::vector<Probe> buttonProbes = {
             {100, 100, Region(0, row)},  {120, 103, Region(1, row)}, {176, 116, Region(2, row)},
             {195, 119, Region(3, row)},  {196, 110, kClearColour},   {141, 107, GlyphColor('O')},
-            {155, 113, GlyphColor('K')}, {139, 109, kBlack}};
+            {155, 113, GlyphColor('K')}, {139, 109, kBlack},         {156, 110, kBlack},
+            {145, 105, kBlack},          {145, 114, kBlack}};
         const std::vector<Probe> boxAndLabelProbes = {
             {115, 165, Region(0, state)}, {116, 158, kClearColour},    {125, 155, GlyphColor('G')},
             {123, 157, kBlack},           {309, 151, GlyphColor('i')}, {301, 159, GlyphColor('y')},
@@ -166,26 +167,36 @@ TEST_F(WidgetPixelTest, AListBoxDrawsTheRowsThatFitAndAScrollBarsThumbStaysOnIts
         probes.push_back({456, 105 + 10 * k, GlyphColor(static_cast<unsigned char>('a' + k))});
     }
     ExpectProbes(Frame(), probes);
+    // 46 high, row 3's background still fits (its bottom, 42, is 46 - 4) but
+    // row 4's text no longer starts at or above 42; 48 high, it does.
+    list->height = 46;
+    ExpectProbes(Frame(), {{500, 138, kNormalRow}, {456, 145, Region(0, 2)}});
+    list->height = 48;
+    ExpectProbes(Frame(), {{456, 145, GlyphColor('e')}});
+    list->height = 50;
 
-    // A bar 100 high: arrows over 0 to 16 and 84 to 100, the pressed thumb 16
-    // long from 16 + pos / max * 52. The last two write the fields directly.
+    // A bar 100 high: the hovered first arrow over 0 to 16, the second (any
+    // state past 2 draws pressed) over 84 to 100, the pressed thumb 16 long
+    // from 16 + pos / max * 52. The last three are out of the usual range.
     ScrollBar* bar = Add(new ScrollBar(600, 100, 16, 100, false, 100, barSkin.Get()));
     Add(new ScrollBar(600, 250, 100, 40, true, 100, barSkin.Get()));
+    bar->firstArrowState = 1;
+    bar->secondArrowState = 7;
     bar->thumbState = 2;
-    const int cases[][3] = {
-        {100, 0, 16}, {100, 50, 42}, {100, 100, 68}, {100, 150, 68}, {0, 0, 16}};
+    const int cases[][3] = {{100, 0, 16},   {100, 50, 42},  {100, 100, 68},
+                            {100, 150, 68}, {100, -20, 16}, {0, 0, 16}};
     for (const auto& c : cases)
     {
         SCOPED_TRACE(testing::Message() << "max " << c[0] << " pos " << c[1]);
         bar->max = c[0];
-        bar->pos = c[1];
+        bar->SetPos(c[1]);
         TestFrame frame = Frame();
         int wrong = 0;
         for (int y = 0; y < 100; ++y)
         {
-            uint32_t expected = y < 16 || y >= 84            ? Region(0, 0)
-                                : y >= c[2] && y < c[2] + 16 ? Region(0, 2)
-                                                             : Region(2, 2);
+            uint32_t expected = y < 16                                    ? Region(0, 1)
+                                : y >= 84 || (y >= c[2] && y < c[2] + 16) ? Region(0, 2)
+                                                                          : Region(2, 2);
             wrong += !ColorNear(frame.At(600, 100 + y), expected);
             wrong += !ColorNear(frame.At(615, 100 + y), expected);
         }

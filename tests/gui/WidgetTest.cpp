@@ -78,6 +78,9 @@ TEST_F(WidgetTest, OneEventPassRaisesTheWholeChain)
 
 TEST_F(WidgetTest, AnEventIsHandledOnceAndWhatAChildPostsToItsParentInTheSamePass)
 {
+    EXPECT_EQ(
+        std::vector<int>({ButtonClicked, BringToFront, CloseWidget, EditEnter, WindowResized}),
+        std::vector<int>({0, 1, 2, 3, 4}));
     a1->forward = a->forward = true;
     SmartPtr<GuiEvent> event(new GuiEvent(EditEnter, a1, 0));
     a1->PostEvent(event.Get());
@@ -109,11 +112,16 @@ TEST_F(WidgetTest, DefaultHandlingRaisesAndClosesOnlyChildren)
         root->children.clear();
         root->AddChild(a);
         root->AddChild(b);
+        a->AddChild(a1);
         for (const auto& posted : c.posted)
             root->PostEvent(new GuiEvent(posted.first, posted.second, 0));
         gui.Update();
         EXPECT_EQ(ChildNames(root), c.children);
-        EXPECT_EQ(a->parent, root); // a closed widget keeps its parent
+        // A closed widget lets go of its parent and of its own children.
+        bool closed = c.children.size() == 1;
+        EXPECT_EQ(a->parent, closed ? nullptr : root);
+        EXPECT_EQ(a1->parent, closed ? nullptr : a);
+        EXPECT_EQ(a->children.size(), closed ? 0u : 1u);
     }
 }
 
@@ -188,6 +196,7 @@ TEST(GuiManagerTest, TheCursorStaysInsideItsBoundsWhateverTheMovement)
         {{0, 0, 800, 600}, INT_MAX, INT_MAX, 800, 600},
         {{}, -1, -1, 799, 599},
         {{}, INT_MIN, INT_MIN, 0, 0},
+        {{30, 30, 20, 20}, -5, 50, 20, 20}, // the wrong way round: low first, then high
     };
     for (const Step& step : steps)
     {
