@@ -59,17 +59,7 @@ struct Tree
         }
     }
     // Parent and child hold each other: cut the links so that all of it goes.
-    ~Tree() { Unlink(root.Get()); }
-    static void Unlink(Widget* widget)
-    {
-        for (const SmartPtr<Widget>& child : widget->children)
-        {
-            Unlink(child.Get());
-            child->parent = nullptr;
-        }
-        widget->children.clear();
-        widget->events.clear();
-    }
+    ~Tree() { root->UnlinkTree(); }
 
     // One frame: clear, the 2D state, the whole tree, present.
     void DrawFrame(IDirect3DDevice9* device)
