@@ -144,3 +144,21 @@ TEST_F(PhysicsTest, ShellRayCastHitsABoxOnTheGroundBeforeTheGround)
     EXPECT_EQ(beside->object.Get(), nullptr);
     EXPECT_NEAR(beside->distance, 0.5f, 1e-5f) << "the ground";
 }
+
+// One traversal after the step, the box is drawn and hit where the step left
+// it: a crate thrown at 30 units per second is not half a unit behind.
+TEST_F(PhysicsTest, BoxIsDrawnAndHitWhereThisFramesStepLeftIt)
+{
+    PhysicsBox* crate = AddBox(BoxModel("crate.3ds", kCrateMin, kCrateMax), true, 0, 0, 0, 5);
+    MainSceneGraph.Update();
+    dBodySetLinearVel(crate->body, 30, 0, 0);
+    Physics::Instance()->Step(Physics::kStepLength);
+    MainSceneGraph.Update();
+    const Vector3 centre = Of(dGeomGetPosition(crate->geom));
+    ASSERT_GT(centre.x, 1.4f);
+    EXPECT_TRUE(VectorNear(crate->worldMatrix.GetTranslation(), centre - Vector3(0, 1, 0)));
+    SmartPtr<RayHit> hit =
+        MainSceneGraph.RayCast(Vector3(10, centre.y, 0), Vector3(-10, centre.y, 0));
+    EXPECT_EQ(hit->object.Get(), crate);
+    EXPECT_NEAR(hit->distance, (10.0f - centre.x - 1.0f) / 20.0f, 1e-5f);
+}
