@@ -7,7 +7,9 @@
 #include "video/DeviceMath.h"
 #include "video/Video.h"
 
+#include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace
 {
@@ -20,6 +22,12 @@ const float kJumpSpeed = 6.0f;
 const Vector3 kSideAxis(2.5f, 0.0f, 0.0f);
 const Vector3 kFrontAxis(0.0f, 0.0f, 3.5f);
 const Vector3 kUpAxis(0.0f, 1.0f, 0.0f);
+
+int32_t ClampToInt(int64_t value)
+{
+    return int32_t(std::clamp<int64_t>(value, std::numeric_limits<int32_t>::min(),
+                                       std::numeric_limits<int32_t>::max()));
+}
 } // namespace
 
 Player::Player()
@@ -105,11 +113,17 @@ void Player::PrevWeapon()
 
 void Player::TakeDamage(int amount)
 {
-    armor -= amount;
-    if (armor < 0)
+    // Health and armour may come from a peer at the ends of the int range:
+    // the sums are taken wide and clamped back into it.
+    int64_t left = int64_t(armor) - amount;
+    if (left < 0)
     {
-        health += armor;
+        health = ClampToInt(int64_t(health) + left);
         armor = 0;
+    }
+    else
+    {
+        armor = ClampToInt(left);
     }
 }
 

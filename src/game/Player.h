@@ -63,7 +63,7 @@ public:
     void NextWeapon();
     void PrevWeapon();
     // Armour absorbs first; what it cannot is taken from health, which may
-    // fall to 0 or below.
+    // fall to 0 or below. Results beyond the int range stop at its ends.
     void TakeDamage(int amount);
     // Only while onGround: 6 units per second more upwards.
     void Jump();

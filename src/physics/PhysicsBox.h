@@ -19,7 +19,9 @@ public:
 
     int GetType() override { return kNodePhysicsBox; }
     // Copies the pose from ODE: the node's position is the model's origin,
-    // the geom's the centre of the model's box.
+    // the geom's the centre of the model's box. Called by the main graph's
+    // traversal after the frame's physics step; the box's matrices show the
+    // new pose in this frame, for drawing and for ray casts alike.
     void Update(float dt) override;
     // Draws the model when the geom's world box is in the current camera's view.
     void Render(IDirect3DDevice9* device) override;

@@ -9,6 +9,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <limits>
 
 namespace
 {
@@ -26,18 +27,28 @@ int32_t CameraIdIn(const Message& message)
 TEST(PlayerTest, ArmourWeaponsJumpAndBoundsFollowTheirRules)
 {
     SmartPtr<Player> player = new Player();
-    // Armour, damage: armour and health after it.
-    const int damage[][4] = {
-        {50, 30, 20, 100}, {10, 30, 0, 80}, {30, 30, 0, 100}, {0, 150, 0, -50}};
+    EXPECT_EQ(player->GetType(), 10);
+    EXPECT_TRUE(player->health == 100 && player->armor == 0 && player->pitch == 0.0f);
+    EXPECT_TRUE(player->radii == Vector3(0.3f, 1.0f, 0.3f));
+    // Health, armour, damage: armour and health after it. Health and armour
+    // from a peer may lie at the ends of the range: the results stop there.
+    const int lo = std::numeric_limits<int>::min(), hi = std::numeric_limits<int>::max();
+    const int damage[][5] = {
+        {100, 50, 30, 20, 100}, {100, 10, 30, 0, 80},    {100, 30, 30, 0, 100},
+        {100, 0, 150, 0, -50},  {100, 0, -20, 20, 100},  {100, lo, 1, 0, lo + 99},
+        {lo, 0, 1, 0, lo},      {lo, lo, hi, 0, lo},     {100, hi, lo, hi, 100},
+        {hi, 0, lo, hi, hi},    {hi, lo, 0, 0, hi + lo}, {100, 0, hi, 0, 100 - hi},
+    };
     for (const auto& c : damage)
     {
-        player->health = 100;
-        player->armor = c[0];
-        player->TakeDamage(c[1]);
-        EXPECT_TRUE(player->armor == c[2] && player->health == c[3]) << c[0] << " " << c[1];
+        player->health = c[0];
+        player->armor = c[1];
+        player->TakeDamage(c[2]);
+        EXPECT_TRUE(player->armor == c[3] && player->health == c[4])
+            << c[0] << " " << c[1] << " " << c[2];
     }
     // Slot, next (1) or previous (0), slot after it.
-    const int weapons[][3] = {{9, 1, 0}, {0, 0, 9}, {4, 1, 5}, {4, 0, 3}};
+    const int weapons[][3] = {{9, 1, 0}, {0, 0, 9}, {4, 1, 5}, {4, 0, 3}, {8, 1, 9}, {1, 0, 0}};
     for (const auto& c : weapons)
     {
         player->SetWeapon(c[0]);
@@ -214,6 +225,9 @@ TEST_F(PlayerPixelTest, FirstPersonDrawsOnlyTheViewModelSwayedByTheBob)
     player->Create();
     ASSERT_TRUE(player->camera);
     EXPECT_TRUE(player->boundsMax == Vector3(1, 2, 3));
+    const Camera& eye = *player->camera;
+    EXPECT_TRUE(eye.aspect == 1.3333334f && eye.fov == 1.3089969f && eye.zoom == 1.0f);
+    EXPECT_TRUE(eye.position == Vector3(0, 1, 0) && eye.GetParent() == player && eye.id > 0);
 
     // From behind, the body is drawn.
     View(Vector3(0, 1, -5));

@@ -48,10 +48,18 @@ TEST_F(TankBoxTest, ChassisAndWheelsStandOnTheBodyModelsBoxAtTheTanksPosition)
 {
     const Vector3 p(10, 5, -4);
     Tank* first = AddTank(p);
+    EXPECT_EQ(first->GetType(), 16);
+    EXPECT_TRUE(first->spareA == 13.3f && first->spareB == 5.0f);
     dVector3 lengths;
     dGeomBoxGetLengths(bodies.chassisGeom, lengths);
     EXPECT_TRUE(Of(lengths) == Vector3(3, 1, 6));
     EXPECT_TRUE(Of(dBodyGetPosition(bodies.chassisBody)) == p);
+    // 5000 spread over the 3 x 1 x 6 box; 50 in each wheel's sphere.
+    dMass mass;
+    dBodyGetMass(bodies.chassisBody, &mass);
+    EXPECT_EQ(mass.mass, 5000.0);
+    EXPECT_TRUE(VectorNear(Vector3(float(mass.I[0]), float(mass.I[5]), float(mass.I[10])),
+                           Vector3(1 + 36, 9 + 36, 9 + 1) * (5000.0f / 12.0f), 1e-2f));
     const float z[kTankWheelsPerRow] = {-3, -1.8f, -0.6f, 0.6f, 1.8f, 3};
     for (int i = 0; i < kTankWheelsPerRow; ++i)
     {
@@ -65,6 +73,8 @@ TEST_F(TankBoxTest, ChassisAndWheelsStandOnTheBodyModelsBoxAtTheTanksPosition)
             EXPECT_TRUE(Of(dBodyGetPosition(wheel)) == p + Vector3(x, -0.6f, z[i])) << i << x;
             EXPECT_TRUE(Of(anchor) == p + Vector3(x, -0.6f, z[i]));
             EXPECT_TRUE(Of(axis) == Vector3(1, 0, 0));
+            dBodyGetMass(wheel, &mass);
+            EXPECT_TRUE(mass.mass == 50.0 && std::fabs(mass.I[0] - 0.4 * 50 * 0.25) < 1e-9);
         }
     }
 
@@ -199,6 +209,9 @@ TEST_F(TankBoxTest, EachShotLeavesTheMuzzleAlongTheGunWithItsFlash)
         EXPECT_LT((shells[i]->velocity - gun * 100.0f).Length(), 1e-3f);
         ASSERT_EQ(flashes[i]->particles.size(), 2u);
         EXPECT_TRUE(flashes[i]->stopped);
+        EXPECT_TRUE(flashes[i]->interval == 2000 && flashes[i]->fade == 2.0f &&
+                    flashes[i]->growthMin == 0.02f && flashes[i]->growthMax == 0.04f &&
+                    flashes[i]->gravity == 0.0f);
         const Particle& yellow = *flashes[i]->particles[0];
         const Particle& black = *flashes[i]->particles[1];
         EXPECT_LT((yellow.position - muzzle).Length(), 1e-4f);
@@ -264,6 +277,10 @@ TEST(BouncingShellTest, BouncesOffTheGroundFallsAndDiesWithItsLife)
     shell->Update(0.1f);
     EXPECT_NEAR(shell->position.y, 0.0001f + (5.0f - 1.962f) * 0.1f, 1e-5f);
     EXPECT_TRUE(shell->IsAlive());
+    // A life of exactly 0 is not yet below it.
+    shell->life = 0.2f;
+    shell->Update(0.1f);
+    EXPECT_TRUE(shell->life == 0.0f && shell->IsAlive());
     shell->Update(0.3f);
     EXPECT_FALSE(shell->IsAlive());
 }

@@ -6,6 +6,7 @@
 #include "input/InputSystem.h"
 #include "platform/InputTestHooks.h"
 #include "support/LogCapture.h"
+#include "support/SdlEvents.h"
 #include "support/TestWindow.h"
 
 #include <gtest/gtest.h>
@@ -73,10 +74,13 @@ TEST_F(InputSystemTest, MouseEventsComeFirstThenKeysInAscendingCode)
     TestSetKeyState(DIK_UP, 0x80); // pressed first, delivered last
     TestSetKeyState(DIK_C, 0x80);
     TestSetKeyState(DIK_W, 0x80);
+    TestSetKeyState(255, 0x80); // the first and last codes and buttons too
+    TestSetKeyState(0, 0x80);
+    TestSetMouseButton(7, 0x80);
     TestSetMouseButton(1, 0x80);
     TestMoveMouse(0, -4, 120); // vertical only; the wheel is not reported
-    EXPECT_EQ(Frame(),
-              (Calls{"move 0 -4", "mousedown 1", "keydown 17", "keydown 46", "keydown 200"}));
+    EXPECT_EQ(Frame(), (Calls{"move 0 -4", "mousedown 1", "mousedown 7", "keydown 0", "keydown 17",
+                              "keydown 46", "keydown 200", "keydown 255"}));
     TestMoveMouse(0, 0, 120);
     EXPECT_EQ(Frame(), Calls{}) << "no motion call for the wheel alone";
 }
@@ -138,6 +142,22 @@ TEST_F(InputSystemTest, InactiveRunsNoHandlerButCharactersPass)
     // motion made while inactive is not reported.
     InputSystem::Instance()->SetActive(true);
     EXPECT_EQ(Frame(), (Calls{"keydown 50", "keyup 57"}));
+}
+
+// The devices belong to the window in the foreground: once it loses the
+// focus they read nothing, even before its procedure deactivates the system.
+TEST_F(InputSystemTest, DevicesReadNothingOnceTheWindowLosesTheFocus)
+{
+    Start();
+    TestSetKeyState(DIK_C, 0x80);
+    Frame();
+    PushFocus(SDL_WINDOWEVENT_FOCUS_LOST, window.window);
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
+        DispatchMessageA(&msg);
+    TestSetKeyState(DIK_C, 0);
+    TestSetMouseButton(0, 0x80);
+    EXPECT_EQ(Frame(), Calls{});
 }
 
 TEST_F(InputSystemTest, FailedReadsReportNoMotionAndNoChange)

@@ -33,7 +33,16 @@ TEST_F(PhysicsTest, BoxGeomHasTheModelsSizeAndTheNodeFollowsIt)
     {
         PhysicsBox* box = AddBox(c.model, c.dynamic, x += 10.0f, 5, c.quarterTurns);
         ASSERT_NE(box->geom, nullptr);
-        EXPECT_EQ(box->body != nullptr, c.dynamic);
+        ASSERT_EQ(box->body != nullptr, c.dynamic);
+        EXPECT_EQ(box->GetType(), 17);
+        if (c.dynamic)
+        {
+            // The mass ODE gives a new body, unchanged.
+            dMass mass, fresh;
+            dBodyGetMass(box->body, &mass);
+            dBodyGetMass(dBodyCreate(Physics::Instance()->GetWorld()), &fresh);
+            EXPECT_TRUE(mass.mass == fresh.mass && Of(mass.I) == Of(fresh.I));
+        }
         dVector3 lengths;
         dGeomBoxGetLengths(box->geom, lengths);
         EXPECT_TRUE(VectorNear(Of(lengths), c.lengths, 1e-6f));
@@ -109,8 +118,13 @@ TEST_F(PhysicsTest, SegmentHitsTheFaceItEntersBy)
         {crate, Vector3(-0.5f, 1, 0), Vector3(0.5f, 1, 0), kNoHitDistance, kNoHitDistance, {}},
         {crate, Vector3(-3, 1, 0), Vector3(-1, 1, 0), kNoHitDistance, kNoHitDistance, {}},
         {crate, Vector3(-3, 2.5f, 0), Vector3(3, 2.5f, 0), kNoHitDistance, kNoHitDistance, {}},
-        // A nearer hit already held stays.
+        // Starting on a face and leaving by it.
+        {crate, Vector3(-1, 1, 0), Vector3(-3, 1, 0), kNoHitDistance, kNoHitDistance, {}},
+        // Down the plane of a side face onto the top's edge: the edge is surface.
+        {crate, Vector3(1, 4, 0), Vector3(1, 0, 0), kNoHitDistance, 0.5f, Vector3(0, 1, 0)},
+        // A nearer or equally near hit already held stays.
         {crate, Vector3(-3, 1, 0), Vector3(3, 1, 0), 0.2f, 0.2f, {}},
+        {crate, Vector3(0.5f, 5, 0), Vector3(0.5f, -1, 0), 0.5f, 0.5f, {}},
         // The turned wall's faces: hit at x = 19.5, not at 16.
         {wall, Vector3(17, 1, 0), Vector3(23, 1, 0), kNoHitDistance, 2.5f / 6.0f,
          Vector3(-1, 0, 0)},
@@ -143,4 +157,22 @@ TEST_F(PhysicsTest, ShellRayCastHitsABoxOnTheGroundBeforeTheGround)
     SmartPtr<RayHit> beside = MainSceneGraph.RayCast(Vector3(-1, 4, 5), Vector3(1, -4, 5));
     EXPECT_EQ(beside->object.Get(), nullptr);
     EXPECT_NEAR(beside->distance, 0.5f, 1e-5f) << "the ground";
+}
+
+// One traversal after the step, the box is drawn and hit where the step left
+// it: a crate thrown at 30 units per second is not half a unit behind.
+TEST_F(PhysicsTest, BoxIsDrawnAndHitWhereThisFramesStepLeftIt)
+{
+    PhysicsBox* crate = AddBox(BoxModel("crate.3ds", kCrateMin, kCrateMax), true, 0, 0, 0, 5);
+    MainSceneGraph.Update();
+    dBodySetLinearVel(crate->body, 30, 0, 0);
+    Physics::Instance()->Step(Physics::kStepLength);
+    MainSceneGraph.Update();
+    const Vector3 centre = Of(dGeomGetPosition(crate->geom));
+    ASSERT_GT(centre.x, 1.4f);
+    EXPECT_TRUE(VectorNear(crate->worldMatrix.GetTranslation(), centre - Vector3(0, 1, 0)));
+    SmartPtr<RayHit> hit =
+        MainSceneGraph.RayCast(Vector3(10, centre.y, 0), Vector3(-10, centre.y, 0));
+    EXPECT_EQ(hit->object.Get(), crate);
+    EXPECT_NEAR(hit->distance, (10.0f - centre.x - 1.0f) / 20.0f, 1e-5f);
 }

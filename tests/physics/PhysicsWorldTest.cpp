@@ -130,6 +130,44 @@ TEST_F(PhysicsTest, JoinedBodiesMakeNoContactWithEachOther)
     }
 }
 
+// A box lying on a finely cut mesh touches it in dozens of points: the pair
+// makes ten contacts.
+TEST_F(PhysicsTest, OnePairOfGeomsMakesAtMostTenContacts)
+{
+    Physics* physics = Physics::Instance();
+    // 10 by 10 squares of 0.2, two triangles each, in the plane y = 5.
+    const int n = 10;
+    std::vector<float> vertices;
+    std::vector<dTriIndex> triangles;
+    for (int i = 0; i <= n; ++i)
+    {
+        for (int j = 0; j <= n; ++j)
+            vertices.insert(vertices.end(), {0.2f * float(i), 5.0f, 0.2f * float(j)});
+    }
+    for (dTriIndex i = 0; i < n; ++i)
+    {
+        for (dTriIndex j = 0; j < n; ++j)
+        {
+            dTriIndex a = i * (n + 1) + j, b = a + n + 1;
+            triangles.insert(triangles.end(), {a, a + 1, b, a + 1, b + 1, b});
+        }
+    }
+    dTriMeshDataID data = dGeomTriMeshDataCreate();
+    dGeomTriMeshDataBuildSingle(data, vertices.data(), 3 * sizeof(float),
+                                static_cast<int>(vertices.size() / 3), triangles.data(),
+                                static_cast<int>(triangles.size()), 3 * sizeof(dTriIndex));
+    dGeomID mesh = dCreateTriMesh(physics->GetSpace(), data, nullptr, nullptr, nullptr);
+    dBodyID box = dBodyCreate(physics->GetWorld());
+    dGeomSetBody(dCreateBox(physics->GetSpace(), 1.5, 1.5, 1.5), box);
+    dBodySetPosition(box, 1, 5.74, 1);
+
+    dSpaceCollide(physics->GetSpace(), nullptr, &Physics::NearCallback);
+    EXPECT_EQ(dBodyGetNumJoints(box), 10);
+    dJointGroupEmpty(physics->GetContactGroup());
+    dGeomDestroy(mesh);
+    dGeomTriMeshDataDestroy(data);
+}
+
 TEST_F(PhysicsTest, RigidBodyShapesStayWhereTheyWerePutAndCollide)
 {
     // A sphere added to a body sits at its offset without moving the body.
@@ -138,6 +176,34 @@ TEST_F(PhysicsTest, RigidBodyShapesStayWhereTheyWerePutAndCollide)
     wheel->AddSphere(Vector3(1, 0, 0), 0.5f);
     EXPECT_TRUE(wheel->GetPosition() == Vector3(0, 5, 0));
     EXPECT_NEAR(dGeomGetPosition(wheel->geoms[0])[0], 1.0, 1e-6);
+    EXPECT_EQ(wheel->GetParameter(), 0.0f);
+
+    // A capped cylinder (3 long, radius 0.5) lies along x at its offset on a
+    // body, along z on its own.
+    SmartPtr<RigidBody> loose = new RigidBody(false);
+    loose->AddCappedCylinder(Vector3(0, 5, -20), 0.5f, 3);
+    wheel->AddCappedCylinder(Vector3(0, 0, 2), 0.5f, 3);
+    for (RigidBody* holder : {wheel, loose.Get()})
+    {
+        dReal aabb[6];
+        dGeomGetAABB(holder->geoms.back(), aabb);
+        const Vector3 min{float(aabb[0]), float(aabb[2]), float(aabb[4])};
+        const Vector3 max{float(aabb[1]), float(aabb[3]), float(aabb[5])};
+        const Vector3 centre = holder == wheel ? Vector3(0, 5, 2) : Vector3(0, 5, -20);
+        const Vector3 half = holder == wheel ? Vector3(2, 0.5f, 0.5f) : Vector3(0.5f, 0.5f, 2);
+        EXPECT_TRUE(VectorNear(min, centre - half) && VectorNear(max, centre + half));
+    }
+    // Outlined: the sphere by its diameter, the capsules by their diameter and
+    // the length between their caps.
+    std::vector<Physics::Outline> outlines;
+    Physics::Instance()->GetOutlines(outlines);
+    int spheres = 0, capsules = 0;
+    for (const Physics::Outline& outline : outlines)
+    {
+        spheres += outline.extents == Vector3(1, 1, 1);
+        capsules += outline.extents == Vector3(1, 1, 3);
+    }
+    EXPECT_TRUE(spheres == 1 && capsules == 2) << spheres << " " << capsules;
 
     // A box in a geom transform holds its body up: the contacts reach it.
     RigidBody* crate = Physics::Instance()->CreateBody(true);
