@@ -332,6 +332,11 @@ GlDevice::~GlDevice()
             glDeleteRenderbuffers(1, &depthBuffer);
         if (streamBuffer)
             glDeleteBuffers(1, &streamBuffer);
+        for (GLsync fence : frameFences)
+        {
+            if (fence)
+                glDeleteSync(fence);
+        }
         SDL_GL_MakeCurrent(window, nullptr);
         SDL_GL_DeleteContext(static_cast<SDL_GLContext>(context));
     }
@@ -346,6 +351,7 @@ bool GlDevice::Create()
     if (epoxy_gl_version() < 32 && !epoxy_has_gl_extension("GL_ARB_vertex_array_bgra"))
         return false;
     streamMapping = epoxy_gl_version() >= 30 || epoxy_has_gl_extension("GL_ARB_map_buffer_range");
+    frameFencing = epoxy_gl_version() >= 32 || epoxy_has_gl_extension("GL_ARB_sync");
     GLint units = 0;
     glGetIntegerv(GL_MAX_TEXTURE_UNITS, &units);
     GLint maxLights = 0;
@@ -790,9 +796,33 @@ HRESULT GlDevice::Present(const RECT*, const RECT*, HWND, const void*)
                           drawableWidth, drawableHeight, GL_COLOR_BUFFER_BIT,
                           sameSize ? GL_NEAREST : GL_LINEAR);
     }
+    EndFrame();
     SDL_GL_SwapWindow(window);
     glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
     return D3D_OK;
+}
+
+void GlDevice::EndFrame()
+{
+    // The swap of an EGL pbuffer (the window of SDL's offscreen driver) is a
+    // no-op that hands the driver nothing, and a swap need not wait for the
+    // driver: without the flush and the wait, the driver keeps the draws of
+    // every frame queued behind it, in memory.
+    if (!frameFencing)
+    {
+        glFinish();
+        return;
+    }
+    const GLuint64 kWaitNs = 1000000000;
+    GLsync& oldest = frameFences[frameFence];
+    if (oldest)
+    {
+        glClientWaitSync(oldest, GL_SYNC_FLUSH_COMMANDS_BIT, kWaitNs);
+        glDeleteSync(oldest);
+    }
+    oldest = glFenceSync(GL_SYNC_GPU_COMMANDS_COMPLETE, 0);
+    frameFence = (frameFence + 1) % kFramesInFlight;
+    glFlush();
 }
 
 HRESULT GlDevice::SetLight(DWORD index, const D3DLIGHT9* light)

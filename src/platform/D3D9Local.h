@@ -30,6 +30,9 @@ const GLuint kUnknownBuffer = 0xFFFFFFFFu;
 // Pieces of the streaming buffer start on this boundary, which suits every
 // attribute and index type.
 const size_t kStreamAlignment = 16;
+// Presented frames the driver may still be working on when Present returns;
+// Present waits for the oldest before it lets another one queue.
+const int kFramesInFlight = 2;
 
 // The capabilities of the one adapter, which the device reports as well.
 void FillDeviceCaps(D3DCAPS9* caps);
@@ -343,6 +346,9 @@ private:
     // The framebuffer object that serves as the back buffer otherwise.
     bool CreateFramebuffer();
     void SetDefaultStates();
+    // Hands the presented frame to the driver and waits while more than
+    // kFramesInFlight frames are queued ahead of it.
+    void EndFrame();
     // Makes room for bytes in the streaming buffer (in pieces, alignment
     // included), so that the pieces of one draw share its storage.
     void ReserveStream(size_t bytes);
@@ -416,4 +422,10 @@ private:
     size_t streamCapacity = 0;
     size_t streamHead = 0;
     bool streamMapping = false;
+    // One fence per frame in flight, the oldest at frameFence; null where no
+    // frame was fenced yet, or where GL has no fences (then Present finishes
+    // each frame).
+    bool frameFencing = false;
+    GLsync frameFences[kFramesInFlight] = {};
+    int frameFence = 0;
 };

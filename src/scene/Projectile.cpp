@@ -57,6 +57,17 @@ void Projectile::Update(float dt)
     }
 
     SmartPtr<RayHit> hit = MainSceneGraph.RayCast(position, target);
+    // The ground is solid below its plane, as in the physics world: a step
+    // that starts in it (a shell fired from a gun dug into the ground) has
+    // struck it where it is. Falling on below the plane, the shell would
+    // never meet anything and its trail would puff for good.
+    if (position.y < 0.0f || (position.y == 0.0f && target.y <= 0.0f))
+    {
+        hit->object = nullptr;
+        hit->normal = Vector3(0.0f, 1.0f, 0.0f);
+        hit->point = position;
+        hit->distance = 0.0f;
+    }
     if (hit->distance <= 1.0f)
     {
         position += velocity * dt * hit->distance;

@@ -26,7 +26,8 @@ public:
     void Move(float dt) override;
     // Gravity, the trail's origin, then the step cast as a ray through the main
     // graph: a hit at most one step away stops the shell there, stops the
-    // trail, kills the shell and starts ten smoke emitters.
+    // trail, kills the shell and starts ten smoke emitters. A step that starts
+    // below the ground plane (or on it, not rising) hits the ground at once.
     void Update(float dt) override;
     // A streak from the shell to a tenth of a second of flight ahead.
     void Render(IDirect3DDevice9* device) override;

@@ -73,6 +73,19 @@ TEST_F(ProjectileTest, StepThatCrossesTheGroundStopsTheShellAndThrowsTenEmitters
     EXPECT_TRUE(trail->IsAlive());
     RunFrame(1200, 0.2f);
     EXPECT_FALSE(trail->IsAlive());
+
+    // The ground is solid below its plane: a shell fired from under it, or
+    // from on it downwards, strikes it where it is instead of falling for good.
+    for (float y : {-0.5f, 0.0f})
+    {
+        SmartPtr<Projectile> buried = new Projectile();
+        buried->position = Vector3(1, y, 1);
+        buried->velocity = Vector3(0, -100, 0);
+        MainSceneGraph.GetRoot()->AddChild(buried.Get());
+        RunFrame(1250, 0.05f);
+        EXPECT_FALSE(buried->IsAlive()) << y;
+        EXPECT_TRUE(buried->position == Vector3(1, y, 1)) << y;
+    }
 }
 
 // A step that ends exactly on a level's face (distance 1) is a hit.
