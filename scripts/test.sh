@@ -4,7 +4,8 @@
 # offscreen video driver over Mesa's EGL and an audio driver that needs no
 # sound card), twice: once in the normal build in build/, once built with
 # AddressSanitizer and UndefinedBehaviorSanitizer in build-sanitize/, where any
-# report fails the test that met it. TOLVI_JOBS sets the parallel jobs.
+# report fails the test that met it. The normal build's suite also runs once
+# in a single process in a shuffled order. TOLVI_JOBS sets the parallel jobs.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 jobs=${TOLVI_JOBS:-$(nproc)}
@@ -27,6 +28,10 @@ step "build"
 TOLVI_BUILD_DIR=build "$root/scripts/build.sh" -DTOLVI_WERROR=ON
 step "tests"
 (cd "$root/build" && ctest --output-on-failure --parallel "$jobs" --timeout 300)
+# The whole suite once more in a single process, in a shuffled order with a
+# fixed seed: a test that depends on what an earlier one left behind fails.
+step "tests shuffled in one process"
+(cd "$root/build" && ./tolvi_tests --gtest_shuffle --gtest_random_seed=1 --gtest_brief=1)
 
 # The benchmarks are left out here: they do not run in the suite.
 step "sanitizer build"
