@@ -7,12 +7,12 @@
 #include "net/NetworkSubsystem.h"
 #include "net/Server.h"
 #include "platform/TestHooks.h"
+#include "support/FreshProcess.h"
 #include "support/ScratchFolder.h"
 #include "support/TextFiles.h"
 
 #include <cstdlib>
 #include <fstream>
-#include <sys/wait.h>
 #include <unistd.h>
 
 namespace
@@ -28,24 +28,20 @@ size_t IndexOf(const std::vector<std::string>& lines, const std::string& line, s
 }
 } // namespace
 
+// In a fresh process, as the Kernel owns the process's subsystems.
 TEST(KernelNetworkTest, NetworkStartsAfterTheLogAndStopsBeforeTheLastDeletion)
 {
-    ScratchFolder scratch("kernel-net");
-    const std::string& dir = scratch.path;
-    pid_t child = fork();
-    ASSERT_GE(child, 0);
-    if (child == 0)
+    if (const char* folder = FreshProcessFolder())
     {
-        if (chdir(dir.c_str()) != 0)
-            _exit(1);
+        ASSERT_EQ(chdir(folder), 0);
         Kernel::GetInstance()->Init();
         Kernel::GetInstance()->Update();
         Kernel::GetInstance()->Shutdown();
-        _exit(0);
+        return;
     }
-    int status = 0;
-    ASSERT_EQ(waitpid(child, &status, 0), child);
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    ScratchFolder scratch("kernel-net");
+    const std::string& dir = scratch.path;
+    EXPECT_EQ(WaitExit(StartFreshProcess(dir), std::chrono::seconds(60)), 0);
 
     std::vector<std::string> lines = ReadLines(dir + "/tolvi.log");
     size_t opened = IndexOf(lines, " tolvi.log opened");

@@ -6,6 +6,7 @@
 #include "core/Timer.h"
 #include "platform/TestHooks.h"
 #include "support/TestWindow.h"
+#include "video/VideoTestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -25,9 +26,11 @@ class ShellTest : public ::testing::Test
 protected:
     void SetUp() override
     {
+        // No main window here, nor the shared video an earlier test left on one.
+        VideoTestSupport::Stop();
         TestClearMessages();
         TestSetClock(1000);
-        g_windowActive = false; // no window here: keep the loop from asking for one
+        g_windowActive = false; // keep the loop from asking for a window
         g_keyDownSeen = false;
     }
     void TearDown() override

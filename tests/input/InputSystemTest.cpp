@@ -8,6 +8,7 @@
 #include "support/LogCapture.h"
 #include "support/SdlEvents.h"
 #include "support/TestWindow.h"
+#include "video/VideoTestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -23,6 +24,10 @@ protected:
     void SetUp() override
     {
         TestResetInput();
+        // The test's window takes the main window's place, which the shared
+        // video an earlier test left running must give up first.
+        VideoTestSupport::Stop();
+        log.Clear();
         g_mainWindow = window.window;
     }
     void TearDown() override

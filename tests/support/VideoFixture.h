@@ -12,6 +12,7 @@
 #include "video/ResourceManager.h"
 #include "video/Texture.h"
 #include "video/Video.h"
+#include "video/VideoTestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -33,6 +34,8 @@ class VideoFixture : public ::testing::Test
 protected:
     void SetUp() override
     {
+        // The shared video an earlier test may have left running goes first.
+        VideoTestSupport::Stop();
         TestClearMessages();
         log.reset(new LogCapture());
         CreateMainWindow();
@@ -47,9 +50,7 @@ protected:
         video.message.clear();
         video.messageColor = 0;
         RefObject::CollectGarbage();
-        video.Shutdown();
-        DestroyMainWindow();
-        g_mainWindow = nullptr;
+        VideoTestSupport::Stop();
         TestClearMessages();
         log.reset();
     }

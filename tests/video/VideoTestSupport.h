@@ -1,6 +1,7 @@
 // The real video subsystem on the main window, started by the first test that
-// needs it (and again after a test shut it down), and read-back of the frame
-// it presented.
+// needs it (and again after a test shut it down) and left running for the
+// next, its stop for a test that starts its own, and read-back of the frame it
+// presented.
 #pragma once
 
 #include "core/Shell.h"
@@ -18,6 +19,19 @@ inline bool Start()
     if (!Video::Instance().device)
         Video::Instance().Initialize();
     return Video::Instance().device != nullptr;
+}
+
+// Shuts Video down and destroys the main window, so that the next start
+// begins from nothing. A start over a running one would drop the old device
+// and window unreleased.
+inline void Stop()
+{
+    Video& video = Video::Instance();
+    if (video.device || video.direct3d)
+        video.Shutdown();
+    if (g_mainWindow)
+        DestroyMainWindow();
+    g_mainWindow = nullptr;
 }
 
 inline IDirect3DDevice9* Device()
