@@ -74,7 +74,7 @@ TEST_F(AudioTest, MusicReachesTheDiskDeviceBitExact)
     TestSetManualMixing(false);
     SetEnv("SDL_AUDIODRIVER", "disk");
     SetEnv("SDL_DISKAUDIOFILE", Path("device.raw").c_str());
-    SetEnv("SDL_DISKAUDIODELAY", "5");
+    SetEnv("SDL_DISKAUDIODELAY", "20");
 
     std::string path = Path("music.ogg");
     oggfiles::Write(path, Encode(oggfiles::Sweep(12001, 2, 44100), 2, 44100));
@@ -86,10 +86,10 @@ TEST_F(AudioTest, MusicReachesTheDiskDeviceBitExact)
     OggStream stream;
     ASSERT_EQ(stream.Open(path.c_str()), 0);
     system.PlayMusic(&stream);
-    // With a 5 ms device delay the driver runs about twice real time (a
-    // 512-frame period every 5 ms, so a half buffer lasts some 100 ms). The
-    // frame loop's updates run until the device has taken the file four
-    // times over.
+    // With a 20 ms device delay the driver takes a 512-frame period every
+    // 20 ms, so a half buffer lasts some 400 ms: room for a test process
+    // starved by a loaded machine to refill in time. The frame loop's updates
+    // run until the device has taken the file four times over (about 2 s).
     const uintmax_t enough = 4 * ref.size() * sizeof(int16_t);
     EXPECT_TRUE(WaitUntil(
         [&]
