@@ -137,8 +137,7 @@ void Mod::Start()
         }
     }
 
-    fadeStart = GetTickCount() + kFadeDelay;
-    fadeEnd = fadeStart + kFadeLength;
+    SetSplash(splash, GetTickCount() + kFadeDelay);
 }
 
 void Mod::Stop()

@@ -231,10 +231,9 @@ void Tank::Update(float dt)
     if (gun)
         gun->orientation = Quaternion::FromAxisAngle(Vector3(1.0f, 0.0f, 0.0f), gunPitch);
 
-    // The traversal built the matrices from the pose before this update; build
-    // them again so that this frame draws (and the children hang from) the
-    // chassis pose after this frame's physics step.
-    BuildMatrices(GetParent() ? GetParent()->worldMatrix : Matrix());
+    // This frame draws (and the children hang from) the chassis pose after
+    // this frame's physics step.
+    RebuildMatrices();
 }
 
 void Tank::Fire()

@@ -88,10 +88,8 @@ void PhysicsBox::Update(float)
     dQuaternion q;
     dGeomGetQuaternion(geom, q);
     PoseAroundCentre(*this, dGeomGetPosition(geom), q, boxMin, boxMax);
-    // As the tank does: the traversal built the matrices from last frame's
-    // pose, and this frame draws, and its shells test, the pose after this
-    // frame's physics step.
-    BuildMatrices(GetParent() ? GetParent()->worldMatrix : Matrix());
+    // Drawn and hit where this frame's physics step left it.
+    RebuildMatrices();
 }
 
 void PhysicsBox::Render(IDirect3DDevice9* device)

@@ -56,17 +56,21 @@ void Projectile::Update(float dt)
         MainSceneGraph.GetRoot()->AddChild(trail.Get());
     }
 
-    SmartPtr<RayHit> hit = MainSceneGraph.RayCast(position, target);
     // The ground is solid below its plane, as in the physics world: a step
     // that starts in it (a shell fired from a gun dug into the ground) has
     // struck it where it is. Falling on below the plane, the shell would
     // never meet anything and its trail would puff for good.
+    SmartPtr<RayHit> hit;
     if (position.y < 0.0f || (position.y == 0.0f && target.y <= 0.0f))
     {
-        hit->object = nullptr;
+        hit = new RayHit();
         hit->normal = Vector3(0.0f, 1.0f, 0.0f);
         hit->point = position;
         hit->distance = 0.0f;
+    }
+    else
+    {
+        hit = MainSceneGraph.RayCast(position, target);
     }
     if (hit->distance <= 1.0f)
     {

@@ -68,6 +68,11 @@ void SceneNode::BuildMatrices(const Matrix& parentWorld)
     D3DXMatrixMultiply(&worldMatrix, &localMatrix, &parentWorld);
 }
 
+void SceneNode::RebuildMatrices()
+{
+    BuildMatrices(parent ? parent->worldMatrix : Matrix());
+}
+
 template <bool kUpdate> void SceneNode::Traverse(const Matrix& parentWorld, float dt)
 {
     BuildMatrices(parentWorld);

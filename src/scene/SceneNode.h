@@ -119,6 +119,10 @@ protected:
     // localMatrix from orientation and position, and worldMatrix from it under
     // the parent's world transform.
     void BuildMatrices(const Matrix& parentWorld);
+    // BuildMatrices again under the parent as it stands, for an update that
+    // moves the node: the traversal built the matrices before the update, and
+    // this frame draws, and ray casts test, the pose the update gave.
+    void RebuildMatrices();
 
 private:
     template <bool kUpdate> void Traverse(const Matrix& parentWorld, float dt);
