@@ -95,7 +95,8 @@ void ScrollBar::OnLeftDown(int px, int py)
     if (py <= kCell)
     {
         firstArrowState = LookPressed;
-        pos = std::max(0, ShownPos() - 1);
+        // One step down from the stored position, to 0 at the lowest.
+        pos = pos > 0 ? pos - 1 : 0;
     }
     else if (py < height - kCell)
     {
@@ -106,7 +107,8 @@ void ScrollBar::OnLeftDown(int px, int py)
     else
     {
         secondArrowState = LookPressed;
-        pos = std::max(0, std::min(max, ShownPos() + 1));
+        // One step up from the stored position, to max at the highest.
+        pos = pos < max ? pos + 1 : max;
     }
 }
 

@@ -27,7 +27,7 @@ public:
     // The position never follows the cursor.
     void OnMouseMove(int x, int y) override;
     // Presses the part under the point; a vertical bar's arrows step the
-    // position by one from where the thumb shows it, within 0 to max.
+    // stored position by one, the first not below 0, the second not above max.
     void OnLeftDown(int x, int y) override;
     // Broadcast: every part back to its normal look.
     void OnLeftUp(int x, int y) override;
@@ -36,8 +36,8 @@ public:
     // position is left as it is.
     void SetMax(int value);
     int GetMax() const { return max; }
-    // The position, stored as given; the thumb and the arrows take one
-    // outside 0 to max as its nearer end.
+    // The position, stored as given; the thumb shows one outside 0 to max
+    // at its nearer end.
     void SetPos(int value);
     int GetPos() const { return pos; }
 

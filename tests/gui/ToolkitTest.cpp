@@ -14,6 +14,8 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
+
 namespace
 {
 class ToolkitTest : public GuiTreeTest
@@ -314,11 +316,14 @@ TEST_F(ToolkitTest, ScrollBarArrowsStepWithinTheLimitsAndTheSettersStoreWhatThey
     EXPECT_EQ(bar->width, 16);
     EXPECT_EQ(bar->GetMax(), 1);
     // Presses at local (8, y): y 16 is still the first arrow. A position
-    // outside 0 to max steps from the end the thumb shows.
+    // outside 0 to max steps from where it is stored, the first arrow not
+    // below 0 and the second not above max, and never overflows.
     const int cases[][6] = {{100, 0, 16, 0, 2, 0},      {100, 5, 0, 4, 2, 0},
                             {100, 100, 100, 100, 0, 2}, {0, 1, 84, 1, 0, 2},
                             {-5, 1, 16, 0, 2, 0},       {100, 150, 84, 100, 0, 2},
-                            {100, 150, 0, 99, 2, 0},    {100, -5, 84, 1, 0, 2}};
+                            {100, 150, 0, 149, 2, 0},   {100, -5, 84, -4, 0, 2},
+                            {100, -5, 0, 0, 2, 0},      {INT_MAX, INT_MAX, 84, INT_MAX, 0, 2},
+                            {100, INT_MIN, 0, 0, 2, 0}};
     for (const auto& c : cases)
     {
         bar->OnLeftUp(0, 0);
