@@ -110,6 +110,7 @@ void Physics::Init()
     space = dHashSpaceCreate(nullptr);
     contactGroup = dJointGroupCreate(0);
     dWorldSetGravity(world, 0, dReal(-9.81f), 0);
+    dWorldSetContactMaxCorrectingVel(world, dReal(kMaxCorrectingSpeed));
     // The ground everything stands on: the space holds it, nothing reads it.
     dCreatePlane(space, 0, 1, 0, 0);
     ++generation;

@@ -41,6 +41,12 @@ public:
     // a sliver of a step (float rounding leaves 7e-9 s of a 0.15 s frame)
     // throws resting boxes into the sky.
     static constexpr float kShortestSlice = kStepLength / 4.0f;
+    // Fastest a contact may push the geoms it joins apart to undo their
+    // overlap. ODE turns the overlap a long step leaves into a speed inversely
+    // proportional to the next step, with no limit of its own: a short frame
+    // after a long one (2 ms after 30 ms) threw the tank, landing from its
+    // drop at the start, some 250 units into the sky.
+    static constexpr float kMaxCorrectingSpeed = 1.0f;
     // Most contacts one pair of geoms yields in a step.
     static constexpr int kMaxContacts = 10;
     // Friction of every contact.
@@ -48,9 +54,10 @@ public:
     // Colour of the debug outlines: ARGB, alpha 0xF0, blue.
     static constexpr uint32_t kDebugColor = 0xF00000FF;
 
-    // Starts ODE and makes the world with gravity (0, -9.81, 0), the space, the
-    // contact group and the ground plane. Called by Kernel::Init after the
-    // Timer; a second call while the world exists does nothing.
+    // Starts ODE and makes the world with gravity (0, -9.81, 0) and contacts
+    // correcting at most kMaxCorrectingSpeed, the space, the contact group
+    // and the ground plane. Called by Kernel::Init after the Timer; a second
+    // call while the world exists does nothing.
     void Init();
     // Destroys every ODE object (the world's bodies and joints, the space's
     // geoms) and closes ODE: the handles the tank and the boxes hold are dead

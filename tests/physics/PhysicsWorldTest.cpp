@@ -105,6 +105,22 @@ TEST_F(PhysicsTest, DroppedBoxesSettleOnTheGroundAndOnStaticBoxesAndStay)
     EXPECT_LT(std::fabs(dBodyGetLinearVel(onGround->body)[1]), 0.01);
 }
 
+// A crate falling at 16 units per second ends a 30 ms frame deep in the
+// ground; a 1 ms frame after it pushes it out no faster than a contact may
+// correct (without the limit, at some 37 units per second).
+TEST_F(PhysicsTest, AShortFrameAfterALongOnePushesAnOverlapOutSlowly)
+{
+    PhysicsBox* box =
+        AddBox(BoxModel("crate.3ds", Vector3(-1, 0, -1), Vector3(1, 2, 1)), true, 0, 0, 0.0f, 0.2f);
+    dBodySetLinearVel(box->body, 0, -16, 0);
+    Frame(30);
+    ASSERT_LT(dBodyGetPosition(box->body)[1], 0.85) << "the crate is not deep in the ground";
+    Frame(1);
+    const double rise = dBodyGetLinearVel(box->body)[1];
+    EXPECT_GT(rise, 0.0);
+    EXPECT_LE(rise, Physics::kMaxCorrectingSpeed + 1e-4);
+}
+
 // Contacts of one collision pass, counted on the bodies before the step: a
 // wheel joined to its chassis never touches it, but touches the ground.
 TEST_F(PhysicsTest, JoinedBodiesMakeNoContactWithEachOther)
