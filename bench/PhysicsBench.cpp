@@ -68,20 +68,21 @@ void StepWorld(benchmark::State& state, const std::vector<Obstacle>& obstacles)
 
 void BM_PhysicsObstacleSet(benchmark::State& state)
 {
-    // The game's level: crates ahead of the tank, walls further on.
+    // The game's level: crates on both sides of the way ahead of the tank,
+    // walls further out.
     StepWorld(state, {
-                         {"crate", -37, 0, -178, 0.0f, true},
-                         {"crate", -33, 0, -177, 0.5f, true},
-                         {"crate", -41, 0, -175, 0.25f, true},
-                         {"crate", -30, 0, -169, 0.0f, true},
-                         {"crate", -44, 0, -167, 1.0f, true},
-                         {"crate", -37, 0, -164, 0.0f, true},
-                         {"crate", -25, 0, -160, 0.3f, true},
-                         {"crate", -48, 0, -140, 0.0f, true},
-                         {"wall", -37, 0, -150, 0.0f, false},
-                         {"wall", -52, 0, -158, 1.0f, false},
-                         {"wall", -22, 0, -158, 1.0f, false},
-                         {"wall", -37, 0, -128, 0.0f, false},
+                         {"crate", -45, 0, -176, 0.0f, true},
+                         {"crate", -29, 0, -174, 0.5f, true},
+                         {"crate", -48, 0, -170, 0.25f, true},
+                         {"crate", -26, 0, -166, 0.0f, true},
+                         {"crate", -46, 0, -162, 1.0f, true},
+                         {"crate", -28, 0, -157, 0.3f, true},
+                         {"crate", -51, 0, -145, 0.0f, true},
+                         {"crate", -24, 0, -141, 0.0f, true},
+                         {"wall", -56, 0, -160, 1.0f, false},
+                         {"wall", -18, 0, -160, 1.0f, false},
+                         {"wall", -61, 0, -132, 0.0f, false},
+                         {"wall", -13, 0, -128, 0.0f, false},
                      });
 }
 BENCHMARK(BM_PhysicsObstacleSet);

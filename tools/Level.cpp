@@ -1,4 +1,5 @@
-// level.txt with the obstacles in front of the tank, and the terrain heightmap.
+// level.txt with the obstacles on both sides of the way ahead of the tank, and
+// the terrain heightmap.
 #include "MakeData.h"
 #include "Noise.h"
 
@@ -17,15 +18,17 @@ struct Obstacle
     int dynamic;
 };
 
-// The tank starts at x = -37, z = -191, facing +z: the crates lie ahead in
-// its path, the walls stand further on and to the sides.
+// The tank starts at x = -37, z = -191, facing +z. The way straight ahead
+// stays clear, since a tank that drives into a wall or a pile of crates
+// climbs it and may roll over: the crates stand on both sides of that way,
+// the walls further out, all in the start camera's view.
 const Obstacle kObstacles[] = {
-    {"crate.3ds", -37.0f, -178.0f, 0.0f, 1},  {"crate.3ds", -33.0f, -177.0f, 0.5f, 1},
-    {"crate.3ds", -41.0f, -175.0f, 0.25f, 1}, {"crate.3ds", -30.0f, -169.0f, 0.0f, 1},
-    {"crate.3ds", -44.0f, -167.0f, 1.0f, 1},  {"crate.3ds", -37.0f, -164.0f, 0.0f, 1},
-    {"crate.3ds", -25.0f, -160.0f, 0.3f, 1},  {"crate.3ds", -48.0f, -140.0f, 0.0f, 1},
-    {"wall.3ds", -37.0f, -150.0f, 0.0f, 0},   {"wall.3ds", -52.0f, -158.0f, 1.0f, 0},
-    {"wall.3ds", -22.0f, -158.0f, 1.0f, 0},   {"wall.3ds", -37.0f, -128.0f, 0.0f, 0},
+    {"crate.3ds", -45.0f, -176.0f, 0.0f, 1},  {"crate.3ds", -29.0f, -174.0f, 0.5f, 1},
+    {"crate.3ds", -48.0f, -170.0f, 0.25f, 1}, {"crate.3ds", -26.0f, -166.0f, 0.0f, 1},
+    {"crate.3ds", -46.0f, -162.0f, 1.0f, 1},  {"crate.3ds", -28.0f, -157.0f, 0.3f, 1},
+    {"crate.3ds", -51.0f, -145.0f, 0.0f, 1},  {"crate.3ds", -24.0f, -141.0f, 0.0f, 1},
+    {"wall.3ds", -56.0f, -160.0f, 1.0f, 0},   {"wall.3ds", -18.0f, -160.0f, 1.0f, 0},
+    {"wall.3ds", -61.0f, -132.0f, 0.0f, 0},   {"wall.3ds", -13.0f, -128.0f, 0.0f, 0},
 };
 } // namespace
 

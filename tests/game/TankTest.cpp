@@ -1,11 +1,19 @@
 // The tank: chassis and wheels as built, the held keys, its shells, the data
-// set's tank on real ODE, and the bouncing shell.
+// set's tank on real ODE, alone and in the game's start scene, and the
+// bouncing shell.
 #include "game/BouncingShell.h"
+#include "game/Mod.h"
+#include "gui/GuiManager.h"
 #include "physics/OdeVector.h"
 #include "scene/ParticleSystem.h"
 #include "scene/Projectile.h"
 #include "support/LogCapture.h"
 #include "support/PhysicsFixture.h"
+#include "video/Video.h"
+
+#include <functional>
+#include <numeric>
+#include <random>
 
 namespace
 {
@@ -259,6 +267,84 @@ TEST_F(TankTest, DataSetTankSettlesDrivesStraightAndTurnsLeft)
     }
     EXPECT_LT(turned, -1.0f);
     EXPECT_GT(ChassisAxis(0, 1, 0).y, 0.99f);
+}
+
+// The game's own start, the data set's level built by Mod::Start, at a steady
+// frame rate or an uneven one as a real window gives it: once the title card
+// has faded the start camera shows every crate and wall; after the drop, C
+// held for 10 s of game time keeps the tank upright all the way and takes it
+// well ahead.
+TEST_F(TankTest, StartSceneShowsTheObstaclesAndDrivesStraightAheadUpright)
+{
+    ASSERT_NE(SharedDataSet(), nullptr);
+    struct Rhythm
+    {
+        int shortest, longest; // milliseconds a frame
+        unsigned seed;
+    };
+    const Rhythm rhythms[] = {{3, 3, 0},   {16, 16, 0}, {50, 50, 0}, {4, 12, 1}, {4, 12, 2},
+                              {2, 20, 3},  {2, 20, 4},  {2, 20, 22}, {1, 30, 5}, {1, 30, 27},
+                              {1, 30, 29}, {1, 30, 32}, {1, 30, 50}};
+    Mod* mod = Mod::Instance();
+    for (const Rhythm& rhythm : rhythms)
+    {
+        SCOPED_TRACE(testing::Message()
+                     << rhythm.shortest << " to " << rhythm.longest << " ms, seed " << rhythm.seed);
+        Enter(SharedDataSet()->path);
+        mod->Start();
+        std::mt19937 random(rhythm.seed);
+        const unsigned span = static_cast<unsigned>(rhythm.longest - rhythm.shortest + 1);
+        float lowest = 1.0f;
+        auto play = [&](int milliseconds)
+        {
+            for (int played = 0; played < milliseconds;)
+            {
+                const int frame = rhythm.shortest + static_cast<int>(random() % span);
+                played += frame;
+                Frame(static_cast<DWORD>(frame));
+                MainSceneGraph.Update();
+                lowest = std::min(lowest, ChassisAxis(0, 1, 0).y);
+            }
+        };
+        play(3000);
+
+        if (&rhythm == &rhythms[0])
+        {
+            GuiManager::Instance().SetActive(false);
+            const TestFrame full = Picture();
+            for (PhysicsBox* box : RootNodesOf<PhysicsBox>(kNodePhysicsBox))
+            {
+                SmartPtr<::Model> model = box->model;
+                box->model = nullptr;
+                const TestFrame bare = Picture();
+                box->model = model;
+                const long shown =
+                    std::inner_product(full.pixels.begin(), full.pixels.end(), bare.pixels.begin(),
+                                       0L, std::plus<>(), std::not_equal_to<>());
+                EXPECT_GT(shown, 50) << (box->body ? "crate" : "wall") << " at " << box->position.x
+                                     << ", " << box->position.z;
+            }
+        }
+
+        Tank* tank = mod->GetTank();
+        const Vector3 start = Of(dBodyGetPosition(bodies.chassisBody));
+        lowest = 1.0f;
+        Hold(tank, "C");
+        play(10000);
+        EXPECT_GT(lowest, 0.5f) << "the tank tipped over on the way";
+        EXPECT_GT(ChassisAxis(0, 1, 0).y, 0.9f) << "the tank ended tilted";
+        EXPECT_GT(Of(dBodyGetPosition(bodies.chassisBody)).z - start.z, 100.0f)
+            << "the tank stopped short";
+
+        mod->SetScene(nullptr, nullptr, nullptr);
+        mod->SetSplash(nullptr, 0);
+        GuiManager::Instance().SetRoot(nullptr);
+        GuiManager::Instance().SetActive(false);
+        Video::Instance().lights.clear();
+        ClearMainGraph();
+        Physics::Instance()->Shutdown();
+        Physics::Instance()->Init();
+    }
 }
 
 TEST(BouncingShellTest, BouncesOffTheGroundFallsAndDiesWithItsLife)

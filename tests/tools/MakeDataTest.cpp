@@ -167,7 +167,7 @@ TEST_F(MakeDataTest, FontHasADistinctGlyphForEveryPrintableCharacter)
     }
 }
 
-TEST_F(MakeDataTest, LevelListsObstaclesAheadOfTheTankInTheScannedFormat)
+TEST_F(MakeDataTest, LevelListsObstaclesAheadOfTheTankBesideItsWayInTheScannedFormat)
 {
     const std::vector<uint8_t> bytes = ReadBytes(run->File("level.txt"));
     ASSERT_FALSE(bytes.empty());
@@ -189,9 +189,19 @@ TEST_F(MakeDataTest, LevelListsObstaclesAheadOfTheTankInTheScannedFormat)
         ASSERT_EQ(std::sscanf(line.c_str(), "%199s %f %f %f %d", model, &x, &z, &turns, &flag), 5)
             << line;
         EXPECT_TRUE(std::filesystem::exists(run->File(model))) << model;
-        // The tank starts at (-37, -191), 6.4 long, facing +z.
+        // The tank starts at (-37, -191), 6.4 long, facing +z: each obstacle
+        // lies ahead of it, beside the way it drives straight ahead, which
+        // its wheels span 2.3 to either side of x = -37, with 2 to spare.
         EXPECT_GT(z, -191.0f + 3.2f + 4.0f) << line;
         EXPECT_LT(std::fabs(x + 37.0f), 40.0f) << line;
+        const auto design =
+            std::find_if(std::begin(kModels), std::end(kModels),
+                         [&](const ModelDesign& d) { return d.file == std::string(model); });
+        ASSERT_NE(design, std::end(kModels)) << model;
+        const float turn = turns * 1.5707964f;
+        const float across = std::fabs(std::cos(turn)) * design->box.max.x +
+                             std::fabs(std::sin(turn)) * design->box.max.z;
+        EXPECT_GE(std::fabs(x + 37.0f) - across, 2.3f + 2.0f) << line;
         dynamic += flag != 0;
     }
     EXPECT_EQ(lines, 12);
