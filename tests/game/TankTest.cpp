@@ -273,7 +273,8 @@ TEST_F(TankTest, DataSetTankSettlesDrivesStraightAndTurnsLeft)
 // frame rate or an uneven one as a real window gives it: once the title card
 // has faded the start camera shows every crate and wall; after the drop, C
 // held for 10 s of game time keeps the tank upright all the way and takes it
-// well ahead.
+// well ahead. Seeds 27, 29, 32 and 50 land the tank from its drop among
+// frames of nearly 30 ms followed by ones of a few.
 TEST_F(TankTest, StartSceneShowsTheObstaclesAndDrivesStraightAheadUpright)
 {
     ASSERT_NE(SharedDataSet(), nullptr);
@@ -333,13 +334,18 @@ TEST_F(TankTest, StartSceneShowsTheObstaclesAndDrivesStraightAheadUpright)
         play(10000);
         EXPECT_GT(lowest, 0.5f) << "the tank tipped over on the way";
         EXPECT_GT(ChassisAxis(0, 1, 0).y, 0.9f) << "the tank ended tilted";
-        EXPECT_GT(Of(dBodyGetPosition(bodies.chassisBody)).z - start.z, 100.0f)
+        EXPECT_GE(Of(dBodyGetPosition(bodies.chassisBody)).z - start.z, 100.0f)
             << "the tank stopped short";
 
+        // What Start set up, taken down.
         mod->SetScene(nullptr, nullptr, nullptr);
         mod->SetSplash(nullptr, 0);
-        GuiManager::Instance().SetRoot(nullptr);
-        GuiManager::Instance().SetActive(false);
+        GuiManager& gui = GuiManager::Instance();
+        gui.SetRoot(nullptr);
+        gui.SetActive(false);
+        gui.SetCursor(nullptr, 0, 0);
+        gui.SetCursorBounds(0, 0, 0, 0);
+        Video::Instance().SetFontTexture(nullptr);
         Video::Instance().lights.clear();
         ClearMainGraph();
         Physics::Instance()->Shutdown();
