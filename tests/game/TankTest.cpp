@@ -3,7 +3,7 @@
 // bouncing shell.
 #include "game/BouncingShell.h"
 #include "game/Mod.h"
-#include "gui/GuiManager.h"
+#include "gui/GuiTestSupport.h"
 #include "physics/OdeVector.h"
 #include "scene/ParticleSystem.h"
 #include "scene/Projectile.h"
@@ -340,11 +340,7 @@ TEST_F(TankTest, StartSceneShowsTheObstaclesAndDrivesStraightAheadUpright)
         // What Start set up, taken down.
         mod->SetScene(nullptr, nullptr, nullptr);
         mod->SetSplash(nullptr, 0);
-        GuiManager& gui = GuiManager::Instance();
-        gui.SetRoot(nullptr);
-        gui.SetActive(false);
-        gui.SetCursor(nullptr, 0, 0);
-        gui.SetCursorBounds(0, 0, 0, 0);
+        ResetGuiManager();
         Video::Instance().SetFontTexture(nullptr);
         Video::Instance().lights.clear();
         ClearMainGraph();

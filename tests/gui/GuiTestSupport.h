@@ -61,18 +61,25 @@ public:
     ScreenQuad quad;
 };
 
+// The GUI manager as a program starts with it: no root, focus or cursor, the
+// cursor at (0, 0) within empty bounds, inactive.
+inline void ResetGuiManager()
+{
+    GuiManager& gui = GuiManager::Instance();
+    gui.SetRoot(nullptr);
+    gui.SetFocus(nullptr);
+    gui.SetCursor(nullptr, 0, 0);
+    gui.SetCursorBounds(0, 0, 0, 0);
+    gui.SetActive(false);
+    gui.cursorX = gui.cursorY = 0;
+}
+
 class WidgetKeeper
 {
 public:
     ~WidgetKeeper()
     {
-        GuiManager& gui = GuiManager::Instance();
-        gui.SetRoot(nullptr);
-        gui.SetFocus(nullptr);
-        gui.SetCursor(nullptr, 0, 0);
-        gui.SetCursorBounds(0, 0, 0, 0);
-        gui.SetActive(false);
-        gui.cursorX = gui.cursorY = 0;
+        ResetGuiManager();
         for (const SmartPtr<Widget>& widget : widgets)
             widget->UnlinkTree();
         widgets.clear();
