@@ -30,6 +30,22 @@ const Obstacle kObstacles[] = {
     {"wall.3ds", -56.0f, -160.0f, 1.0f, 0},   {"wall.3ds", -18.0f, -160.0f, 1.0f, 0},
     {"wall.3ds", -61.0f, -132.0f, 0.0f, 0},   {"wall.3ds", -13.0f, -128.0f, 0.0f, 0},
 };
+
+// The whole file, or false when it cannot be read.
+bool ReadWholeFile(const std::string& path, std::string& text)
+{
+    FILE* file = std::fopen(path.c_str(), "rb");
+    if (!file)
+        return false;
+    text.clear();
+    char buffer[4096];
+    size_t count = 0;
+    while ((count = std::fread(buffer, 1, sizeof(buffer), file)) > 0)
+        text.append(buffer, count);
+    const bool ok = !std::ferror(file);
+    std::fclose(file);
+    return ok;
+}
 } // namespace
 
 int TerrainHeight(int x, int z)
@@ -41,25 +57,35 @@ int TerrainHeight(int x, int z)
 
 bool WriteLevel(const std::string& folder)
 {
-    const std::string levelPath = folder + "/level.txt";
-    FILE* file = std::fopen(levelPath.c_str(), "wb");
-    if (!file)
-    {
-        std::fprintf(stderr, "tolvi_makedata: cannot open %s for writing\n", levelPath.c_str());
-        return false;
-    }
-    bool ok = true;
+    std::string made;
+    char line[128];
     for (const Obstacle& o : kObstacles)
     {
-        ok = ok && std::fprintf(file, "%s %.2f %.2f %.2f %d\n", o.model, o.x, o.z, o.quarterTurns,
-                                o.dynamic) > 0;
+        std::snprintf(line, sizeof(line), "%s %.2f %.2f %.2f %d\n", o.model, o.x, o.z,
+                      o.quarterTurns, o.dynamic);
+        made += line;
     }
-    ok = (std::fclose(file) == 0) && ok;
-    if (!ok)
+
+    // level.txt is the player's to edit: it follows the made layout only while
+    // it is absent or still as the last run made it (level.default.txt). A
+    // level.txt from before that record existed is kept when it differs.
+    const std::string levelPath = folder + "/level.txt";
+    const std::string defaultPath = folder + "/level.default.txt";
+    std::string current;
+    std::string lastMade;
+    const bool exists = ReadWholeFile(levelPath, current);
+    const bool asMade = exists && ReadWholeFile(defaultPath, lastMade) && current == lastMade;
+    if (exists && !asMade && current != made)
     {
-        std::fprintf(stderr, "tolvi_makedata: cannot write %s\n", levelPath.c_str());
+        std::printf("tolvi_makedata: kept %s, changed since it was made; the made one is %s\n",
+                    levelPath.c_str(), defaultPath.c_str());
+    }
+    else if (!SaveFile(levelPath, made.data(), made.size()))
+    {
         return false;
     }
+    if (!SaveFile(defaultPath, made.data(), made.size()))
+        return false;
 
     std::vector<uint8_t> heights;
     heights.reserve(static_cast<size_t>(kTerrainSize) * kTerrainSize);

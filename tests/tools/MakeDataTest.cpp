@@ -15,10 +15,11 @@
 
 namespace
 {
-// Every file the game loads.
+// Every file the game loads, and the record of the made level.txt.
 std::vector<std::string> ExpectedFiles()
 {
-    std::vector<std::string> files = {"level.txt", "data/terrain.raw", "data/music/freude.ogg"};
+    std::vector<std::string> files = {"level.txt", "level.default.txt", "data/terrain.raw",
+                                      "data/music/freude.ogg"};
     for (const ModelDesign& model : kModels)
         files.push_back(model.file);
     for (const PictureDesign& picture : kPictures)
@@ -104,6 +105,46 @@ TEST_F(MakeDataTest, RefusesAMissingFolderArgumentAndAnUnwritableFolder)
         std::string("\"") + TOLVI_MAKEDATA + "\" \"" + folder.File("blocked") + "\" 2>/dev/null";
     EXPECT_NE(std::system(blocked.c_str()), 0);
 #endif
+}
+
+TEST_F(MakeDataTest, KeepsALevelFileThePlayerChangedAndRenewsOneLeftAsMade)
+{
+    MakerRun folder;
+    ASSERT_TRUE(folder.Make());
+    const std::vector<uint8_t> made = ReadBytes(folder.File("level.txt"));
+    EXPECT_TRUE(made == ReadBytes(folder.File("level.default.txt")));
+
+    auto bytes = [](const std::string& text)
+    { return std::vector<uint8_t>(text.begin(), text.end()); };
+    const std::vector<uint8_t> edited = bytes("crate.3ds 0 0 0 1\n");
+    const std::vector<uint8_t> older = bytes("wall.3ds 5 5 0 0\n");
+    struct Case
+    {
+        const char* what;
+        std::vector<uint8_t> level;
+        std::vector<uint8_t> record; // empty: no record of the last made file
+        std::vector<uint8_t> expected;
+    } cases[] = {
+        {"edited after the last run", edited, made, edited},
+        {"as an older run made it", older, older, made},
+        {"changed before any record was kept", edited, {}, edited},
+    };
+    for (const Case& c : cases)
+    {
+        std::filesystem::remove(folder.File("level.txt"));
+        std::filesystem::remove(folder.File("level.default.txt"));
+        if (!c.level.empty())
+        {
+            ASSERT_TRUE(WriteBytes(folder.File("level.txt"), c.level));
+        }
+        if (!c.record.empty())
+        {
+            ASSERT_TRUE(WriteBytes(folder.File("level.default.txt"), c.record));
+        }
+        ASSERT_TRUE(folder.Make()) << c.what;
+        EXPECT_TRUE(ReadBytes(folder.File("level.txt")) == c.expected) << c.what;
+        EXPECT_TRUE(ReadBytes(folder.File("level.default.txt")) == made) << c.what;
+    }
 }
 
 TEST_F(MakeDataTest, PicturesDecodeAtTheirDesignedSizes)
