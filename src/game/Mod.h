@@ -114,7 +114,8 @@ public:
     // Null leaves the GUI as it stands. The caller keeps the reference.
     void SetSplash(GuiImage* newSplash, DWORD newFadeStart);
 
-    // The line being typed and whether the chat line is open; nothing opens it.
+    // The line being typed and whether the chat line is open; the HUD shows the
+    // line at (8, 400) while the flag is set. Nothing opens it.
     char chatText[256] = {0};
     uint8_t chatFlag = 0;
     int32_t ping = 0;

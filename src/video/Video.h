@@ -54,9 +54,11 @@ public:
     // sets the screen vertex format and the 2D states; this sets only stage 0's
     // texture. Draws nothing without a font texture.
     void DrawText(const char* text, int x, int y, uint32_t color);
-    // The heads-up display: frame rate and ping at (8, 8), under them the local
-    // player's name, health and armour when the game module has one, the chat
-    // lines from (300, 0) down and the message line at (200, 0).
+    // The heads-up display: frame rate and the game module's ping at (8, 8),
+    // under them the local player's name, health and armour when the game
+    // module has one; while its chat line is open, "Say: " in yellow and the
+    // typed text in white at (8, 400); the chat lines from (300, 0) down and
+    // the message line at (200, 0).
     void DrawHud();
     // The overlay, then the message line at (0, height / 2).
     void DrawOverlay();

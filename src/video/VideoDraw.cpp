@@ -11,6 +11,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <string>
 
 namespace
@@ -116,8 +117,7 @@ int Video::HudFrameRate() const
 
 int Video::HudPing() const
 {
-    // The game module's ping, which the running game never changes from 0.
-    return 0;
+    return Mod::Instance()->GetPing();
 }
 
 void Video::DrawHud()
@@ -129,13 +129,22 @@ void Video::DrawHud()
     char lines[128];
     snprintf(lines, sizeof(lines), "Speed: %d fps\nPing:  %d msec\n\n", HudFrameRate(), HudPing());
     std::string hud = lines;
-    if (const Player* player = Mod::Instance()->GetPlayer())
+    const Mod* mod = Mod::Instance();
+    if (const Player* player = mod->GetPlayer())
     {
         hud += "==[Player Stats]==\nName:   " + player->name +
                "\nHealth: " + std::to_string(player->health) +
                "\nArmor:  " + std::to_string(player->armor) + "\n";
     }
     DrawText(hud.c_str(), 8, 8, 0xFFFFFFFF);
+
+    if (mod->chatFlag)
+    {
+        // Bounded by the field, should a writer leave it without its NUL.
+        const size_t typed = strnlen(mod->chatText, sizeof(mod->chatText));
+        const std::string say = "#YSay: #W" + std::string(mod->chatText, typed);
+        DrawText(say.c_str(), 8, 400, 0xFFFFFFFF);
+    }
 
     int y = 0;
     for (const std::string& line : chatLines)

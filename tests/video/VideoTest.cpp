@@ -15,6 +15,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -189,6 +190,36 @@ TEST_F(VideoTest, HudShowsThePlayerBlockOnlyWhileTheGameHasALocalPlayer)
     EXPECT_TRUE(Cell(frame, 80, 48, GlyphColor('5')));
     EXPECT_TRUE(Cell(frame, 72, 56, GlyphColor('5')));
     EXPECT_TRUE(ColorNear(frame.At(84, 60), kClearColour));
+}
+
+TEST_F(VideoTest, HudShowsTheGamesPingAndItsChatLineWhileTheChatFlagIsSet)
+{
+    UseFont();
+    Mod* mod = Mod::Instance();
+    mod->ping = 4096;
+    Video::Instance().Render();
+    TestFrame closed = Read();
+    mod->chatFlag = 1;
+    std::strcpy(mod->chatText, "go");
+    Video::Instance().Render();
+    TestFrame open = Read();
+    mod->ping = 0;
+    mod->chatFlag = 0;
+    mod->chatText[0] = 0;
+
+    // "Ping:  4096 msec", the digits from x 64.
+    const std::string digits = "4096";
+    for (size_t i = 0; i < digits.size(); ++i)
+        EXPECT_TRUE(Cell(closed, 64 + 8 * static_cast<int>(i), 16, GlyphColor(digits[i])));
+    EXPECT_TRUE(Cell(closed, 104, 16, GlyphColor('m')));
+    EXPECT_TRUE(ColorNear(closed.At(12, 404), kClearColour)) << "no chat line while it is closed";
+    // "Say:" in yellow at (8, 400), a blank, then the typed text in white.
+    EXPECT_TRUE(Cell(open, 8, 400, Modulate(GlyphColor('S'), 0xFFFFFF00)));
+    EXPECT_TRUE(Cell(open, 32, 400, Modulate(GlyphColor(':'), 0xFFFFFF00)));
+    EXPECT_TRUE(ColorNear(open.At(44, 404), kClearColour));
+    EXPECT_TRUE(Cell(open, 48, 400, GlyphColor('g')));
+    EXPECT_TRUE(Cell(open, 56, 400, GlyphColor('o')));
+    EXPECT_TRUE(ColorNear(open.At(68, 404), kClearColour));
 }
 
 TEST_F(VideoTest, TextLandsInItsCellsWithLineFeedsAndColourCodes)
