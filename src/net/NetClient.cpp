@@ -31,7 +31,7 @@ void NetClient::Update()
     {
         if (IsClientToServerType(message->type))
         {
-            Log::Printf(Log::Instance(), "Warning: non-server message received.\n");
+            WarnNonServerMessage();
         }
         else
         {
@@ -40,6 +40,8 @@ void NetClient::Update()
         }
         link->PopIncoming();
     }
+    if (warning.IsReportDue(GetTickCount()))
+        ReportUnwarned();
     for (const SmartPtr<Message>& message : received)
         ModHooks::ClientMessage(message.Get());
     received.clear();
@@ -86,6 +88,22 @@ void NetClient::Update()
         mode = kIdle;
         probes.clear();
     }
+}
+
+void NetClient::WarnNonServerMessage()
+{
+    if (!warning.Warn(GetTickCount()))
+        return;
+    ReportUnwarned();
+    Log::Printf(Log::Instance(), "Warning: non-server message received.\n");
+}
+
+void NetClient::ReportUnwarned()
+{
+    const uint32_t unwarned = warning.TakeUnwarned();
+    if (unwarned == 0)
+        return;
+    Log::Printf(Log::Instance(), "Warning: %u more non-server messages dropped.\n", unwarned);
 }
 
 ServerInfo* NetClient::ReadServerReply(Message* message, Connection* probe) const

@@ -6,6 +6,7 @@
 #include "core/SmartPtr.h"
 #include "net/Connection.h"
 #include "net/Message.h"
+#include "net/WarningThrottle.h"
 
 #include <cstdint>
 #include <list>
@@ -45,9 +46,11 @@ public:
     NetClient();
 
     // Once per frame: pumps the link, hands the server's messages to the game
-    // module, and polls the search's probes. A server found is reported as
-    // its probe is removed, before the search's time-out is checked; the hook
-    // may stop the search or start another.
+    // module, and polls the search's probes. Messages of the client's range
+    // from the server are dropped with a warning at most once a second; the
+    // count of those dropped in between follows once the second is over. A server found is reported
+    // as its probe is removed, before the search's time-out is checked; the hook may stop the
+    // search or start another.
     void Update();
 
     // Null messages are ignored. Without a link the frame goes nowhere.
@@ -72,6 +75,9 @@ public:
 private:
     // Reads a server reply into a record; null when the reply over-runs.
     ServerInfo* ReadServerReply(Message* message, Connection* probe) const;
+    void WarnNonServerMessage();
+    // Writes the count of messages dropped without a warning.
+    void ReportUnwarned();
 
     int32_t mode = kIdle;
     DWORD searchStart = 0;
@@ -80,6 +86,8 @@ private:
     SmartPtr<Connection> link;
     std::list<SmartPtr<Connection>> probes;
     std::list<SmartPtr<Message>> received;
+    // The warning about messages of the client's range from the server.
+    WarningThrottle warning;
     // Counts the times the probes were dropped, so that the walk over them
     // knows when a hook has done so.
     uint32_t searchNumber = 0;

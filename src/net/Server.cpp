@@ -108,33 +108,27 @@ void Server::TakeMessages()
             }
             connection->PopIncoming();
         }
-        if (client->unwarned > 0 && GetTickCount() - client->lastWarning >= kWarningInterval)
+        if (client->warning.IsReportDue(GetTickCount()))
             ReportUnwarned(client.Get());
     }
 }
 
 void Server::WarnNonClientMessage(RemoteClient* client)
 {
-    const DWORD now = GetTickCount();
-    if (client->warned && now - client->lastWarning < kWarningInterval)
-    {
-        ++client->unwarned;
+    if (!client->warning.Warn(GetTickCount()))
         return;
-    }
     ReportUnwarned(client);
     Log::Printf(Log::Instance(), "Warning: non-client message from %s received.\n",
                 client->GetConnection()->GetPeerAddress().c_str());
-    client->warned = true;
-    client->lastWarning = now;
 }
 
 void Server::ReportUnwarned(RemoteClient* client)
 {
-    if (client->unwarned == 0)
+    const uint32_t unwarned = client->warning.TakeUnwarned();
+    if (unwarned == 0)
         return;
     Log::Printf(Log::Instance(), "Warning: %u more non-client messages from client %d dropped.\n",
-                client->unwarned, client->GetId());
-    client->unwarned = 0;
+                unwarned, client->GetId());
 }
 
 bool Server::IsListed(const RemoteClient* client) const

@@ -7,6 +7,7 @@
 #include "core/SmartPtr.h"
 #include "net/Connection.h"
 #include "net/Message.h"
+#include "net/WarningThrottle.h"
 
 #include <cstdint>
 #include <list>
@@ -26,11 +27,9 @@ private:
 
     int32_t id = 0;
     SmartPtr<Connection> connection;
-    // The warning about messages of the server's range is written at most
-    // once a second per client; those dropped in between are counted.
-    bool warned = false;
-    DWORD lastWarning = 0;
-    uint32_t unwarned = 0;
+    // The warning about messages of the server's range, once a second per
+    // client; those dropped in between are counted.
+    WarningThrottle warning;
 };
 
 class Server
@@ -38,8 +37,6 @@ class Server
 public:
     static const uint16_t kDefaultPort = 1337;
     static const DWORD kDefaultTimeout = 1000000;
-    // Milliseconds between two warnings about one client's messages.
-    static const DWORD kWarningInterval = 1000;
 
     static Server* Instance();
     Server();

@@ -142,7 +142,8 @@ void RunScriptedProgram()
         [&] { return sendFrame(peer, kServerToClientType); },
         [&]
         {
-            TestSetClock(1002);
+            // A second after the client's last warning, so that it warns again.
+            TestSetClock(2001);
             return sendFrame(clientsPeer, kClientToServerType);
         },
         [] { return true; },

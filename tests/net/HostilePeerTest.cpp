@@ -1,11 +1,13 @@
 // The server under peers that attack it, all on 127.0.0.1 and bounded in
 // count: peers that connect and go, peers that leave half a large frame and
-// go, and a peer that floods while a good client waits for its replies.
+// go, and a peer that floods while a good client waits for its replies; and
+// the client under a server that floods it with messages of the client's range.
 #include "NetTestSupport.h"
 #include "support/LogCapture.h"
 
 #include "net/Connection.h"
 #include "platform/TestHooks.h"
+#include "support/LoopbackPeer.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -185,4 +187,61 @@ TEST_F(HostilePeerTest, FloodingPeerDoesNotHoldUpAGoodClient)
         << warnings[1];
     // Half the flood was of the server's range: one warned, the rest counted.
     EXPECT_NEAR(static_cast<double>(dropped + 1), static_cast<double>(fromFlood), 1.0);
+}
+
+// The first message of the client's range from the server is warned about,
+// then one a second; what is dropped in between is counted in one line once
+// the second is over. The server's own messages among them still go through.
+TEST_F(HostilePeerTest, FloodingServerGetsTheClientsWarningOnceASecondWithACount)
+{
+    TestSetClock(30000);
+    uint16_t hostPort = 0;
+    const int listener = LoopbackListen(&hostPort);
+    ASSERT_GE(listener, 0);
+    NetClient client;
+    client.Connect("127.0.0.1", hostPort);
+    const int host = LoopbackAccept(listener, 5000);
+    LoopbackClose(listener);
+    ASSERT_GE(host, 0);
+    LogCapture log;
+
+    // Sends count frames of the client's range between one of type 0x3FF and
+    // one of 0x800, and waits until those two have reached the game module.
+    auto flood = [&](int count)
+    {
+        std::vector<uint8_t> bytes;
+        AppendFrame(bytes, 0x3FF);
+        for (int i = 0; i < count; ++i)
+            AppendFrame(bytes, 0x400 + i % 0x400);
+        AppendFrame(bytes, 0x800);
+        const int taken = spy.Count("ClientMessage");
+        ASSERT_TRUE(LoopbackSendDelivered(host, bytes, 5000));
+        ASSERT_TRUE(DriveUntil([&] { client.Update(); },
+                               [&] { return spy.Count("ClientMessage") == taken + 2; }));
+    };
+    const std::string warning = "Warning: non-server message received.";
+    flood(2000);
+    TestSetClock(30999);
+    client.Update();
+    EXPECT_EQ(log.Lines(), std::vector<std::string>{warning});
+
+    TestSetClock(31000);
+    client.Update();
+    flood(500);
+    TestSetClock(32000);
+    client.Update();
+    EXPECT_EQ(log.Lines(), (std::vector<std::string>{
+                               warning,
+                               "Warning: 1999 more non-server messages dropped.",
+                               warning,
+                               "Warning: 499 more non-server messages dropped.",
+                           }));
+    std::vector<uint32_t> types;
+    for (const HookRecord& record : spy.Of("ClientMessage"))
+    {
+        types.push_back(record.type);
+        EXPECT_EQ(record.sender, -1);
+    }
+    EXPECT_EQ(types, (std::vector<uint32_t>{0x3FF, 0x800, 0x3FF, 0x800}));
+    LoopbackClose(host);
 }
