@@ -48,9 +48,9 @@ public:
     // Once per frame: pumps the link, hands the server's messages to the game
     // module, and polls the search's probes. Messages of the client's range
     // from the server are dropped with a warning at most once a second; the
-    // count of those dropped in between follows once the second is over. A server found is reported
-    // as its probe is removed, before the search's time-out is checked; the hook may stop the
-    // search or start another.
+    // count of those dropped in between follows once the second is over. A
+    // server found is reported as its probe is removed, before the search's
+    // time-out is checked; the hook may stop the search or start another.
     void Update();
 
     // Null messages are ignored. Without a link the frame goes nowhere.
