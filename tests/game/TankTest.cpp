@@ -9,8 +9,11 @@
 #include "scene/Projectile.h"
 #include "support/LogCapture.h"
 #include "support/PhysicsFixture.h"
+#include "support/TextFiles.h"
 #include "video/Video.h"
 
+#include <cmath>
+#include <cstdio>
 #include <functional>
 #include <numeric>
 #include <random>
@@ -270,11 +273,13 @@ TEST_F(TankTest, DataSetTankSettlesDrivesStraightAndTurnsLeft)
 }
 
 // The game's own start, the data set's level built by Mod::Start, at a steady
-// frame rate or an uneven one as a real window gives it: once the title card
-// has faded the start camera shows every crate and wall; after the drop, C
-// held for 10 s of game time keeps the tank upright all the way and takes it
-// well ahead. Seeds 27, 29, 32 and 50 land the tank from its drop among
-// frames of nearly 30 ms followed by ones of a few.
+// frame rate or an uneven one as a real window gives it: a box where each line
+// of the level file puts it; the tank upright and not thrown while it settles
+// from its drop; once the title card has faded the start camera shows every
+// crate and wall; after the settle, C held for 10 s of game time keeps the
+// tank upright all the way and takes it well ahead. Seeds 27, 29, 32 and 50
+// land the tank from its drop among frames of nearly 30 ms followed by ones
+// of a few.
 TEST_F(TankTest, StartSceneShowsTheObstaclesAndDrivesStraightAheadUpright)
 {
     ASSERT_NE(SharedDataSet(), nullptr);
@@ -293,9 +298,25 @@ TEST_F(TankTest, StartSceneShowsTheObstaclesAndDrivesStraightAheadUpright)
                      << rhythm.shortest << " to " << rhythm.longest << " ms, seed " << rhythm.seed);
         Enter(SharedDataSet()->path);
         mod->Start();
+        // A box for each line of the made level file, in its order, centred
+        // on the line's x and z.
+        const std::vector<std::string> lines = ReadLines("level.txt");
+        const std::vector<PhysicsBox*> boxes = RootNodesOf<PhysicsBox>(kNodePhysicsBox);
+        EXPECT_FALSE(lines.empty());
+        EXPECT_EQ(boxes.size(), lines.size());
+        for (size_t i = 0; i < std::min(boxes.size(), lines.size()); ++i)
+        {
+            float x = 0, z = 0;
+            EXPECT_EQ(std::sscanf(lines[i].c_str(), "%*s %f %f", &x, &z), 2) << lines[i];
+            const Vector3 at =
+                boxes[i]->geom ? Of(dGeomGetPosition(boxes[i]->geom)) : Vector3(NAN, NAN, NAN);
+            EXPECT_TRUE(at.x == x && at.z == z)
+                << lines[i] << " placed at " << at.x << ", " << at.z;
+        }
         std::mt19937 random(rhythm.seed);
         const unsigned span = static_cast<unsigned>(rhythm.longest - rhythm.shortest + 1);
         float lowest = 1.0f;
+        float highest = 0.0f;
         auto play = [&](int milliseconds)
         {
             for (int played = 0; played < milliseconds;)
@@ -305,9 +326,16 @@ TEST_F(TankTest, StartSceneShowsTheObstaclesAndDrivesStraightAheadUpright)
                 Frame(static_cast<DWORD>(frame));
                 MainSceneGraph.Update();
                 lowest = std::min(lowest, ChassisAxis(0, 1, 0).y);
+                highest = std::max(highest, float(dBodyGetPosition(bodies.chassisBody)[1]));
             }
         };
         play(3000);
+        // Dropped from 15, the tank never climbs above that height, stays
+        // upright every frame and comes to rest on its wheels.
+        EXPECT_GT(lowest, 0.99f) << "the tank tipped in the settle after the drop";
+        EXPECT_LE(highest, 15.0f) << "the tank was thrown up in the settle";
+        EXPECT_NEAR(dBodyGetPosition(bodies.chassisBody)[1], 0.5 + 2.239 / 2 - 0.4, kRestTolerance)
+            << "the tank was not resting on its wheels after the settle";
 
         if (&rhythm == &rhythms[0])
         {
