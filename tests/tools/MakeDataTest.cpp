@@ -239,9 +239,13 @@ TEST_F(MakeDataTest, LevelListsObstaclesAheadOfTheTankBesideItsWayInTheScannedFo
             std::find_if(std::begin(kModels), std::end(kModels),
                          [&](const ModelDesign& d) { return d.file == std::string(model); });
         ASSERT_NE(design, std::end(kModels)) << model;
+        // The game centres the model's box on the line's x and z, whatever
+        // the model's origin: the footprint reaches half the box's size to
+        // either side, across the way as the box is turned.
         const float turn = turns * 1.5707964f;
-        const float across = std::fabs(std::cos(turn)) * design->box.max.x +
-                             std::fabs(std::sin(turn)) * design->box.max.z;
+        const Vector3 half = (design->box.max - design->box.min) / 2.0f;
+        const float across =
+            std::fabs(std::cos(turn)) * half.x + std::fabs(std::sin(turn)) * half.z;
         EXPECT_GE(std::fabs(x + 37.0f) - across, 2.3f + 2.0f) << line;
         dynamic += flag != 0;
     }
