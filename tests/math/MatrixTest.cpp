@@ -2,6 +2,7 @@
 #include "math/D3DXMath.h"
 #include "math/Quaternion.h"
 #include "math/Vector3.h"
+#include "support/VectorNear.h"
 
 #include <gtest/gtest.h>
 
@@ -111,6 +112,18 @@ TEST(MatrixTest, RotationsTranslationAndTransforms)
     Vector3 p(1, 1, 1);
     p.TransformCoordInPlace(move);
     EXPECT_EQ(p, Vector3(8, 9, 10));
+
+    // Turned about x (cos 0.6, sin 0.8), then about y (cos 0.8, sin 0.6),
+    // then moved: every coordinate feeds every other. The rows of the turn,
+    // worked by hand, are (0.8, 0, -0.6), (0.48, 0.6, 0.64) and
+    // (0.36, -0.8, 0.48), so (1, 2, 3) goes to
+    // (0.8 + 0.96 + 1.08, 1.2 - 2.4, -0.6 + 1.28 + 1.44) + (10, 20, 30).
+    Matrix tilt, swing, mixed;
+    D3DXMatrixRotationX(&tilt, std::atan2(0.8f, 0.6f));
+    D3DXMatrixRotationY(&swing, std::atan2(0.6f, 0.8f));
+    D3DXMatrixTranslation(&move, 10, 20, 30);
+    mixed = tilt * swing * move;
+    EXPECT_TRUE(VectorNear(Vector3(1, 2, 3).TransformCoord(mixed), Vector3(12.84f, 18.8f, 32.12f)));
 
     Matrix q;
     Quaternion turn = Quaternion::FromAxisAngle(Vector3(0, 1, 0), 0.7f);
