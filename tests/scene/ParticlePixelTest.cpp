@@ -73,11 +73,31 @@ TEST_F(ParticlePixelTest, ParticleIsATexturedSquareFacingTheCameraBlendedByLife)
         EXPECT_TRUE(ColorNear(At(frame, p - up * 1.2f), kClearColour));
     }
 
-    // Seen straight along z, red blended over the clear colour by alpha = life
-    // * 255 truncated.
+    // Seen straight along z, the square's edges, left and right along the
+    // centre's row and top and bottom along its column, lie where the camera
+    // puts the points half its size from its centre, within a pixel.
     camera->yaw = camera->pitch = 0;
     camera->AddYaw(0);
     camera->position = p - Vector3(0, 0, 6);
+    const TestFrame square = Draw();
+    const Pixel centre = PixelOf(square, *camera, p);
+    auto lastDrawn = [&](int dx, int dy)
+    {
+        Pixel at = centre;
+        for (Pixel next{at.x + dx, at.y + dy};
+             next.x >= 0 && next.x < square.width && next.y >= 0 && next.y < square.height &&
+             !ColorNear(square.At(next.x, next.y), kClearColour);
+             next = {next.x + dx, next.y + dy})
+            at = next;
+        return at;
+    };
+    const float half = particle->size / 2.0f;
+    EXPECT_NEAR(lastDrawn(-1, 0).x, PixelOf(square, *camera, p - Vector3(half, 0, 0)).x, 1);
+    EXPECT_NEAR(lastDrawn(1, 0).x, PixelOf(square, *camera, p + Vector3(half, 0, 0)).x, 1);
+    EXPECT_NEAR(lastDrawn(0, -1).y, PixelOf(square, *camera, p + Vector3(0, half, 0)).y, 1);
+    EXPECT_NEAR(lastDrawn(0, 1).y, PixelOf(square, *camera, p - Vector3(0, half, 0)).y, 1);
+
+    // Red blended over the clear colour by alpha = life * 255 truncated.
     for (float life : {0.5f, 0.25f})
     {
         particle->life = life;
