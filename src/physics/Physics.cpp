@@ -181,6 +181,23 @@ void Physics::NearCallback(void*, dGeomID o1, dGeomID o2)
     }
 }
 
+bool Physics::IsWithinBound(float coordinate)
+{
+    return std::fabs(coordinate) <= kWorldBound;
+}
+
+bool Physics::IsWithinBound(const Vector3& point)
+{
+    return IsWithinBound(point.x) && IsWithinBound(point.y) && IsWithinBound(point.z);
+}
+
+bool Physics::HoldsModelBox(const Vector3& boxMin, const Vector3& boxMax)
+{
+    const Vector3 lengths = boxMax - boxMin;
+    return IsWithinBound(boxMin) && IsWithinBound(boxMax) && lengths.x <= kWorldBound &&
+           lengths.y <= kWorldBound && lengths.z <= kWorldBound;
+}
+
 void Physics::DebugDraw(IDirect3DDevice9* device)
 {
     if (!device)

@@ -53,6 +53,10 @@ public:
     static constexpr float kFriction = 20000.0f;
     // Colour of the debug outlines: ARGB, alpha 0xF0, blue.
     static constexpr uint32_t kDebugColor = 0xF00000FF;
+    // Farthest from the origin a box or the tank is placed, a model's vertex
+    // lies, and longest a model's box is, for the world to hold the body soundly.
+    // 1e4: floats keep 1/1024 unit; ODE aborts past 2.7e8 (hash cells) and on 2e4-long bodies.
+    static constexpr float kWorldBound = 10000.0f;
 
     // Starts ODE and makes the world with gravity (0, -9.81, 0) and contacts
     // correcting at most kMaxCorrectingSpeed, the space, the contact group
@@ -87,6 +91,14 @@ public:
     // chassis) never touch; otherwise up to kMaxContacts contact joints with
     // friction kFriction, between the bodies of o1 and o2.
     static void NearCallback(void* data, dGeomID o1, dGeomID o2);
+
+    // Whether the coordinate, or each of the point's, lies within kWorldBound
+    // of 0; NaN does not.
+    static bool IsWithinBound(float coordinate);
+    static bool IsWithinBound(const Vector3& point);
+    // Whether a model's box (min to max corner) may become a body: both corners
+    // within kWorldBound, and no edge longer than it.
+    static bool HoldsModelBox(const Vector3& boxMin, const Vector3& boxMax);
 
     // Null until Init and after Shutdown. The tank and the boxes make their
     // bodies, geoms and joints in these.
