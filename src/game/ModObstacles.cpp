@@ -2,6 +2,7 @@
 #include "game/Mod.h"
 
 #include "core/Log.h"
+#include "physics/Physics.h"
 #include "physics/PhysicsBox.h"
 #include "platform/Files.h"
 
@@ -84,9 +85,18 @@ int Mod::LoadObstacles(const char* fileName, SceneNode* parent)
                         fileName, lineNumber);
             continue;
         }
+        if (!Physics::IsWithinBound(x) || !Physics::IsWithinBound(z))
+        {
+            Log::Printf(Log::Instance(), "%s: line %d places a box further out than %g, skipped\n",
+                        fileName, lineNumber, double(Physics::kWorldBound));
+            continue;
+        }
 
+        // Whole turns go first: pi times a huge count would overflow, or
+        // drown the quarter turns left over in rounding.
+        const float quarterTurns = std::fmod(turns, 4.0f);
         const Quaternion rotation =
-            Quaternion::FromAxisAngle(Vector3(0.0f, 1.0f, 0.0f), 3.1415927f * turns / 2.0f);
+            Quaternion::FromAxisAngle(Vector3(0.0f, 1.0f, 0.0f), 3.1415927f * quarterTurns / 2.0f);
         PhysicsBox* box = new PhysicsBox();
         box->Load(name, dynamic != 0);
         const float height = box->boxMax.y - box->boxMin.y;

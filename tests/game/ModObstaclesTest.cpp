@@ -1,6 +1,6 @@
 // The level file: each good line one physics box on the ground plane; short,
-// overlong and unreadable lines skipped with a log line, never a box from
-// stale values or from a line's cut-off tail.
+// overlong and unreadable lines, and those beyond the world's bound, skipped
+// with a log line, never a box from stale values or from a line's cut-off tail.
 #include "game/Mod.h"
 #include "physics/OdeVector.h"
 #include "support/LogCapture.h"
@@ -85,6 +85,27 @@ TEST_F(PhysicsTest, LevelFileLinesBecomeBoxesAndBadLinesAreSkippedWithTheirNumbe
          crate + " nan 2 0 0\n" + crate + " 1 inf 0 0\n" + crate + " 1 2 -inf 0\n",
          {},
          {"line 1 holds a number", "line 2 holds a number", "line 3 holds a number"}},
+        // Left in, the first step would abort in ODE's hash space.
+        {"x or z beyond the world's bound",
+         crate + " 1e10 2 0 1\n" + crate + " -1e10 2 0 0\n" + crate + " 1 1e10 0 0\n" + crate +
+             " 1 -1e10 0 1\n",
+         {},
+         {"line 1 places a box further out than 10000",
+          "line 2 places a box further out than 10000",
+          "line 3 places a box further out than 10000",
+          "line 4 places a box further out than 10000"}},
+        {"x and z on the world's bound",
+         crate + " 10000 -10000 0 1\n" + crate + " -10000 10000 0 0\n",
+         {{{10000, 1.1f, -10000}, 0, true}, {{-10000, 1, 10000}, 0, false}},
+         {}},
+        // Whole turns drop out before the angle is taken: pi times 3e38
+        // overflows, and at 2^23 + 1 the product has no fraction left.
+        {"quarter turns counted modulo 4",
+         crate + " 1 2 3e38 1\n" + crate + " 3 4 -3e38 0\n" + crate + " 5 6 8388609 0\n",
+         {{{1, 1.1f, 2}, std::fmod(3e38f, 4.0f) * kPi / 2, true},
+          {{3, 1, 4}, std::fmod(-3e38f, 4.0f) * kPi / 2, false},
+          {{5, 1, 6}, kPi / 2, false}},
+         {}},
     };
 
     for (const Case& c : cases)
@@ -98,6 +119,8 @@ TEST_F(PhysicsTest, LevelFileLinesBecomeBoxesAndBadLinesAreSkippedWithTheirNumbe
                   static_cast<int>(c.boxes.size()));
 
         std::vector<Placed> placed = PlacedBoxes(parent.Get());
+        // A box the world cannot hold aborts the process in the step.
+        Physics::Instance()->Step(Physics::kStepLength);
         ASSERT_EQ(placed.size(), c.boxes.size());
         for (size_t i = 0; i < placed.size(); ++i)
         {
@@ -115,6 +138,9 @@ TEST_F(PhysicsTest, LevelFileLinesBecomeBoxesAndBadLinesAreSkippedWithTheirNumbe
         ASSERT_EQ(lines.size(), c.logged.size()) << log.Text();
         for (size_t i = 0; i < lines.size(); ++i)
             EXPECT_EQ(lines[i].rfind(c.logged[i], 0), 0u) << lines[i];
+        // The next case's boxes in a world of their own.
+        Physics::Instance()->Shutdown();
+        Physics::Instance()->Init();
     }
 }
 
