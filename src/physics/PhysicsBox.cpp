@@ -53,6 +53,14 @@ void PhysicsBox::Load(const char* modelName, bool dynamic)
                     modelName ? modelName : "");
         return;
     }
+    if (!Physics::HoldsModelBox(boxMin, boxMax))
+    {
+        Log::Printf(Log::Instance(),
+                    "PhysicsBox::Load() - model %s is too large or too far out (beyond %g), no "
+                    "box made.\n",
+                    modelName ? modelName : "", double(Physics::kWorldBound));
+        return;
+    }
     Physics* physics = Physics::Instance();
     if (!physics->GetWorld())
         return;

@@ -33,7 +33,8 @@ public:
 
     // Takes the cached model and makes a geom of its box's size in the physics
     // space at the node's position, on a new body when dynamic. A model with
-    // no volume (missing, or a mesh without vertices) gets no geom and no body,
+    // no volume (missing, or a mesh without vertices), or one too large or too
+    // far out for the world (Physics::HoldsModelBox), gets no geom and no body,
     // with a log line naming it; such a box then neither moves, draws nor
     // answers rays.
     void Load(const char* modelName, bool dynamic);

@@ -1,5 +1,6 @@
 // Physics boxes: the geom of the model's size and the node's pose copied from
-// it, models without volume, and the segment test the scene's ray cast uses.
+// it, models without volume or beyond the world's bound, and the segment test
+// the scene's ray cast uses.
 #include "math/BoundingBox.h"
 #include "math/RayHit.h"
 #include "physics/OdeVector.h"
@@ -68,25 +69,36 @@ TEST_F(PhysicsTest, BoxGeomHasTheModelsSizeAndTheNodeFollowsIt)
     EXPECT_TRUE(first->position == Vector3(10, 0, 5));
 }
 
-TEST_F(PhysicsTest, ModelWithoutVolumeMakesNoGeomAndTheBoxDoesNothing)
+TEST_F(PhysicsTest, ModelWithoutVolumeOrBeyondTheWorldMakesNoGeomAndTheBoxDoesNothing)
 {
-    const std::string models[] = {
-        folder.File("missing.3ds"),
-        Model("empty.3ds", {}, {}),
-        Model("flat.3ds", {0, 0, 0, 1, 0, 0, 0, 1, 0}, {0, 1, 2}),
-    };
-    for (const std::string& model : models)
+    const std::string noVolume = "has no volume";
+    const std::string beyond = "is too large or too far out (beyond 10000)";
+    const struct
     {
+        std::string model;
+        const std::string& logged;
+    } cases[] = {
+        {folder.File("missing.3ds"), noVolume},
+        {Model("empty.3ds", {}, {}), noVolume},
+        {Model("flat.3ds", {0, 0, 0, 1, 0, 0, 0, 1, 0}, {0, 1, 2}), noVolume},
+        // As a body, 1e12 long, it would abort ODE's steps.
+        {BoxModel("vast.3ds", Vector3(-1, 0, -1), Vector3(1e12f, 2, 1)), beyond},
+        {BoxModel("aside.3ds", Vector3(20000, 0, 0), Vector3(20002, 2, 2)), beyond},
+    };
+    for (const auto& c : cases)
+    {
+        const std::string& model = c.model;
         LogCapture log;
         PhysicsBox* box = AddBox(model, true, 1, 1);
         EXPECT_EQ(box->geom, nullptr) << model;
         EXPECT_EQ(box->body, nullptr) << model;
         int lines = 0;
         for (const std::string& line : log.Lines())
-            lines += line.find("PhysicsBox::Load() - model " + model + " has no volume") == 0;
+            lines += line.find("PhysicsBox::Load() - model " + model + " " + c.logged) == 0;
         EXPECT_EQ(lines, 1) << log.Text();
 
-        UpdateScene();
+        // A vast body takes a few steps to abort ODE.
+        Simulate(1.0f);
         box->Render(VideoTestSupport::Device());
         RayHit hit;
         box->IntersectSegment(Vector3(-5, 1, 1), Vector3(5, 1, 1), hit);
