@@ -135,6 +135,24 @@ void Tank::Create()
     DestroyBodies();
     if (!physics->GetWorld())
         return;
+    // The wheels stand at the corners of the body model's box around the
+    // position: both must lie where the world holds bodies.
+    if (!Physics::IsWithinBound(p))
+    {
+        Log::Printf(Log::Instance(),
+                    "Tank::Create() - position (%g, %g, %g) is further out than %g, no chassis "
+                    "or wheels made.\n",
+                    double(p.x), double(p.y), double(p.z), double(Physics::kWorldBound));
+        return;
+    }
+    if (!Physics::HoldsModelBox(boundsMin, boundsMax))
+    {
+        Log::Printf(Log::Instance(),
+                    "Tank::Create() - model %s is too large or too far out (beyond %g), no "
+                    "chassis or wheels made.\n",
+                    kBodyModel, double(Physics::kWorldBound));
+        return;
+    }
 
     Vector3 lengths(size.x - 1.0f, size.y - 1.0f, size.z);
     Vector3 clamped(ChassisLength(lengths.x), ChassisLength(lengths.y), ChassisLength(lengths.z));

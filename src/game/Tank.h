@@ -59,7 +59,8 @@ public:
     // the torso), and builds the chassis and the wheels in Physics' world at the
     // tank's position, which the caller sets first. A second tank's Create
     // takes the physical tank over: the earlier chassis, wheels and hinges are
-    // destroyed and that tank stays where it was. Without a physics world only
+    // destroyed and that tank stays where it was. Without a physics world, or
+    // with a position or body model beyond Physics::kWorldBound (logged), only
     // the nodes are built.
     void Create() override;
     // Called by the main graph's traversal after the frame's physics step: the

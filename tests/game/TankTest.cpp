@@ -99,32 +99,64 @@ TEST_F(TankBoxTest, ChassisAndWheelsStandOnTheBodyModelsBoxAtTheTanksPosition)
 }
 
 // A missing body model (an empty box) or one a unit or less wide or high
-// would give ODE a box of no or negative size, which aborts.
-TEST_F(TankTest, BodyModelTooSmallForAChassisIsClampedLoggedAndDrivesWithoutNaN)
+// would give ODE a box of no or negative size, which aborts: the chassis is
+// clamped. A body model, or a place, beyond the world's bound would abort
+// ODE's step too: the tank gets no chassis or wheels.
+TEST_F(TankTest, BodyModelOrPlaceUnfitForAChassisIsLoggedAndTheTankDrivesWithoutNaN)
 {
-    for (const Vector3& size : {Vector3(), Vector3(1, 0.5f, 4)})
+    const struct
     {
+        Vector3 min, max; // no file when equal
+        Vector3 at;
+        const char* logged;
+        bool built;
+        Vector3 lengths;
+    } cases[] = {
+        {Vector3(), Vector3(), Vector3(0, 2, 0), "model tank_body.3ds too small", true,
+         Vector3(0.01f, 0.01f, 0.01f)},
+        {Vector3(), Vector3(1, 0.5f, 4), Vector3(0, 2, 0), "model tank_body.3ds too small", true,
+         Vector3(0.01f, 0.01f, 4)},
+        {Vector3(-1, 0, -1), Vector3(1e12f, 2, 1), Vector3(0, 2, 0),
+         "model tank_body.3ds is too large or too far out (beyond 10000)", false, Vector3()},
+        {Vector3(-2, 0, -3), Vector3(2, 2, 3), Vector3(1e10f, 2, 0),
+         "position (1e+10, 2, 0) is further out than 10000", false, Vector3()},
+    };
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.logged);
         ScratchFolder models;
-        if (size.x > 0)
+        if (!(c.min == c.max))
         {
-            ASSERT_TRUE(WriteBoxFile(models.File(Tank::kBodyModel), Vector3(), size));
+            ASSERT_TRUE(WriteBoxFile(models.File(Tank::kBodyModel), c.min, c.max));
         }
         Enter(models.path);
         LogCapture log;
-        Tank* tank = AddTank(Vector3(0, 2, 0));
+        Tank* tank = AddTank(c.at);
         const std::string& text = log.Text();
-        EXPECT_NE(text.find("Tank::Create() - model tank_body.3ds too small"), std::string::npos);
+        EXPECT_NE(text.find(std::string("Tank::Create() - ") + c.logged), std::string::npos)
+            << text;
         EXPECT_EQ(text.find("Tank::Create()"), text.rfind("Tank::Create()")) << "one line";
-        dVector3 lengths;
-        dGeomBoxGetLengths(bodies.chassisGeom, lengths);
-        EXPECT_TRUE(Of(lengths) == Vector3(0.01f, 0.01f, size.x > 0 ? 4.0f : 0.01f));
+        EXPECT_EQ(Tank::GetChassisBody() != nullptr, c.built);
+        if (c.built)
+        {
+            dVector3 lengths;
+            dGeomBoxGetLengths(bodies.chassisGeom, lengths);
+            EXPECT_TRUE(Of(lengths) == c.lengths);
+        }
 
         Hold(tank, "CN");
         Drive(2.0f);
-        for (int i = 0; i < kTankWheelsPerRow; ++i)
-            EXPECT_TRUE(IsFiniteVector(dBodyGetPosition(bodies.leftWheelBodies[i])) &&
-                        IsFiniteVector(dBodyGetPosition(bodies.rightWheelBodies[i])) &&
-                        IsFiniteVector(dBodyGetPosition(bodies.chassisBody)));
+        if (c.built)
+        {
+            for (int i = 0; i < kTankWheelsPerRow; ++i)
+                EXPECT_TRUE(IsFiniteVector(dBodyGetPosition(bodies.leftWheelBodies[i])) &&
+                            IsFiniteVector(dBodyGetPosition(bodies.rightWheelBodies[i])) &&
+                            IsFiniteVector(dBodyGetPosition(bodies.chassisBody)));
+        }
+        else
+        {
+            EXPECT_TRUE(tank->position == c.at) << "the node stays where it was put";
+        }
         ClearMainGraph();
     }
 }
