@@ -78,7 +78,7 @@ bool FrameSlices::Next(float& length)
         return false;
     // Float arithmetic on purpose: a frame of 0.1 s leaves exactly one
     // step's length after the first slice, so it takes two slices, not three.
-    if (left > Physics::kStepLength && left - Physics::kStepLength >= Physics::kShortestSlice)
+    if (left > Physics::kStepLength && left - Physics::kStepLength >= Physics::kShortestRemainder)
     {
         length = Physics::kStepLength;
         left -= Physics::kStepLength;

@@ -21,10 +21,14 @@ TEST(FrameSlicesTest, FrameTimeIsCutIntoTwentiethsOfASecondAndOneLastSlice)
         {0.1f, {0.05f, 0.05f}},
         {0.01f, {0.01f}},
         {1.0f, std::vector<float>(20, 0.05f)},
-        // No sliver of a step after a full one: it goes with the last slice.
+        {0.06f, {0.05f, 0.01f}},
+        {0.11f, {0.05f, 0.05f, 0.01f}},
+        {0.0625f, {0.05f, 0.0125f}},
+        // A remainder too short to step soundly goes with the last full
+        // slice: 5 ms, and the sliver that float rounding leaves of 0.15 s.
+        {0.055f, {0.055f}},
+        {0.105f, {0.05f, 0.055f}},
         {0.15f, {0.05f, 0.05f, 0.05f}},
-        {0.06f, {0.06f}},
-        {0.11f, {0.05f, 0.06f}},
         {0.0f, {}},
         {-0.1f, {}},
         {inf, {}},
@@ -71,6 +75,21 @@ TEST_F(PhysicsTest, UpdateStepsTheScaledFrameTimeOfTheTimer)
         EXPECT_NEAR(dBodyGetLinearVel(body)[1], c.velocity, 1e-4) << c.milliseconds << " ms";
         EXPECT_NEAR(dBodyGetPosition(body)[1] - 10.0, c.fallen, 1e-4) << c.milliseconds << " ms";
     }
+
+    // A frame of 60 ms steps as one of 50 ms followed by one of 10 ms; in one
+    // step of 0.06 the body would fall 0.0353, not 0.0304.
+    Timer::Instance()->SetTimeScale(1.0f);
+    auto fall = [&](std::initializer_list<DWORD> frames)
+    {
+        dBodySetPosition(body, 0, 10, 0);
+        dBodySetLinearVel(body, 0, 0, 0);
+        for (DWORD milliseconds : frames)
+            Frame(milliseconds);
+        return dBodyGetPosition(body)[1] - 10.0;
+    };
+    const double whole = fall({60});
+    EXPECT_NEAR(whole, fall({50, 10}), 1e-7);
+    EXPECT_NEAR(whole, -0.030411, 1e-6);
 }
 
 TEST_F(PhysicsTest, DroppedBoxesSettleOnTheGroundAndOnStaticBoxesAndStay)
