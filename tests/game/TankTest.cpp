@@ -304,6 +304,61 @@ TEST_F(TankTest, DataSetTankSettlesDrivesStraightAndTurnsLeft)
     EXPECT_GT(ChassisAxis(0, 1, 0).y, 0.99f);
 }
 
+// Frames that each leave a remainder after a full slice, while the data set's
+// tank lands driving and a stack of crates lands where the level reader puts
+// it: the shortest remainder stepped as a slice of its own, and 1 ms, which
+// goes with the full slice. Stepped on its own, 1 ms would keep the crates
+// hopping and the tank bouncing on strained hinges for good.
+TEST_F(TankTest, FramesLeavingAShortRemainderThrowNeitherTheTankNorStackedCrates)
+{
+    for (float remainder : {Physics::kShortestRemainder, 0.001f})
+    {
+        SCOPED_TRACE(testing::Message() << "remainder " << remainder);
+        Hold(AddTank(Vector3(0, 3, 0), true), "C");
+        // Four crates side by side, a fifth on them.
+        const std::string crate = BoxModel("crate.3ds", Vector3(-1, 0, -1), Vector3(1, 2, 1));
+        std::vector<PhysicsBox*> crates;
+        for (float x : {-1.025f, 1.025f})
+        {
+            for (float z : {-1.025f, 1.025f})
+                crates.push_back(AddBox(crate, true, 30 + x, z));
+        }
+        crates.push_back(AddBox(crate, true, 30, 0, 0.0f, 2.05f));
+
+        double crateSpeed = 0.0, chassisRise = 0.0, hingeGap = 0.0;
+        for (int frame = 0; frame < 160; ++frame)
+        {
+            FrameSlices slices(Physics::kStepLength + remainder);
+            for (float length = 0.0f; slices.Next(length);)
+                Physics::Instance()->Step(length);
+            MainSceneGraph.Update();
+            if (frame < 120)
+                continue;
+            // The last two seconds.
+            for (PhysicsBox* box : crates)
+                crateSpeed =
+                    std::max(crateSpeed, double(Of(dBodyGetLinearVel(box->body)).Length()));
+            chassisRise =
+                std::max(chassisRise, std::fabs(dBodyGetLinearVel(bodies.chassisBody)[1]));
+            for (dJointID hinge : bodies.leftHinges)
+            {
+                dVector3 onChassis, onWheel;
+                dJointGetHingeAnchor(hinge, onChassis);
+                dJointGetHingeAnchor2(hinge, onWheel);
+                hingeGap = std::max(hingeGap,
+                                    std::hypot(onChassis[0] - onWheel[0], onChassis[1] - onWheel[1],
+                                               onChassis[2] - onWheel[2]));
+            }
+        }
+        EXPECT_LT(crateSpeed, 0.01) << "the crates came to rest";
+        EXPECT_LT(chassisRise, 0.01) << "the tank drives level";
+        EXPECT_LT(hingeGap, 1e-5) << "the wheels sit on their hinges";
+        ClearMainGraph();
+        Physics::Instance()->Shutdown();
+        Physics::Instance()->Init();
+    }
+}
+
 // The game's own start, the data set's level built by Mod::Start, at a steady
 // frame rate or an uneven one as a real window gives it: a box where each line
 // of the level file puts it; the tank upright and not thrown while it settles
