@@ -30,22 +30,6 @@ const Obstacle kObstacles[] = {
     {"wall.3ds", -56.0f, -160.0f, 1.0f, 0},   {"wall.3ds", -18.0f, -160.0f, 1.0f, 0},
     {"wall.3ds", -61.0f, -132.0f, 0.0f, 0},   {"wall.3ds", -13.0f, -128.0f, 0.0f, 0},
 };
-
-// The whole file, or false when it cannot be read.
-bool ReadWholeFile(const std::string& path, std::string& text)
-{
-    FILE* file = std::fopen(path.c_str(), "rb");
-    if (!file)
-        return false;
-    text.clear();
-    char buffer[4096];
-    size_t count = 0;
-    while ((count = std::fread(buffer, 1, sizeof(buffer), file)) > 0)
-        text.append(buffer, count);
-    const bool ok = !std::ferror(file);
-    std::fclose(file);
-    return ok;
-}
 } // namespace
 
 int TerrainHeight(int x, int z)
@@ -57,13 +41,13 @@ int TerrainHeight(int x, int z)
 
 bool WriteLevel(const std::string& folder)
 {
-    std::string made;
+    std::vector<uint8_t> made;
     char line[128];
     for (const Obstacle& o : kObstacles)
     {
-        std::snprintf(line, sizeof(line), "%s %.2f %.2f %.2f %d\n", o.model, o.x, o.z,
-                      o.quarterTurns, o.dynamic);
-        made += line;
+        const int length = std::snprintf(line, sizeof(line), "%s %.2f %.2f %.2f %d\n", o.model, o.x,
+                                         o.z, o.quarterTurns, o.dynamic);
+        made.insert(made.end(), line, line + length);
     }
 
     // level.txt is the player's to edit: it follows the made layout only while
@@ -71,20 +55,20 @@ bool WriteLevel(const std::string& folder)
     // level.txt from before that record existed is kept when it differs.
     const std::string levelPath = folder + "/level.txt";
     const std::string defaultPath = folder + "/level.default.txt";
-    std::string current;
-    std::string lastMade;
-    const bool exists = ReadWholeFile(levelPath, current);
-    const bool asMade = exists && ReadWholeFile(defaultPath, lastMade) && current == lastMade;
+    std::vector<uint8_t> current;
+    std::vector<uint8_t> lastMade;
+    const bool exists = LoadFile(levelPath, current);
+    const bool asMade = exists && LoadFile(defaultPath, lastMade) && current == lastMade;
     if (exists && !asMade && current != made)
     {
         std::printf("tolvi_makedata: kept %s, changed since it was made; the made one is %s\n",
                     levelPath.c_str(), defaultPath.c_str());
     }
-    else if (!SaveFile(levelPath, made.data(), made.size()))
+    else if (!SaveFile(levelPath, made))
     {
         return false;
     }
-    if (!SaveFile(defaultPath, made.data(), made.size()))
+    if (!SaveFile(defaultPath, made))
         return false;
 
     std::vector<uint8_t> heights;

@@ -138,9 +138,7 @@ TEST_F(PhysicsTest, LevelFileLinesBecomeBoxesAndBadLinesAreSkippedWithTheirNumbe
         ASSERT_EQ(lines.size(), c.logged.size()) << log.Text();
         for (size_t i = 0; i < lines.size(); ++i)
             EXPECT_EQ(lines[i].rfind(c.logged[i], 0), 0u) << lines[i];
-        // The next case's boxes in a world of their own.
-        Physics::Instance()->Shutdown();
-        Physics::Instance()->Init();
+        RestartWorld();
     }
 }
 

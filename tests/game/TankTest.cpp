@@ -354,8 +354,7 @@ TEST_F(TankTest, FramesLeavingAShortRemainderThrowNeitherTheTankNorStackedCrates
         EXPECT_LT(chassisRise, 0.01) << "the tank drives level";
         EXPECT_LT(hingeGap, 1e-5) << "the wheels sit on their hinges";
         ClearMainGraph();
-        Physics::Instance()->Shutdown();
-        Physics::Instance()->Init();
+        RestartWorld();
     }
 }
 
@@ -459,8 +458,7 @@ TEST_F(TankTest, StartSceneShowsTheObstaclesAndDrivesStraightAheadUpright)
         Video::Instance().SetFontTexture(nullptr);
         Video::Instance().lights.clear();
         ClearMainGraph();
-        Physics::Instance()->Shutdown();
-        Physics::Instance()->Init();
+        RestartWorld();
     }
 }
 

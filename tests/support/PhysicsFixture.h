@@ -41,6 +41,13 @@ protected:
         SceneTest::TearDown();
     }
 
+    // A new, empty world for the next case: the bodies of the last one gone.
+    static void RestartWorld()
+    {
+        Physics::Instance()->Shutdown();
+        Physics::Instance()->Init();
+    }
+
     // A box model spanning min to max; returns its path.
     std::string BoxModel(const std::string& name, const Vector3& min, const Vector3& max)
     {

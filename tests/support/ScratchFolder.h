@@ -10,7 +10,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <iterator>
 #include <string>
 #include <system_error>
@@ -70,9 +69,8 @@ private:
 // The whole file; empty when it cannot be read.
 inline std::vector<uint8_t> ReadBytes(const std::string& path)
 {
-    std::ifstream in(path, std::ios::binary);
-    return std::vector<uint8_t>(std::istreambuf_iterator<char>(in),
-                                std::istreambuf_iterator<char>());
+    std::vector<uint8_t> bytes;
+    return assets::LoadFile(path, bytes) ? bytes : std::vector<uint8_t>();
 }
 
 // Writes the bytes as the whole file; false when it cannot.

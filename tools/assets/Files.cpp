@@ -29,4 +29,19 @@ bool SaveFile(const std::string& path, const std::vector<uint8_t>& bytes)
 {
     return SaveFile(path, bytes.data(), bytes.size());
 }
+
+bool LoadFile(const std::string& path, std::vector<uint8_t>& bytes)
+{
+    FILE* file = std::fopen(path.c_str(), "rb");
+    if (!file)
+        return false;
+    bytes.clear();
+    uint8_t buffer[4096];
+    size_t count = 0;
+    while ((count = std::fread(buffer, 1, sizeof(buffer), file)) > 0)
+        bytes.insert(bytes.end(), buffer, buffer + count);
+    const bool read = !std::ferror(file);
+    std::fclose(file);
+    return read;
+}
 } // namespace assets

@@ -1,4 +1,5 @@
-// Writing a made file to disk, for every writer of the asset library.
+// Writing a made file to disk, for every writer of the asset library, and
+// reading one back.
 #pragma once
 
 #include <cstddef>
@@ -12,4 +13,6 @@ namespace assets
 // after a line on stderr naming the path, when the file cannot be written.
 bool SaveFile(const std::string& path, const void* data, size_t size);
 bool SaveFile(const std::string& path, const std::vector<uint8_t>& bytes);
+// Reads the whole file into bytes; false when it cannot be opened or read.
+bool LoadFile(const std::string& path, std::vector<uint8_t>& bytes);
 } // namespace assets
